@@ -1,0 +1,26 @@
+# Shared by ./run and ./test: installs the Debian packages that are missing, then builds.
+# Sourced, not run.
+
+TORVA_PACKAGES=(build-essential cmake qt6-base-dev qt6-serialport-dev libgl-dev
+                xvfb xauth fonts-dejavu-core)
+
+torva_install_packages() {
+    local missing=()
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# torva_build DIR [extra cmake arguments...]
+torva_build() {
+    local dir=$1; shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class Prompts;
+
+// The one way to talk to the panel: the serial port, the wake-up and the command transaction,
+// with the state they share (the request's data bytes, the last reply, the failure flag).
+//
+// A transaction frames the command, sends it, waits for the reply in a local event loop (woken
+// by the port and the timers, never spinning), checks the reply byte by byte, and tries three
+// times in all. After the third failure it tells the installer once ("Pas de réponse de
+// l'ECS !" / "TIME OUT") and returns false. Only one wait runs at a time: a transaction or
+// wake-up asked for while one waits is refused and leaves the waiting one untouched.
+class Link : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kReplyTimeout{1000};
+    static constexpr std::chrono::milliseconds kWakeUpPause{200};
+    static constexpr std::chrono::milliseconds kDesignedTimeout{2000};
+    static constexpr int kAttempts = 3;
+    static constexpr int kMaxReplyLength = 13;
+
+    Link(Prompts &prompts, PortFactory factory, QObject *parent = nullptr);
+    ~Link() override;
+
+    // Closes the port if open and opens the chosen one at "9600,N,8,1", flushing what waits.
+    // On failure: "Port série introuvable ou déjà ouvert !" / "ERREUR DE COM" and LinkStatus true.
+    // Returns !LinkStatus.
+    bool openPort(const PortChoice &choice);
+    void closePort();
+    bool isPortOpen() const;
+    SerialPort *port() const { return m_port.get(); }
+
+    // Byte 0 alone, then about 200 ms; the reply time-out is 1000 ms afterwards.
+    // False when the wake-up could not run (a wait already running, the link aborted, no port).
+    bool wakeUp();
+    // Sends command `command` in a frame of `length` bytes (5 to 14) carrying TxData[0..length-6].
+    bool transaction(std::uint8_t command, std::uint8_t length);
+
+    // True while a wake-up or a transaction waits.
+    bool isBusy() const { return m_busy; }
+    // Ends the running wait (its transaction returns false without a message) and refuses every
+    // later one: used when the main window closes during a transfer.
+    void abort();
+    bool isAborted() const { return m_aborted; }
+
+    std::array<std::uint8_t, 9> TxData{};
+    std::vector<std::uint8_t> RxData;
+    std::uint8_t RxCount = 0;
+    bool LinkStatus = false;
+    std::uint8_t LastCommand = 0;
+    bool DiagInProgress = false;
+    QTimer Timer_Time_Out;
+
+signals:
+    void requestSent();        // a request went out: the send lamp lights
+    void replyStarted();       // the first byte of a reply arrived: the send lamp goes out
+    void dataByteReceived();   // a reply data byte was stored while DiagInProgress is false
+    void replyAccepted();      // a valid reply arrived: the reply lamp lights
+    void transactionFailed();  // the third attempt failed
+    void busyChanged(bool busy);
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+    Prompts &m_prompts;
+    PortFactory m_factory;
+    std::unique_ptr<SerialPort> m_port;
+    bool m_busy = false;
+    bool m_aborted = false;
+};
+
+// How a port selection ended.
+enum class PortOutcome { Opened, Failed, Cancelled };

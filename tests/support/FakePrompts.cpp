@@ -1,0 +1,44 @@
+#include "FakePrompts.h"
+
+void FakePrompts::message(const QString &text, const QString &title, Icon icon,
+                          const QString &details)
+{
+    shown.append({Shown::Kind::Message, text, title, icon, details});
+}
+
+bool FakePrompts::askYesNo(const QString &text, const QString &title, Icon icon)
+{
+    shown.append({Shown::Kind::Question, text, title, icon, {}});
+    return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
+}
+
+QString FakePrompts::openFileName(const QString &filter, const QString &defaultSuffix)
+{
+    shown.append({Shown::Kind::OpenDialog, filter, defaultSuffix, Icon::Information, {}});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString FakePrompts::saveFileName(const QString &filter, const QString &defaultSuffix)
+{
+    shown.append({Shown::Kind::SaveDialog, filter, defaultSuffix, Icon::Information, {}});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+void FakePrompts::setBusy(bool busy)
+{
+    if (busy) {
+        ++busyDepth;
+        ++busyCalls;
+    } else {
+        --busyDepth;
+    }
+}
+
+QStringList FakePrompts::messages() const
+{
+    QStringList out;
+    for (const Shown &s : shown)
+        if (s.kind == Shown::Kind::Message)
+            out << s.title + QLatin1Char('|') + s.text;
+    return out;
+}
