@@ -1,0 +1,30 @@
+#pragma once
+
+#include "link/Link.h"
+
+#include <functional>
+
+class EditorView;
+class Prompts;
+class WaitFrm;
+struct Session;
+
+// What the receive and send procedures work with. The main window builds one; tests build one
+// around an emulated panel. `selectPort` shows the port selection and opens the chosen port.
+struct TransferContext
+{
+    Link &link;
+    Session &session;
+    EditorView &view;
+    Prompts &prompts;
+    WaitFrm &progress;
+    std::function<PortOutcome()> selectPort;
+};
+
+// "RECEVOIR LA CONFIGURATION": reads the whole configuration from the panel in its fixed order
+// and shows it in the editor. Returns true when the configuration was shown.
+bool receiveConfiguration(TransferContext &context);
+
+// "ENVOYER LA CONFIGURATION": writes the configuration shown in the editor and verifies every
+// item by reading it back. Returns true when every item was written and verified.
+bool sendConfiguration(TransferContext &context);
