@@ -1,0 +1,65 @@
+#pragma once
+
+#include "config/EditorView.h"
+#include "config/PanelConfig.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+// What a data file holds: the six items the editor derives from its controls, the two access
+// codes (level 2, level 3) and the UP card presence.
+struct DataFileContent
+{
+    ControlItems items;
+    std::array<QString, 2> codes;
+    std::uint8_t UpCardPresent = 1;
+    bool operator==(const DataFileContent &) const = default;
+};
+
+// The ".dat" format, with no file and no widget: bytes in, bytes out.
+//
+// A version-2 file is 33 lines ended by CR LF: the mark "TORVA_DATA_V2", then one number per line
+// written " n " (a blank, the decimal value, a blank): each loop's command byte followed by its
+// alarm mode, the three function type bytes, the two relay masks, the 12 V mode, the AES choice,
+// the character codes of the two access codes interleaved position by position (level 2 first),
+// and the UP card presence. A version-1 file has the mark "TORVA_DATA" and stops after the codes.
+namespace DataFile {
+
+inline constexpr char kMarkV2[] = "TORVA_DATA_V2";
+inline constexpr char kMarkV1[] = "TORVA_DATA";
+constexpr int kLinesV2 = 33;
+constexpr int kLinesV1 = 32;
+// A real data file is a few hundred bytes; nothing past this is looked at, so that a huge or
+// endless file chosen by mistake cannot swallow the memory.
+constexpr qint64 kMaxReadBytes = 16 * 1024;
+
+enum class Version { V2, V1 };
+enum class ParseError { None, Version1File, Incompatible };
+
+struct ParseResult
+{
+    std::optional<DataFileContent> content;
+    ParseError error = ParseError::None;
+    bool ok() const { return content.has_value(); }
+};
+
+// A code the file can hold: exactly four letters, each "A", "B" or "C".
+bool isValidCode(const QString &code);
+
+// The bytes of a version-2 file. Both codes must satisfy isValidCode().
+QByteArray format(const DataFileContent &content);
+
+// Reads a whole file of the given version and checks every value before giving anything back.
+// Fields end at a line end (CR LF, LF or CR) or at a comma; blanks around a value are ignored; a
+// UTF-8 byte-order mark is skipped. Every value must be a whole number 0 to 255 and every code
+// character 65, 66 or 67; a missing field fails; anything after the last field is ignored.
+// When a version-2 file is expected, the version-1 mark gives ParseError::Version1File; a
+// version-1 file parses with the card present.
+ParseResult parse(QByteArrayView bytes, Version expected);
+
+} // namespace DataFile
