@@ -1,0 +1,143 @@
+#include "files/FileCommands.h"
+
+#include "config/EditorView.h"
+#include "config/Session.h"
+#include "files/DataFile.h"
+#include "ui/Prompts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace {
+
+const QString kFileTitle = QStringLiteral("FICHIER DONNEES");
+
+// The first bytes of the chosen file, or nothing when it is not a regular file that can be read.
+// Devices, pipes and folders are refused up front: reading one could block or never end.
+std::optional<QByteArray> readDataFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(DataFile::kMaxReadBytes);
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// Writes the whole file next to the target and renames it over the target only once complete.
+bool writeDataFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void copyItems(const ControlItems &items, PanelConfig &config)
+{
+    for (int i = 0; i < kLoopCount; ++i) {
+        config.CommandMatrix[i] = items.CommandMatrix[i];
+        config.AlarmModes[i] = items.AlarmModes[i];
+    }
+    for (int k = 0; k < kFunctionCount; ++k)
+        config.FunctionTypes[k] = items.FunctionTypes[k];
+    for (int r = 0; r < kRelayCount; ++r)
+        config.RelayMatrix[r] = items.RelayMatrix[r];
+    config.Output12vMode = items.Output12vMode;
+    config.AesChoice = items.AesChoice;
+}
+
+} // namespace
+
+FileCommands::FileCommands(Session &session, EditorView &view, Prompts &prompts)
+    : m_session(session), m_view(view), m_prompts(prompts)
+{
+}
+
+SaveResult FileCommands::save()
+{
+    // A code shorter than four letters has no character to write at its end; refuse before the
+    // installer picks a file rather than write a file the reader would refuse.
+    const std::array<QString, 2> codes{m_view.code(0), m_view.code(1)};
+    if (!DataFile::isValidCode(codes[0]) || !DataFile::isValidCode(codes[1])) {
+        m_prompts.message(QStringLiteral("Les codes doivent avoir 4 lettres !"),
+                          QStringLiteral("ERREUR DE SAISIE"), Prompts::Icon::Warning);
+        return SaveResult::Failed;
+    }
+
+    const QString path = m_prompts.saveFileName(kFilter, kSuffix);
+    if (path.isEmpty())
+        return SaveResult::Cancelled;
+
+    bool written = false;
+    {
+        BusyPointer busy(m_prompts);
+        const ControlItems items = m_view.itemsFromControls();
+        copyItems(items, m_session.config);
+        written = writeDataFile(path, DataFile::format({items, codes, m_session.config.UpCardPresent}));
+    }
+    if (!written) {
+        m_prompts.message(QStringLiteral("Impossible d'enregistrer le fichier !"), kFileTitle,
+                          Prompts::Icon::Warning);
+        return SaveResult::Failed;
+    }
+    m_session.ConfigSaved = true;
+    return SaveResult::Saved;
+}
+
+LoadResult FileCommands::open()
+{
+    return load(Kind::Open);
+}
+
+LoadResult FileCommands::importVersion1()
+{
+    return load(Kind::Import);
+}
+
+LoadResult FileCommands::load(Kind kind)
+{
+    // A cancelled dialog is the installer changing their mind, not a bad file: say nothing.
+    const QString path = m_prompts.openFileName(kFilter, kSuffix);
+    if (path.isEmpty())
+        return LoadResult::Cancelled;
+
+    DataFile::ParseError error = DataFile::ParseError::Incompatible;
+    {
+        BusyPointer busy(m_prompts);
+        if (const std::optional<QByteArray> bytes = readDataFile(path)) {
+            const DataFile::ParseResult result = DataFile::parse(
+                *bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
+            error = result.error;
+            if (result.ok()) {
+                const DataFileContent &content = *result.content;
+                copyItems(content.items, m_session.config);
+                m_session.config.UpCardPresent = content.UpCardPresent;
+                m_view.setCode(0, content.codes[0]);
+                m_view.setCode(1, content.codes[1]);
+                m_view.showConfiguration();
+                return LoadResult::Loaded;
+            }
+        }
+    }
+
+    if (error == DataFile::ParseError::Version1File) {
+        m_prompts.message(QStringLiteral("FICHIER AU FORMAT TORVA VERSION 1\n"
+                                         "Utiliser la fonction Importer SVP"),
+                          kFileTitle, Prompts::Icon::Warning);
+    } else {
+        m_prompts.message(QStringLiteral("FORMAT FICHIER INCOMPATIBLE !"), kFileTitle,
+                          Prompts::Icon::Warning);
+    }
+    return LoadResult::Refused;
+}

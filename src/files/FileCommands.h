@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+class EditorView;
+class Prompts;
+struct Session;
+
+// How "Enregistrer" ended. Failed covers a refused code as well as a file that could not be
+// written: in both cases nothing was saved although the installer meant to save.
+enum class SaveResult { Saved, Cancelled, Failed };
+// How "Ouvrir" or "Importer fichier Version 1" ended.
+enum class LoadResult { Loaded, Cancelled, Refused };
+
+// The file commands of the "Utilitaires" menu: Save ("Enregistrer"), Open ("Ouvrir") and Import
+// ("Importer fichier Version 1"). They work on the session's record and reach the main window
+// only through EditorView; every message, dialog and the hourglass go through Prompts.
+//
+// Save writes the whole file beside the old one and replaces it only once complete, so a failed
+// save never damages the previous file. Open and Import check the whole file before they touch
+// anything: a refused file changes neither the record nor the code boxes.
+class FileCommands
+{
+public:
+    static inline const QString kFilter = QStringLiteral("Fichiers données (*.dat);;Tout type (*.*)");
+    static inline const QString kSuffix = QStringLiteral("dat");
+
+    FileCommands(Session &session, EditorView &view, Prompts &prompts);
+
+    // Refuses codes that are not four letters, asks for the file, refreshes the editor-derived
+    // items of the record from the controls, writes the file, and marks the configuration saved.
+    SaveResult save();
+    // Reads a version-2 file into the record and the code boxes, then shows it.
+    LoadResult open();
+    // Reads a version-1 file into the record and the code boxes, with the UP card present, then
+    // shows it.
+    LoadResult importVersion1();
+
+private:
+    enum class Kind { Open, Import };
+    LoadResult load(Kind kind);
+
+    Session &m_session;
+    EditorView &m_view;
+    Prompts &m_prompts;
+};
