@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Checks a reply byte by byte as it arrives. Each byte moves the machine through
+// start -> length -> echo -> data... -> check low -> check high, and feed() gives the verdict:
+// pending while the frame is incomplete, accepted on a correct last check byte, failed at the
+// first byte that cannot belong to a valid reply (not a start byte, a length outside 5..13, a
+// wrong echo, a wrong sum). After a verdict the machine ignores further bytes until reset().
+//
+// Data bytes go into the caller's RxData, which is resized (contents discarded) to L + 1
+// elements when the echo arrives, so that every data byte lands inside it; RxCount counts them.
+class ReplyCheck
+{
+public:
+    enum class State { Start, Length, Echo, Data, CheckLow, CheckHigh, Done };
+    enum class Verdict { Pending, Accepted, Failed };
+
+    struct Step
+    {
+        Verdict verdict = Verdict::Pending;
+        bool dataStored = false;   // this byte was a data byte, now in RxData
+    };
+
+    ReplyCheck(std::vector<std::uint8_t> &rxData, std::uint8_t &rxCount)
+        : m_rxData(rxData), m_rxCount(rxCount) {}
+
+    // Waits for the start of a reply to `command`; RxCount goes back to 0, RxData is kept until
+    // the next echo.
+    void reset(std::uint8_t command);
+    Step feed(std::uint8_t byte);
+
+    State state() const { return m_state; }
+    Verdict verdict() const { return m_verdict; }
+    bool started() const { return m_state != State::Start || m_verdict != Verdict::Pending; }
+
+private:
+    Step finish(Verdict verdict, bool dataStored = false);
+
+    std::vector<std::uint8_t> &m_rxData;
+    std::uint8_t &m_rxCount;
+    std::uint8_t m_command = 0;
+    State m_state = State::Start;
+    Verdict m_verdict = Verdict::Pending;
+    int m_position = 0;        // index in the frame of the byte fed last
+    int m_length = 0;          // the reply's length byte
+    int m_sum = 0;             // start, length, echo and data bytes so far
+    std::uint8_t m_checkLow = 0;
+};
