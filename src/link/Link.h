@@ -73,6 +73,21 @@ signals:
 
 private:
     class Private;
+    enum class Wait { None, WakeUp, Reply };
+
+    void setBusy(bool busy);
+    void flushInput();
+    bool sendFrame(const std::vector<std::uint8_t> &frame);
+    // Runs a local event loop until the wait ends: for the wake-up when the time-out fires, for
+    // a reply when the reply check gives its verdict or the time-out fires; for both when the
+    // port fails or the link is aborted.
+    void runWait(Wait wait);
+    void endWait();
+    void onReadyRead();
+    void onTimeOut();
+    void onPortFailed();
+    void dropPort();
+
     std::unique_ptr<Private> d;
     Prompts &m_prompts;
     PortFactory m_factory;
