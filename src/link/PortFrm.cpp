@@ -1,0 +1,93 @@
+#include "link/PortFrm.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSerialPortInfo>
+#include <QVBoxLayout>
+
+PortFrm::PortFrm(Link &link, QWidget *parent) : QDialog(parent), m_link(link)
+{
+    setObjectName(QStringLiteral("Port_Frm"));
+    setWindowTitle(QStringLiteral("Sélection Port Com"));
+    setModal(true);
+
+    const std::array<QString, 4> captions{QStringLiteral("COM 1"), QStringLiteral("COM2"),
+                                          QStringLiteral("COM3"), QStringLiteral("COM4")};
+    auto *layout = new QGridLayout;
+    for (int i = 0; i < int(Option1.size()); ++i) {
+        Option1[i] = new QRadioButton(captions[i], this);
+        Option1[i]->setObjectName(QStringLiteral("Option1(%1)").arg(i));
+        layout->addWidget(Option1[i], i, 0, 1, 2);
+    }
+    Option_Autre = new QRadioButton(QStringLiteral("Autre :"), this);
+    Option_Autre->setObjectName(QStringLiteral("Option_Autre"));
+    Autre_Port = new QComboBox(this);
+    Autre_Port->setObjectName(QStringLiteral("Autre_Port"));
+    Autre_Port->setEditable(true);
+    Autre_Port->setInsertPolicy(QComboBox::NoInsert);
+    Autre_Port->setMinimumContentsLength(14);
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        Autre_Port->addItem(info.systemLocation());
+    Option_Simul = new QRadioButton(QStringLiteral("ECS simulée"), this);
+    Option_Simul->setObjectName(QStringLiteral("Option_Simul"));
+    layout->addWidget(Option_Autre, 4, 0);
+    layout->addWidget(Autre_Port, 4, 1);
+    layout->addWidget(Option_Simul, 5, 0, 1, 2);
+
+    // Typing or picking a port name means choosing it.
+    connect(Autre_Port, &QComboBox::editTextChanged, Option_Autre,
+            [this] { Option_Autre->setChecked(true); });
+
+    Command1 = new QPushButton(QStringLiteral("CONTINUER"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAutoDefault(false);
+    Command1->setDefault(true);
+    connect(Command1, &QPushButton::clicked, this, &PortFrm::onContinue);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(layout);
+    outer->addWidget(Command1, 0, Qt::AlignHCenter);
+
+    setTabOrder(Option1[0], Option1[1]);
+    setTabOrder(Option1[1], Option1[2]);
+    setTabOrder(Option1[2], Option1[3]);
+    setTabOrder(Option1[3], Option_Autre);
+    setTabOrder(Option_Autre, Autre_Port);
+    setTabOrder(Autre_Port, Option_Simul);
+    setTabOrder(Option_Simul, Command1);
+}
+
+void PortFrm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    Option1[0]->setChecked(true);
+    Option1[0]->setFocus(Qt::OtherFocusReason);
+    m_outcome = PortOutcome::Cancelled;
+}
+
+PortChoice PortFrm::choice() const
+{
+    if (Option_Simul->isChecked())
+        return PortChoice::simulated();
+    if (Option_Autre->isChecked())
+        return {PortChoice::Kind::Device, Autre_Port->currentText().trimmed()};
+    for (int i = 0; i < int(Option1.size()); ++i)
+        if (Option1[i]->isChecked())
+            return PortChoice::comPort(i + 1);
+    return PortChoice::comPort(1);
+}
+
+void PortFrm::onContinue()
+{
+    m_outcome = m_link.openPort(choice()) ? PortOutcome::Opened : PortOutcome::Failed;
+    accept();
+}
+
+PortOutcome PortFrm::choose(Link &link, QWidget *parent)
+{
+    PortFrm window(link, parent);
+    window.exec();
+    return window.outcome();
+}

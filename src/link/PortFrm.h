@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link/Link.h"
+#include "link/SerialPort.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+
+// The modal port selection window. "COM 1" is selected, with the focus, each time the window
+// opens. "CONTINUER" opens the chosen port through the link and closes the window whatever the
+// outcome; the close box or Escape leave the port as it was.
+class PortFrm : public QDialog
+{
+    Q_OBJECT
+public:
+    PortFrm(Link &link, QWidget *parent = nullptr);
+
+    // Shows the window modally and says how it ended.
+    static PortOutcome choose(Link &link, QWidget *parent = nullptr);
+
+    // The port the selected button stands for.
+    PortChoice choice() const;
+    PortOutcome outcome() const { return m_outcome; }
+
+    std::array<QRadioButton *, 4> Option1{};   // COM 1 to COM4
+    QRadioButton *Option_Autre = nullptr;      // a port named in Autre_Port
+    QComboBox *Autre_Port = nullptr;           // detected ports, or a typed device path
+    QRadioButton *Option_Simul = nullptr;      // the built-in emulated panel
+    QPushButton *Command1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void onContinue();
+
+    Link &m_link;
+    PortOutcome m_outcome = PortOutcome::Cancelled;
+};

@@ -1,0 +1,130 @@
+#include "link/QtSerialPort.h"
+
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+QtSerialPort::QtSerialPort(const QString &device, QObject *parent)
+    : SerialPort(parent), m_device(device)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, [this] {
+        if (!m_fetching)
+            emit readyRead();
+    });
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort()
+{
+    disconnect(&m_port, nullptr, this, nullptr);
+    m_port.close();
+}
+
+bool QtSerialPort::open()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.setPortName(m_device);
+    if (m_device.isEmpty() || !m_port.open(QIODevice::ReadWrite))
+        return false;
+    const bool set = m_port.setBaudRate(QSerialPort::Baud9600)
+                     && m_port.setDataBits(QSerialPort::Data8)
+                     && m_port.setParity(QSerialPort::NoParity)
+                     && m_port.setStopBits(QSerialPort::OneStop)
+                     && m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!set) {
+        m_port.close();
+        return false;
+    }
+    setLowLatency();
+    return true;
+}
+
+void QtSerialPort::setLowLatency()
+{
+#ifdef Q_OS_LINUX
+    // USB adapters otherwise hold received bytes for up to 16 ms before passing them on. Not
+    // every driver knows the request (a pseudo-terminal does not); the port works without it.
+    const int fd = int(m_port.handle());
+    serial_struct serial{};
+    if (fd >= 0 && ::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        (void)::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+#endif
+}
+
+void QtSerialPort::close()
+{
+    m_port.close();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+void QtSerialPort::fetchPending() const
+{
+    if (!m_port.isOpen() || m_port.bytesAvailable() > 0 || m_fetching)
+        return;
+    // waitForReadyRead(0) only polls; the readyRead it raises is not passed on, since the caller
+    // is reading right now.
+    m_fetching = true;
+    m_port.waitForReadyRead(0);
+    m_fetching = false;
+}
+
+qint64 QtSerialPort::bytesWaiting() const
+{
+    fetchPending();
+    return m_port.isOpen() ? m_port.bytesAvailable() : 0;
+}
+
+bool QtSerialPort::readByte(std::uint8_t &byte)
+{
+    fetchPending();
+    char c = 0;
+    if (!m_port.isOpen() || !m_port.getChar(&c))
+        return false;
+    byte = std::uint8_t(c);
+    return true;
+}
+
+bool QtSerialPort::writeByte(std::uint8_t byte)
+{
+    const char c = char(byte);
+    if (!m_port.isOpen() || m_port.write(&c, 1) != 1)
+        return false;
+    m_port.flush();   // out now, not at the next turn of the event loop
+    return true;
+}
+
+QString QtSerialPort::errorString() const
+{
+    return m_port.errorString();
+}
+
+QString QtSerialPort::deviceName() const
+{
+    return m_device;
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+        return;
+    m_port.close();
+    emit failed();
+}
+
+PortFactory makeRealPortFactory(PortFactory simulated)
+{
+    return [simulated = std::move(simulated)](const PortChoice &choice)
+               -> std::unique_ptr<SerialPort> {
+        if (choice.kind == PortChoice::Kind::Simulated)
+            return simulated ? simulated(choice) : nullptr;
+        return std::make_unique<QtSerialPort>(choice.device);
+    };
+}

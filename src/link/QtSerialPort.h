@@ -1,0 +1,40 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <QSerialPort>
+
+// The real serial line: a QSerialPort at 9600 baud, 8 data bits, no parity, one stop bit, no
+// flow control, raw bytes. Bytes the driver holds but Qt has not fetched yet count as waiting,
+// so that a flush empties the line and not only Qt's buffer. When the adapter disappears
+// (QSerialPort::ResourceError) the port closes itself and emits failed().
+class QtSerialPort : public SerialPort
+{
+    Q_OBJECT
+public:
+    explicit QtSerialPort(const QString &device, QObject *parent = nullptr);
+    ~QtSerialPort() override;
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override;
+    qint64 bytesWaiting() const override;
+    bool readByte(std::uint8_t &byte) override;
+    bool writeByte(std::uint8_t byte) override;
+    QString errorString() const override;
+    QString deviceName() const override;
+
+private:
+    // Fetches what the driver already received, without waiting and without re-announcing it.
+    void fetchPending() const;
+    void onError(QSerialPort::SerialPortError error);
+    void setLowLatency();
+
+    QString m_device;
+    mutable QSerialPort m_port;
+    mutable bool m_fetching = false;
+};
+
+// Makes a QtSerialPort for a device choice and hands the simulated choice to `simulated`
+// (which may be empty: the simulated panel is then not offered).
+PortFactory makeRealPortFactory(PortFactory simulated = {});

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+
+class Link;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+// The progress window shown, without blocking, while a receive or a send runs: a title line,
+// the current step, a progress bar that the link steps once per reply data byte, and two lamps
+// (send, reply) that the link lights and that go out again within about 300 ms.
+class WaitFrm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit WaitFrm(Link &link, QWidget *parent = nullptr);
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QFrame *Shape1 = nullptr;   // send lamp
+    QFrame *Shape2 = nullptr;   // reply lamp
+    QTimer *Timer1 = nullptr;   // hides Shape1 each time it fires
+    QTimer *Timer2 = nullptr;   // hides Shape2 each time it fires
+
+private:
+    void stepProgress();
+};
