@@ -34,11 +34,18 @@ std::optional<QByteArray> readDataFile(const QString &path)
 bool writeDataFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (disk full, size limit) shows in what write() returns:
+    // a buffered QSaveFile can flush part of the data at commit() and still report success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            file.cancelWriting();
+            return false;
+        }
+        written += n;
     }
     return file.commit();
 }
