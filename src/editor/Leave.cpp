@@ -1,0 +1,19 @@
+#include "editor/Leave.h"
+
+#include "config/Session.h"
+#include "link/Link.h"
+#include "ui/Prompts.h"
+
+bool leaveProgram(Link &link, Session &session, Prompts &prompts,
+                  const std::function<SaveResult()> &save)
+{
+    if (link.isPortOpen())
+        link.closePort();
+
+    if (session.ConfigSaved)
+        return true;
+    if (!prompts.askYesNo(QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
+                          QStringLiteral("FICHIER DONNEES"), Prompts::Icon::Critical))
+        return true;
+    return save() != SaveResult::Failed;
+}
