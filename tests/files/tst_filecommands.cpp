@@ -25,37 +25,6 @@ const QString kVersion1 = QStringLiteral(
 const QString kCannotSave = QStringLiteral("FICHIER DONNEES|Impossible d'enregistrer le fichier !");
 const QString kShortCodes = QStringLiteral("ERREUR DE SAISIE|Les codes doivent avoir 4 lettres !");
 
-// An editor reduced to what the file commands use: its controls are a ControlItems, and showing
-// copies the record into them.
-class StandInView : public EditorView
-{
-public:
-    explicit StandInView(Session &session) : m_session(session) { controls = startupContent().items; }
-
-    ControlItems itemsFromControls() const override { return controls; }
-    void showConfiguration() override
-    {
-        ++shows;
-        const PanelConfig &c = m_session.config;
-        std::copy_n(c.CommandMatrix.begin(), 8, controls.CommandMatrix.begin());
-        std::copy_n(c.AlarmModes.begin(), 8, controls.AlarmModes.begin());
-        std::copy_n(c.FunctionTypes.begin(), 3, controls.FunctionTypes.begin());
-        std::copy_n(c.RelayMatrix.begin(), 2, controls.RelayMatrix.begin());
-        controls.Output12vMode = c.Output12vMode;
-        controls.AesChoice = c.AesChoice;
-    }
-    QString code(int box) const override { return codes[box]; }
-    void setCode(int box, const QString &text) override { codes[box] = text; }
-    void setCardFramesVisible(bool) override {}
-
-    ControlItems controls;
-    std::array<QString, 2> codes{QStringLiteral("BCAB"), QStringLiteral("CCBA")};
-    int shows = 0;
-
-private:
-    Session &m_session;
-};
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
