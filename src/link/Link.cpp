@@ -4,6 +4,7 @@
 #include "link/ReplyCheck.h"
 #include "ui/Prompts.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
 
 namespace {
@@ -28,6 +29,8 @@ public:
     QEventLoop *loop = nullptr;   // the running wait's loop, while it runs
     Wait wait = Wait::None;       // None once the running wait has ended
     bool replyStarted = false;    // a byte of the reply arrived in this attempt
+    QTimer quiet;                 // settling: the line has been silent for kQuietGap
+    QDeadlineTimer settleLimit;   // settling: a babbling line must not hold the link forever
 };
 
 Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
@@ -41,6 +44,13 @@ Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
     // Repeating, as designed: each firing only marks the link as failed; the wait ends on it.
     Timer_Time_Out.setSingleShot(false);
     connect(&Timer_Time_Out, &QTimer::timeout, this, &Link::onTimeOut);
+    d->quiet.setSingleShot(true);
+    d->quiet.setTimerType(Qt::PreciseTimer);
+    d->quiet.setInterval(kQuietGap);
+    connect(&d->quiet, &QTimer::timeout, this, [this] {
+        if (d->wait == Wait::Settle)
+            endWait();
+    });
 }
 
 Link::~Link()
@@ -170,6 +180,8 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         if (!accepted)
             LinkStatus = true;   // no port, lost port, time-out, bad reply or abort
         Timer_Time_Out.stop();
+        if (d->check.verdict() == ReplyCheck::Verdict::Failed && !m_aborted)
+            settleLine();
     }
     setBusy(false);
 
@@ -209,6 +221,17 @@ void Link::runWait(Wait wait)
     d->wait = Wait::None;
 }
 
+void Link::settleLine()
+{
+    // The flush alone would only catch the bytes of the rejected reply that have arrived so far;
+    // the rest would then spoil the next attempt, or the next transaction.
+    d->settleLimit.setRemainingTime(kReplyTimeout, Qt::PreciseTimer);
+    d->quiet.start();
+    flushInput();
+    runWait(Wait::Settle);
+    d->quiet.stop();
+}
+
 void Link::endWait()
 {
     d->wait = Wait::None;
@@ -220,6 +243,14 @@ void Link::onReadyRead()
 {
     // Bytes arriving outside a reply wait stay in the port; the next attempt's flush drops them.
     std::uint8_t byte = 0;
+    if (d->wait == Wait::Settle) {
+        flushInput();
+        if (d->settleLimit.hasExpired())
+            endWait();
+        else
+            d->quiet.start();
+        return;
+    }
     while (d->wait == Wait::Reply && m_port && m_port->bytesWaiting() > 0) {
         if (!m_port->readByte(byte))
             break;

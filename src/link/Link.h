@@ -30,6 +30,9 @@ public:
     static constexpr std::chrono::milliseconds kDesignedTimeout{2000};
     static constexpr int kAttempts = 3;
     static constexpr int kMaxReplyLength = 13;
+    // After a rejected reply byte the rest of that reply is still on its way (about 1 ms a
+    // byte): the line must stay silent this long before the request goes out again.
+    static constexpr std::chrono::milliseconds kQuietGap{20};
 
     Link(Prompts &prompts, PortFactory factory, QObject *parent = nullptr);
     ~Link() override;
@@ -73,15 +76,17 @@ signals:
 
 private:
     class Private;
-    enum class Wait { None, WakeUp, Reply };
+    enum class Wait { None, WakeUp, Reply, Settle };
 
     void setBusy(bool busy);
     void flushInput();
     bool sendFrame(const std::vector<std::uint8_t> &frame);
     // Runs a local event loop until the wait ends: for the wake-up when the time-out fires, for
     // a reply when the reply check gives its verdict or the time-out fires; for both when the
-    // port fails or the link is aborted.
+    // port fails or the link is aborted; for the settling once the line has been quiet for
+    // kQuietGap, or after at most kReplyTimeout.
     void runWait(Wait wait);
+    void settleLine();
     void endWait();
     void onReadyRead();
     void onTimeOut();
