@@ -27,7 +27,8 @@ struct PanelState
     std::array<std::uint8_t, 8> codes{3, 4, 5, 3, 5, 3, 4, 4};       // "ABCA", "CABB" as 3/4/5
 
     bool manualMode = false;     // command 20 answers 1: the panel refuses PC access
-    bool cardFitted = true;      // false: no UP card on the bus, its commands go unanswered
+    bool cardFitted = true;      // false: no UP card on the bus: command 30 answers 0 and the
+                                 // card's commands go unanswered
     std::uint8_t cardState = 1;  // command 5 answers it (0 absent, 1 operational, 2 other)
 
     std::array<std::uint8_t, 2> ecsVersion{3, 0};
