@@ -5,6 +5,7 @@
 #include "files/DataFile.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QList>
 
 #include <algorithm>
@@ -43,6 +44,18 @@ inline QByteArray joinLines(const QList<QByteArray> &fields, const QByteArray &e
     for (const QByteArray &f : fields)
         out += f + eol;
     return out;
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // An editor reduced to what the file commands use: its controls are a ControlItems, and showing

@@ -50,50 +50,64 @@ class TestLeave : public QObject
 private slots:
     void outcome_data()
     {
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<QList<bool>>("answers");
-        QTest::addColumn<SaveResult>("saveResult");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<int>("saves");
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("level2");
+        QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("mayEnd");
+        QTest::addColumn<int>("dialogs");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QStringList>("messages");
+        const QString cannot = QStringLiteral("FICHIER DONNEES|Impossible d'enregistrer le fichier !");
+        const QString shortCode = QStringLiteral("ERREUR DE SAISIE|Les codes doivent avoir 4 lettres !");
 
-        QTest::newRow("nothing edited") << true << QList<bool>{} << SaveResult::Saved << 0 << 0 << true;
-        QTest::newRow("edited, No") << false << QList<bool>{false} << SaveResult::Saved << 1 << 0
-                                    << true;
-        QTest::newRow("edited, Yes, saved") << false << QList<bool>{true} << SaveResult::Saved << 1
-                                            << 1 << true;
-        QTest::newRow("edited, Yes, dialog cancelled")
-            << false << QList<bool>{true} << SaveResult::Cancelled << 1 << 1 << true;
-        QTest::newRow("edited, Yes, save failed")
-            << false << QList<bool>{true} << SaveResult::Failed << 1 << 1 << false;
+        QTest::newRow("nothing edited") << false << true << "BCAB" << "ok.dat" << true << 0 << false << QStringList{};
+        QTest::newRow("No") << true << false << "BCAB" << "ok.dat" << true << 0 << false << QStringList{};
+        QTest::newRow("Yes, saved") << true << true << "BCAB" << "ok.dat" << true << 1 << true << QStringList{};
+        QTest::newRow("Yes, dialog cancelled") << true << true << "BCAB" << "" << true << 1 << false << QStringList{};
+        QTest::newRow("Yes, write failed") << true << true << "BCAB" << "plain/inside.dat" << false << 1 << false
+                                           << QStringList{cannot};
+        QTest::newRow("Yes, short code") << true << true << "BCA" << "ok.dat" << false << 0 << false
+                                         << QStringList{shortCode};
     }
 
+    // With the real save command and real files: the answers decide whether the window stays.
     void outcome()
     {
-        QFETCH(bool, saved);
-        QFETCH(QList<bool>, answers);
-        QFETCH(SaveResult, saveResult);
-        QFETCH(int, questions);
-        QFETCH(int, saves);
+        QFETCH(bool, edited);
+        QFETCH(bool, yes);
+        QFETCH(QString, level2);
+        QFETCH(QString, target);
         QFETCH(bool, mayEnd);
+        QFETCH(int, dialogs);
+        QFETCH(bool, written);
+        QFETCH(QStringList, messages);
 
+        QTemporaryDir dir;
+        QVERIFY(FileFixtures::writeAll(dir.filePath(QStringLiteral("plain")), "x"));
         FakePrompts prompts;
-        prompts.yesNoAnswers = answers;
+        prompts.yesNoAnswers << yes;
+        prompts.fileAnswers << (target.isEmpty() ? QString() : dir.filePath(target));
         const auto link = makeLink(prompts);
         Session session;
-        session.ConfigSaved = saved;
-        int saveCalls = 0;
-        const auto save = [&] { ++saveCalls; return saveResult; };
+        session.ConfigSaved = !edited;
+        FileFixtures::StandInView view(session);
+        view.codes[0] = level2;
+        FileCommands files(session, view, prompts);
 
-        QCOMPARE(leaveProgram(*link, session, prompts, save), mayEnd);
-        QCOMPARE(saveCalls, saves);
-        QCOMPARE(prompts.shown.size(), questions);
-        if (questions > 0) {
-            const FakePrompts::Shown asked{FakePrompts::Shown::Kind::Question, kQuestion,
-                                           QStringLiteral("FICHIER DONNEES"),
-                                           Prompts::Icon::Critical, {}};
-            QCOMPARE(prompts.shown[0], asked);
-        }
+        QCOMPARE(leaveProgram(*link, session, prompts, [&] { return files.save(); }), mayEnd);
+        QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("ok.dat"))), written);
+        QCOMPARE(session.ConfigSaved, !edited || written);
+        QCOMPARE(prompts.messages(), messages);
+        const FakePrompts::Shown asked{FakePrompts::Shown::Kind::Question, kQuestion,
+                                       QStringLiteral("FICHIER DONNEES"), Prompts::Icon::Critical, {}};
+        QCOMPARE(prompts.shown.count(asked), edited ? 1 : 0);
+        QCOMPARE(int(std::count_if(prompts.shown.begin(), prompts.shown.end(),
+                                   [](const FakePrompts::Shown &s) {
+                                       return s.kind == FakePrompts::Shown::Kind::SaveDialog;
+                                   })),
+                 dialogs);
+        QCOMPARE(prompts.busyDepth, 0);
     }
 
     void openPortClosedBeforeTheQuestion()
@@ -108,54 +122,6 @@ private slots:
         QVERIFY(leaveProgram(*link, session, prompts, [] { return SaveResult::Saved; }));
         QCOMPARE(prompts.portOpenAtQuestion, QList<bool>{false});
         QVERIFY(!link->isPortOpen());
-    }
-
-    // With the real save command and real files.
-    void withTheSaveCommand_data()
-    {
-        QTest::addColumn<QString>("level2");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("mayEnd");
-        QTest::addColumn<bool>("savedAfter");
-        QTest::addColumn<QStringList>("messages");
-
-        QTest::newRow("saved") << "BCAB" << "ok.dat" << true << true << QStringList{};
-        QTest::newRow("dialog cancelled") << "BCAB" << "" << true << false << QStringList{};
-        QTest::newRow("write failed") << "BCAB" << "plain/inside.dat" << false << false
-            << QStringList{QStringLiteral("FICHIER DONNEES|Impossible d'enregistrer le fichier !")};
-        QTest::newRow("short code") << "BCA" << "ok.dat" << false << false
-            << QStringList{QStringLiteral("ERREUR DE SAISIE|Les codes doivent avoir 4 lettres !")};
-    }
-
-    void withTheSaveCommand()
-    {
-        QFETCH(QString, level2);
-        QFETCH(QString, target);
-        QFETCH(bool, mayEnd);
-        QFETCH(bool, savedAfter);
-        QFETCH(QStringList, messages);
-
-        QTemporaryDir dir;
-        QFile plain(dir.filePath(QStringLiteral("plain")));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
-
-        FakePrompts prompts;
-        prompts.yesNoAnswers << true;
-        if (!target.isEmpty())
-            prompts.fileAnswers << dir.filePath(target);
-        const auto link = makeLink(prompts);
-        Session session;
-        session.ConfigSaved = false;
-        FileFixtures::StandInView view(session);
-        view.codes[0] = level2;
-        FileCommands files(session, view, prompts);
-
-        QCOMPARE(leaveProgram(*link, session, prompts, [&] { return files.save(); }), mayEnd);
-        QCOMPARE(session.ConfigSaved, savedAfter);
-        QCOMPARE(prompts.messages(), messages);
-        QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("ok.dat"))), savedAfter);
-        QCOMPARE(prompts.busyDepth, 0);
     }
 };
 
