@@ -72,7 +72,8 @@ void QtSerialPort::fetchPending() const
     // waitForReadyRead(0) only polls; the readyRead it raises is not passed on, since the caller
     // is reading right now.
     m_fetching = true;
-    m_port.waitForReadyRead(0);
+    if (!m_port.waitForReadyRead(0) && m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();   // nothing had come in: not a fault of the line
     m_fetching = false;
 }
 
@@ -113,7 +114,11 @@ QString QtSerialPort::deviceName() const
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+    // A failing read or write is as final as a vanished device: left open, the port would be
+    // signalled again and again (a hung-up line reports a read error on every turn of the loop).
+    const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
+                      || error == QSerialPort::WriteError;
+    if (!lost || !m_port.isOpen())
         return;
     m_port.close();
     emit failed();

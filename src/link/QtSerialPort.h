@@ -7,7 +7,8 @@
 // The real serial line: a QSerialPort at 9600 baud, 8 data bits, no parity, one stop bit, no
 // flow control, raw bytes. Bytes the driver holds but Qt has not fetched yet count as waiting,
 // so that a flush empties the line and not only Qt's buffer. When the adapter disappears
-// (QSerialPort::ResourceError) the port closes itself and emits failed().
+// (QSerialPort::ResourceError) or the line fails to read or write, the port closes itself and
+// emits failed().
 class QtSerialPort : public SerialPort
 {
     Q_OBJECT

@@ -168,32 +168,6 @@ private slots:
         QCOMPARE(rx, rxData);
     }
 
-    // The verdict comes with the byte that decides it, not later.
-    void failsAtTheFaultyByte_data()
-    {
-        QTest::addColumn<Bytes>("reply");
-        QTest::addColumn<int>("failingByte");
-        QTest::newRow("start") << hex("05 01 06 14 00 1B 00") << 0;
-        QTest::newRow("length 14") << hex("01 0E 14 00") << 1;
-        QTest::newRow("length 4") << hex("01 04 14 19 00") << 1;
-        QTest::newRow("echo") << hex("01 06 13 00 1A 00") << 2;
-        QTest::newRow("sum") << hex("01 06 14 00 1B 02") << 5;
-    }
-
-    void failsAtTheFaultyByte()
-    {
-        QFETCH(Bytes, reply);
-        QFETCH(int, failingByte);
-        Bytes rx;
-        std::uint8_t count = 0;
-        ReplyCheck check(rx, count);
-        check.reset(20);
-        for (int i = 0; i < int(reply.size()); ++i) {
-            const auto verdict = check.feed(reply[i]).verdict;
-            QCOMPARE(verdict, i < failingByte ? ReplyCheck::Verdict::Pending : ReplyCheck::Verdict::Failed);
-        }
-    }
-
     // Many thousands of random and nearly-right replies: the checker agrees with the oracle on
     // every one, stores exactly the data bytes, and never touches an element past them.
     void randomReplies()

@@ -242,6 +242,23 @@ private slots:
         QCOMPARE(bench.choices, (QList<PortChoice>{PortChoice::comPort(4), PortChoice::comPort(4)}));
     }
 
+    // The far end goes away during a wait (an adapter pulled out): the attempt ends, the link
+    // lets go of the port, and the one message is shown.
+    void realPortLost()
+    {
+        auto pty = std::make_unique<Pty>();
+        RealBench bench;
+        QVERIFY(bench.link.openPort({PortChoice::Kind::Device, pty->path}));
+        QTimer::singleShot(100, [&] { pty.reset(); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!bench.link.transaction(20, 5));
+        qInfo("lost after %lld ms", clock.elapsed());
+        QVERIFY(clock.elapsed() < 900);
+        QVERIFY(!bench.link.isPortOpen());
+        QCOMPARE(bench.prompts.messages(), QStringList{QStringLiteral("TIME OUT|Pas de réponse de l'ECS !")});
+    }
+
     // The real QSerialPort path end to end: the emulated panel at the far end of a pseudo-terminal.
     void realPortTransaction()
     {
