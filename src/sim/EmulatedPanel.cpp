@@ -175,7 +175,7 @@ const FaultRule *EmulatedPanel::takeMatchingFault(std::uint8_t command, const QB
             continue;
         if (rule.index >= 0 && (request.isEmpty() || at(request, 0) != rule.index))
             continue;
-        if (rule.fault == Fault::ReadBackDiffers && !replyHasData)
+        if ((rule.fault == Fault::ReadBackDiffers || rule.fault == Fault::MissingDataByte) && !replyHasData)
             continue;   // an acknowledgement carries no value to falsify
         if (rule.times > 0)
             --rule.times;
@@ -208,6 +208,8 @@ QByteArray EmulatedPanel::spoil(const FaultRule &rule, std::uint8_t command, QBy
         return bytes({0xFF, 0x00, 0x7E}) + replyFrame(command, data);
     case Fault::WrongDataCount:
         return replyFrame(command, data + QByteArray(1, char(0)));
+    case Fault::MissingDataByte:
+        return replyFrame(command, data.chopped(1));
     case Fault::ReadBackDiffers:
         if (command == 2)
             data[0] = char(255 - at(data, 0));   // the stored byte instead of its complement
@@ -230,7 +232,7 @@ std::optional<QByteArray> EmulatedPanel::answer(std::uint8_t command, const QByt
     case 20:   // mode: 1 while the manual configuration mode refuses the PC
         if (n != 0)
             return std::nullopt;
-        return bytes({std::uint8_t(state.manualMode ? 1 : 0)});
+        return bytes({state.modeByte ? *state.modeByte : std::uint8_t(state.manualMode ? 1 : 0)});
     case 4:    // access codes, level 2 then level 3
         if (n != 0)
             return std::nullopt;

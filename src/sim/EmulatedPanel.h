@@ -27,6 +27,7 @@ struct PanelState
     std::array<std::uint8_t, 8> codes{3, 4, 5, 3, 5, 3, 4, 4};       // "ABCA", "CABB" as 3/4/5
 
     bool manualMode = false;     // command 20 answers 1: the panel refuses PC access
+    std::optional<std::uint8_t> modeByte;   // when set, what command 20 answers instead
     bool cardFitted = true;      // false: no UP card on the bus: command 30 answers 0 and the
                                  // card's commands go unanswered
     std::uint8_t cardState = 1;  // command 5 answers it (0 absent, 1 operational, 2 other)
@@ -56,6 +57,7 @@ enum class Fault {
     ShortReply,        // the reply stops before its last byte
     StrayBytesBefore,  // a few junk bytes, then the good reply
     WrongDataCount,    // one data byte too many, length and check bytes consistent with it
+    MissingDataByte,   // one data byte too few (a reply with data only), consistent likewise
     ReadBackDiffers,   // a read answers a value other than the stored one (replies with data only)
 };
 

@@ -1,26 +1,37 @@
 #include "FakePrompts.h"
 
+namespace {
+
+void record(FakePrompts &prompts, FakePrompts::Shown entry)
+{
+    prompts.shown.append(entry);
+    if (prompts.onShown)
+        prompts.onShown(entry);
+}
+
+} // namespace
+
 void FakePrompts::message(const QString &text, const QString &title, Icon icon,
                           const QString &details)
 {
-    shown.append({Shown::Kind::Message, text, title, icon, details});
+    record(*this, {Shown::Kind::Message, text, title, icon, details});
 }
 
 bool FakePrompts::askYesNo(const QString &text, const QString &title, Icon icon)
 {
-    shown.append({Shown::Kind::Question, text, title, icon, {}});
+    record(*this, {Shown::Kind::Question, text, title, icon, {}});
     return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
 }
 
 QString FakePrompts::openFileName(const QString &filter, const QString &defaultSuffix)
 {
-    shown.append({Shown::Kind::OpenDialog, filter, defaultSuffix, Icon::Information, {}});
+    record(*this, {Shown::Kind::OpenDialog, filter, defaultSuffix, Icon::Information, {}});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
 QString FakePrompts::saveFileName(const QString &filter, const QString &defaultSuffix)
 {
-    shown.append({Shown::Kind::SaveDialog, filter, defaultSuffix, Icon::Information, {}});
+    record(*this, {Shown::Kind::SaveDialog, filter, defaultSuffix, Icon::Information, {}});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 

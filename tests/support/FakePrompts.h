@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Records every prompt and answers from a script, so that no test ever blocks on a dialog.
 class FakePrompts : public Prompts
 {
@@ -32,6 +34,8 @@ public:
     QStringList fileAnswers;
 
     QList<Shown> shown;
+    // Called as each prompt is shown, to look at the program's state at that moment.
+    std::function<void(const Shown &)> onShown;
     int busyDepth = 0;      // 0 when the pointer is back to normal
     int busyCalls = 0;      // how many times the hourglass was set
 

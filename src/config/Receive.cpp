@@ -1,0 +1,106 @@
+#include "config/EditorView.h"
+#include "config/Reads.h"
+#include "config/Transfer.h"
+#include "config/TransferTexts.h"
+#include "link/WaitFrm.h"
+#include "ui/Prompts.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+
+constexpr int kReceiveSteps = 38;
+
+// Reads the items of the UP card, each under its own step text; stops at the first failure.
+bool readCardItems(TransferContext &c)
+{
+    PanelConfig &config = c.session.config;
+    const std::pair<const char *, std::function<bool()>> steps[] = {
+        {"Lecture matrice des commandes", [&] { return Reads::commandMatrix(c.link, config); }},
+        {"Lecture type des fonctions", [&] { return Reads::functionTypes(c.link, config); }},
+        {"Lecture tempo UGA", [&] { return Reads::ugaTempo(c.link, config); }},
+        {"Lecture choix AES", [&] { return Reads::aesChoice(c.link, config); }},
+    };
+    for (const auto &[text, read] : steps) {
+        c.progress.Label2->setText(QString::fromUtf8(text));
+        if (!read())
+            return false;
+    }
+    return true;
+}
+
+// Everything after the wake-up. Returns true when the configuration was shown.
+bool readConfiguration(TransferContext &c)
+{
+    PanelConfig &config = c.session.config;
+    switch (Reads::panelMode(c.link)) {
+    case Reads::ManualMode:
+        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(),
+                          Prompts::Icon::Warning);
+        return false;
+    case Reads::NoValidReply:
+        return false;
+    case Reads::AccessGranted:
+        break;
+    }
+
+    const std::pair<const char *, std::function<bool()>> steps[] = {
+        {"Lecture codes d'accès", [&] { return Reads::accessCodes(c.link, c.view); }},
+        {"Lecture relais programmable", [&] { return Reads::relays(c.link, config); }},
+        {"Lecture mode sortie 12v", [&] { return Reads::output12v(c.link, config); }},
+        {"Lecture modes alarme", [&] { return Reads::alarmModes(c.link, config); }},
+        {"Vérification présence Carte UGA/CMSI", [&] { return Reads::upCardPresence(c.link); }},
+    };
+    for (const auto &[text, read] : steps) {
+        c.progress.Label2->setText(QString::fromUtf8(text));
+        if (!read())
+            return false;
+    }
+
+    if (c.link.RxData[0] != 1) {
+        config.UpCardPresent = 0;
+        c.view.showConfiguration();
+        return true;
+    }
+    config.UpCardPresent = 1;
+    if (!Reads::upCardState(c.link, c.session))
+        return false;
+
+    if (c.session.UpCardStatus == 1) {
+        if (!readCardItems(c))
+            return false;
+        c.view.setCardFramesVisible(true);
+    } else {
+        // Without a working card only the panel's own items were read.
+        config.UpCardPresent = 0;
+        c.view.setCardFramesVisible(false);
+        if (c.session.UpCardStatus == 2)
+            c.prompts.message(TransferTexts::partialRead(), TransferTexts::cardTitle(),
+                              Prompts::Icon::Warning);
+    }
+    c.view.showConfiguration();
+    return true;
+}
+
+} // namespace
+
+bool receiveConfiguration(TransferContext &c)
+{
+    const PortOutcome port = c.selectPort();
+    if (port == PortOutcome::Cancelled)
+        return false;
+    c.session.ConfigSaved = false;
+    if (port == PortOutcome::Failed)
+        return false;
+
+    c.progress.Label1->setText(QStringLiteral("RECEPTION EN COURS..."));
+    c.progress.ProgressBar1->setMaximum(kReceiveSteps);
+    c.progress.ProgressBar1->setValue(0);
+    c.progress.Label2->setText(QStringLiteral("Lecture mode ECS"));
+    c.progress.show();
+
+    const bool shown = c.link.wakeUp() && readConfiguration(c);
+    c.progress.hide();
+    return shown;
+}
