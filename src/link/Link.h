@@ -19,8 +19,11 @@ class Prompts;
 // A transaction frames the command, sends it, waits for the reply in a local event loop (woken
 // by the port and the timers, never spinning), checks the reply byte by byte, and tries three
 // times in all. After the third failure it tells the installer once ("Pas de réponse de
-// l'ECS !" / "TIME OUT") and returns false. Only one wait runs at a time: a transaction or
-// wake-up asked for while one waits is refused and leaves the waiting one untouched.
+// l'ECS !" / "TIME OUT") and returns false. A faulty reply ends its attempt at the faulty byte;
+// the rest of it is drained (until the line is quiet) before the request goes out again. A port
+// that fails while open is dropped: the running attempt ends like a missing reply and the
+// attempts left fail at once. Only one wait runs at a time: a transaction or wake-up asked for
+// while one waits (or a port opening) is refused and leaves the waiting one untouched.
 class Link : public QObject
 {
     Q_OBJECT
@@ -49,6 +52,7 @@ public:
     // False when the wake-up could not run (a wait already running, the link aborted, no port).
     bool wakeUp();
     // Sends command `command` in a frame of `length` bytes (5 to 14) carrying TxData[0..length-6].
+    // A length outside 5..14 sends nothing and returns false with LinkStatus true, silently.
     bool transaction(std::uint8_t command, std::uint8_t length);
 
     // True while a wake-up or a transaction waits.
