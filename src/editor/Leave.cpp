@@ -7,6 +7,10 @@
 bool leaveProgram(Link &link, Session &session, Prompts &prompts,
                   const std::function<SaveResult()> &save)
 {
+    // A transfer still waiting for the panel ends here, quietly: the port is about to go and
+    // nobody will be there to read its time-out message.
+    if (link.isBusy())
+        link.abort();
     if (link.isPortOpen())
         link.closePort();
 

@@ -8,7 +8,8 @@ class Link;
 class Prompts;
 struct Session;
 
-// The way out of the program, run by every close of the main window: releases the serial port,
+// The way out of the program, run by every close of the main window: ends a transfer that is
+// waiting for the panel (the link then refuses every later exchange), releases the serial port,
 // then, when the configuration has not been saved, asks whether to save it and runs the save
 // command on Yes. Nothing is sent to the panel.
 //

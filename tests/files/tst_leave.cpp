@@ -11,7 +11,9 @@
 #include "sim/EmulatedPort.h"
 
 #include <QFile>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 namespace {
@@ -122,6 +124,29 @@ private slots:
         QVERIFY(leaveProgram(*link, session, prompts, [] { return SaveResult::Saved; }));
         QCOMPARE(prompts.portOpenAtQuestion, QList<bool>{false});
         QVERIFY(!link->isPortOpen());
+    }
+
+    // Closing the window while a transfer waits for a silent panel ends the wait at once, without
+    // the time-out message.
+    void closingDuringATransfer()
+    {
+        FakePrompts prompts;
+        const auto link = makeLink(prompts);
+        QVERIFY(link->openPort(PortChoice::simulated()));
+        m_panel.addFault({Fault::Silence});
+        Session session;
+        bool mayEnd = false;
+        QTimer::singleShot(100, link.get(), [&] {
+            mayEnd = leaveProgram(*link, session, prompts, [] { return SaveResult::Saved; });
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!link->transaction(20, 5));
+        m_panel.clearFaults();
+        QVERIFY(clock.elapsed() < 900);
+        QVERIFY(mayEnd);
+        QVERIFY(!link->isPortOpen());
+        QVERIFY(prompts.shown.isEmpty());
     }
 };
 
