@@ -367,7 +367,7 @@ void MainWindow::buildCommands(QWidget *client)
     constexpr int kRowTop = 780;
     constexpr int kRowPitch = 384;
     constexpr int kUgaLeft = 960;                           // left of the Frm_Uga frames
-    constexpr std::array<int, 3> kUgaColumns{120, 780, 1440};
+    constexpr std::array<int, 3> kUgaColumns{120, 840, 1560};
     constexpr int kCmsiLeft = 3060;
     constexpr int kCmsiPitch = 480;
     constexpr int kHeadingTop = 220;
@@ -407,7 +407,7 @@ void MainWindow::buildCommands(QWidget *client)
         const int top = kRowTop + i * kRowPitch;
         Label_Zone[i] = label(Frm_Cde, indexed("Label_Zone", i), QStringLiteral("Boucle %1").arg(i + 1),
                               twips(120, top, 800, kBoxTwips));
-        Frm_Uga[i] = borderless(Frm_Cde, indexed("Frm_Uga", i), twips(kUgaLeft, top, 1800, kBoxTwips));
+        Frm_Uga[i] = borderless(Frm_Cde, indexed("Frm_Uga", i), twips(kUgaLeft, top, 1900, kBoxTwips));
         for (int c = 0; c < 3; ++c)
             Option1[3 * i + c] = option(Frm_Uga[i], indexed("Option1", 3 * i + c), {},
                                         twips(kUgaColumns[c], 0, kBoxTwips, kBoxTwips), ugaTips[c]);
