@@ -1,12 +1,37 @@
+// TORVA-PC: the configurator of the TORVA fire alarm control panel.
+#include "config/Session.h"
+#include "diag/DiagFrm.h"
+#include "editor/MainCommands.h"
+#include "editor/MainWindow.h"
+#include "link/Link.h"
+#include "link/QtSerialPort.h"
+#include "sim/EmulatedPanel.h"
+#include "sim/EmulatedPort.h"
+#include "ui/WidgetPrompts.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVA-PC"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("OSTRALEC CONFIGURATION TORVA Rev.3.00"));
+    QApplication::setApplicationVersion(QStringLiteral("3.0"));
+
+    // The panel behind the "ECS simulée" choice keeps its state for the whole run, so that a
+    // configuration sent to it can be received back.
+    EmulatedPanel simulatedPanel;
+    simulatedPanel.setLive(true);
+    const PortFactory ports = makeRealPortFactory([&simulatedPanel](const PortChoice &) {
+        return std::make_unique<EmulatedPort>(simulatedPanel);
+    });
+
+    WidgetPrompts prompts;
+    Link link(prompts, ports);
+    Session session;
+    MainWindow window(session, link, prompts);
+    prompts.setParent(&window);
+    MainCommands commands(window, link, session, prompts,
+                          [&] { DiagFrm::run(link, session, prompts, &window); });
     window.show();
     return app.exec();
 }

@@ -67,6 +67,8 @@ bool Link::openPort(const PortChoice &choice)
     // Replacing the port under a running wait would pull the line from under it.
     if (m_busy)
         return false;
+    // A new exchange starts here: an earlier abort ended only the exchange it interrupted.
+    m_aborted = false;
     LinkStatus = false;
     closePort();
     m_port = m_factory ? m_factory(choice) : nullptr;

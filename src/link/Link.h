@@ -58,7 +58,8 @@ public:
     // True while a wake-up or a transaction waits.
     bool isBusy() const { return m_busy; }
     // Ends the running wait (its transaction returns false without a message) and refuses every
-    // later one: used when the main window closes during a transfer.
+    // later one until the next port opening: used when the main window closes during a transfer,
+    // so that the interrupted procedure sends nothing more on its way out.
     void abort();
     bool isAborted() const { return m_aborted; }
 

@@ -270,6 +270,10 @@ private slots:
         QVERIFY(bench.link.LinkStatus);
         QCOMPARE(bench.port->written().size(), 1 + 5);
         QVERIFY(bench.prompts.messages().isEmpty());
+
+        // The next exchange opens the port again and talks as usual.
+        QVERIFY(bench.start());
+        QVERIFY(bench.link.transaction(20, 5));
     }
 
     void portVanishes_data()

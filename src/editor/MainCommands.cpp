@@ -1,0 +1,92 @@
+#include "editor/MainCommands.h"
+
+#include "config/Session.h"
+#include "editor/FrmAbout.h"
+#include "editor/Leave.h"
+#include "editor/MainWindow.h"
+#include "link/Link.h"
+#include "link/PortFrm.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTimer>
+
+MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Prompts &prompts,
+                           std::function<void()> openDiagnostic)
+    : QObject(&window),
+      m_window(window),
+      m_link(link),
+      m_session(session),
+      m_prompts(prompts),
+      m_openDiagnostic(std::move(openDiagnostic)),
+      m_progress(link, &window),
+      m_files(session, window, prompts),
+      m_context{link, session, window, prompts, m_progress,
+                [this] { return PortFrm::choose(m_link, &m_window); }}
+{
+    // The progress window is a window of its own, shown beside the main window without blocking it.
+    m_progress.setWindowFlag(Qt::Window);
+
+    connect(m_window.Command1, &QPushButton::clicked, this, &MainCommands::receive);
+    connect(m_window.Command2, &QPushButton::clicked, this, &MainCommands::send);
+    connect(m_window.Diag_Menu, &QAction::triggered, this, &MainCommands::diagnostic);
+    connect(m_window.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
+    connect(m_window.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
+    connect(m_window.Import_Mnu, &QAction::triggered, this, [this] { m_files.importVersion1(); });
+    connect(m_window.Quit_Menu, &QAction::triggered, &m_window, &QWidget::close);
+    connect(m_window.About_Mnu, &QAction::triggered, this, [this] { FrmAbout::showAbout(&m_window); });
+    m_window.setCloseHandler([this] { return onCloseRequested(); });
+}
+
+void MainCommands::receive()
+{
+    runExchange([this] { receiveConfiguration(m_context); });
+}
+
+void MainCommands::send()
+{
+    runExchange([this] { sendConfiguration(m_context); });
+}
+
+void MainCommands::diagnostic()
+{
+    runExchange([this] {
+        if (m_context.selectPort() == PortOutcome::Opened && m_openDiagnostic)
+            m_openDiagnostic();
+    });
+}
+
+void MainCommands::runExchange(const std::function<void()> &exchange)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    setCommandsEnabled(false);
+    exchange();
+    setCommandsEnabled(true);
+    m_running = false;
+    // A close asked for during the exchange was held back until the exchange had unwound.
+    if (m_closePending) {
+        m_closePending = false;
+        QTimer::singleShot(0, &m_window, &QWidget::close);
+    }
+}
+
+void MainCommands::setCommandsEnabled(bool enabled)
+{
+    for (QAction *action : {m_window.Diag_Menu, m_window.Open_Menu, m_window.Save_Menu, m_window.Import_Mnu})
+        action->setEnabled(enabled);
+    m_window.Command1->setEnabled(enabled);
+    m_window.Command2->setEnabled(enabled);
+}
+
+bool MainCommands::onCloseRequested()
+{
+    if (m_running) {
+        // Stop talking to the panel; the window closes once the exchange has returned.
+        m_closePending = true;
+        m_link.abort();
+        return false;
+    }
+    return leaveProgram(m_link, m_session, m_prompts, [this] { return m_files.save(); });
+}

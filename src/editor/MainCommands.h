@@ -1,0 +1,53 @@
+#pragma once
+
+#include "config/Transfer.h"
+#include "files/FileCommands.h"
+#include "link/WaitFrm.h"
+
+#include <functional>
+
+class Link;
+class MainWindow;
+class Prompts;
+struct Session;
+
+// Connects the main window's buttons and menu items to what they start: the receive and send
+// procedures, the file commands, the diagnostic window, the about box and leaving.
+//
+// Only one exchange with the panel runs at a time: while a receive, a send or the diagnostic
+// window runs, every command that would start another (or change the editor under it) is
+// disabled, and enabled again however it ends. Closing the window during an exchange stops the
+// exchange (no further frame, no message for the aborted wait), then leaves the usual way.
+class MainCommands : public QObject
+{
+    Q_OBJECT
+public:
+    // `openDiagnostic` shows the diagnostic window on the port just opened.
+    MainCommands(MainWindow &window, Link &link, Session &session, Prompts &prompts,
+                 std::function<void()> openDiagnostic);
+
+    bool isExchangeRunning() const { return m_running; }
+    // The port selection used before every exchange; tests replace the window with a choice.
+    void setPortSelection(std::function<PortOutcome()> select) { m_context.selectPort = std::move(select); }
+    WaitFrm &progress() { return m_progress; }
+
+    void receive();
+    void send();
+    void diagnostic();
+
+private:
+    void runExchange(const std::function<void()> &exchange);
+    void setCommandsEnabled(bool enabled);
+    bool onCloseRequested();
+
+    MainWindow &m_window;
+    Link &m_link;
+    Session &m_session;
+    Prompts &m_prompts;
+    std::function<void()> m_openDiagnostic;
+    WaitFrm m_progress;
+    FileCommands m_files;
+    TransferContext m_context;
+    bool m_running = false;
+    bool m_closePending = false;
+};
