@@ -1,0 +1,407 @@
+#include "diag/DiagFrm.h"
+
+#include "config/Reads.h"
+#include "config/Session.h"
+#include "diag/DiagCommands.h"
+#include "diag/Measurements.h"
+#include "link/Link.h"
+#include "ui/Prompts.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+
+#include <utility>
+
+namespace {
+
+// Geometry in pixels (15 twips a pixel).
+constexpr int kFrameWidth = 360;
+constexpr int kInfoFrameHeight = 196;
+constexpr int kInfoRowPitch = 21;
+constexpr int kScaleWidth = 200;        // 3000 twips
+constexpr int kScaleHeight = 10;        // 156 twips
+constexpr int kBarDesignedWidth = 67;   // 1008 twips
+constexpr int kLoopRowPitch = 19;       // 288 twips
+constexpr int kWindowWidth = 842;
+constexpr int kWindowHeight = 410;
+
+QString arrayName(const char *name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+void setFill(QFrame *bar, const QColor &color)
+{
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Window, color);
+    bar->setPalette(palette);
+}
+
+} // namespace
+
+DiagFrm::DiagFrm(Link &link, Session &session, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_link(link), m_session(session), m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("Diag_Frm"));
+    setWindowTitle(QStringLiteral("TORVA DIAGNOSTIC"));
+    buildControls();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kCycleInterval);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, &DiagFrm::onTick);
+    connect(Fermer, &QPushButton::clicked, this, &DiagFrm::requestClose);
+    connect(Command2, &QPushButton::clicked, this, &DiagFrm::onWriteSerial);
+    // "NS UGA" has no action.
+}
+
+DiagFrm::~DiagFrm()
+{
+    // A window destroyed without its stop (its owner went away) still leaves the link as found.
+    if (!m_stopped) {
+        Timer1->stop();
+        m_link.DiagInProgress = false;
+        holdHourglass(false);
+    }
+}
+
+void DiagFrm::run(Link &link, Session &session, Prompts &prompts, QWidget *parent)
+{
+    DiagFrm window(link, session, prompts, parent);
+    window.holdHourglass(true);
+    window.exec();
+}
+
+void DiagFrm::buildControls()
+{
+    setFixedSize(kWindowWidth, kWindowHeight);
+
+    auto makeLabel = [this](QWidget *frame, int index, const QString &text, int row) {
+        auto *label = new QLabel(text, frame);
+        label->setObjectName(arrayName("Label1", index));
+        label->setGeometry(12, 24 + row * kInfoRowPitch, kFrameWidth - 24, 18);
+        Label1[std::size_t(index)] = label;
+        return label;
+    };
+
+    Frame1 = new QGroupBox(QStringLiteral("CARTE ECS"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setToolTip(QStringLiteral("Informations sur la carte ECS"));
+    Frame1->setGeometry(8, 8, kFrameWidth, kInfoFrameHeight);
+    makeLabel(Frame1, 3, QStringLiteral("Version du programme"), 0);
+    makeLabel(Frame1, 0, QStringLiteral("N° de Série"), 1);
+    makeLabel(Frame1, 13, QStringLiteral("Tension de service"), 2);
+    makeLabel(Frame1, 14, QStringLiteral("Tension de Batterie"), 3);
+    makeLabel(Frame1, 15, QStringLiteral("Tension du chargeur"), 4);
+
+    Frame2 = new QGroupBox(QStringLiteral("CARTE UGA/CMSI"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setToolTip(QStringLiteral("Informations sur la carte UGA/CMSI"));
+    Frame2->setGeometry(16 + kFrameWidth, 8, kFrameWidth, kInfoFrameHeight);
+    makeLabel(Frame2, 8, QStringLiteral("Carte Présente"), 0);
+    makeLabel(Frame2, 7, QStringLiteral("N° de Série"), 1);
+    makeLabel(Frame2, 4, QStringLiteral("Version du programme"), 2);
+    makeLabel(Frame2, 17, QStringLiteral("Tension de Batterie"), 3);
+    makeLabel(Frame2, 18, QStringLiteral("Tension du chargeur"), 4);
+    // Label1(1) lies under Label1(5) and is never written; Label1(5) paints over it.
+    makeLabel(Frame2, 1, QStringLiteral("Tension AES"), 5);
+    QLabel *aes = makeLabel(Frame2, 5, QStringLiteral("Tension AES"), 5);
+    aes->setAutoFillBackground(true);
+    aes->raise();
+    makeLabel(Frame2, 2, QStringLiteral("Charge ligne diffuseurs 1"), 6);
+    makeLabel(Frame2, 6, QStringLiteral("Charge ligne diffuseurs 2"), 7);
+
+    Frame4 = new QGroupBox(QStringLiteral("CHARGE DES BOUCLES"), this);
+    Frame4->setObjectName(QStringLiteral("Frame4"));
+    Frame4->setGeometry(16 + kFrameWidth, 16 + kInfoFrameHeight, kFrameWidth,
+                        kLoops * kLoopRowPitch + 36);
+    for (int k = 0; k < kLoops; ++k) {
+        const int top = 24 + k * kLoopRowPitch;
+        auto *name = new QLabel(QStringLiteral("Boucle %1").arg(k + 1), Frame4);
+        name->setObjectName(arrayName("Label2", k));
+        name->setGeometry(10, top, 60, 16);
+        Label2[std::size_t(k)] = name;
+
+        auto *scale = new QFrame(Frame4);
+        scale->setObjectName(arrayName("Cadre_Vu", k));
+        scale->setFrameShape(QFrame::Box);
+        scale->setGeometry(74, top + 3, kScaleWidth, kScaleHeight);
+        Cadre_Vu[std::size_t(k)] = scale;
+
+        auto *bar = new QFrame(Frame4);
+        bar->setObjectName(arrayName("Vu_Metre", k));
+        bar->setAutoFillBackground(true);
+        setFill(bar, QColor(255, 0, 0));
+        bar->setGeometry(74, top + 3, kBarDesignedWidth, kScaleHeight);
+        bar->raise();
+        Vu_Metre[std::size_t(k)] = bar;
+
+        auto *value = new QLabel(QStringLiteral("mA"), Frame4);
+        value->setObjectName(arrayName("Ib", k));
+        value->setGeometry(74 + kScaleWidth + 8, top, kFrameWidth - kScaleWidth - 90, 16);
+        Ib[std::size_t(k)] = value;
+    }
+
+    Fermer = new QPushButton(QStringLiteral("FERMER"), this);
+    Fermer->setObjectName(QStringLiteral("Fermer"));
+    Fermer->setGeometry(8, kWindowHeight - 42, 110, 32);
+    Fermer->setAutoDefault(false);
+
+    const int right = 24 + 2 * kFrameWidth;
+    const int fieldWidth = kWindowWidth - right - 8;
+    auto makeField = [this, right, fieldWidth](const char *name, int row) {
+        auto *field = new QLineEdit(QLatin1String(name), this);
+        field->setObjectName(QLatin1String(name));
+        field->setGeometry(right, 16 + row * 28, fieldWidth, 22);
+        return field;
+    };
+    Text1 = makeField("Text1", 0);
+    Text2 = makeField("Text2", 1);
+    Text3 = makeField("Text3", 2);
+
+    Command2 = new QPushButton(QStringLiteral("NS ECS"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(right, 104, fieldWidth, 26);
+    Command2->setAutoDefault(false);
+    Command3 = new QPushButton(QStringLiteral("NS UGA"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setGeometry(right, 136, fieldWidth, 26);
+    Command3->setAutoDefault(false);
+}
+
+void DiagFrm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The opening reads wait for replies, so they run from the event loop, not from inside
+    // the show.
+    if (!m_activationQueued) {
+        m_activationQueued = true;
+        QTimer::singleShot(0, this, &DiagFrm::activate);
+    }
+}
+
+void DiagFrm::activate()
+{
+    holdHourglass(true);
+    Fermer->setEnabled(false);
+    CloseRequested = false;
+    m_link.DiagInProgress = true;
+    m_exchanging = true;
+
+    if (!m_link.wakeUp()) {
+        stop();
+        return;
+    }
+    for (QFrame *bar : Vu_Metre)
+        bar->resize(0, bar->height());
+
+    if (!readPanelInformation() || !readCardInformation()) {
+        stop();
+        return;
+    }
+
+    m_exchanging = false;
+    Fermer->setEnabled(true);
+    Timer1->start();
+    holdHourglass(false);
+    afterExchanges();
+}
+
+bool DiagFrm::readPanelInformation()
+{
+    const auto version = DiagCommands::readVersion(m_link, DiagCommands::kPanelVersion);
+    if (!version)
+        return false;
+    Label1[3]->setText(Measurements::versionText(version->major, version->minor));
+
+    const auto serial = DiagCommands::readSerial(m_link, DiagCommands::kPanelSerial);
+    if (!serial)
+        return false;
+    Label1[0]->setText(serial->text());
+    return true;
+}
+
+bool DiagFrm::readCardInformation()
+{
+    if (m_session.config.UpCardPresent != 1) {
+        Frame2->hide();
+        return true;
+    }
+    // A card that does not answer its state, or is not operational, only hides its frame.
+    if (!Reads::upCardState(m_link, m_session) || m_session.UpCardStatus != 1) {
+        Frame2->hide();
+        return true;
+    }
+    Frame2->show();
+
+    const auto version = DiagCommands::readVersion(m_link, DiagCommands::kCardVersion);
+    if (!version)
+        return false;
+    Label1[4]->setText(Measurements::versionText(version->major, version->minor));
+    Label1[8]->setText(QStringLiteral("Carte Présente = oui"));
+
+    const auto serial = DiagCommands::readSerial(m_link, DiagCommands::kCardSerial);
+    if (!serial)
+        return false;
+    Label1[7]->setText(serial->text());
+    return true;
+}
+
+void DiagFrm::onTick()
+{
+    // Cycles never overlap: a tick that falls due while the panel is busy is remembered and
+    // the next cycle starts as soon as the running work ends.
+    if (m_stopped)
+        return;
+    if (m_exchanging) {
+        m_tickMissed = true;
+        return;
+    }
+    m_exchanging = true;
+    m_tickMissed = false;
+    const bool completed = runCycle();
+    m_exchanging = false;
+    if (!completed) {
+        stop();
+        return;
+    }
+    // A serial number asked for during the cycle goes out before the diagnostic can end.
+    writePendingSerial();
+    if (CloseRequested) {
+        stop();
+        return;
+    }
+    afterExchanges();
+}
+
+bool DiagFrm::runCycle()
+{
+    for (int k = 0; k < kLoops; ++k) {
+        if (!ReadLoopLoad(k))
+            return false;
+        const double load = LoopLoads[std::size_t(k)];
+        DrawVuMeter(k, load, Measurements::kLoopHigh, Measurements::kLoopLow,
+                    Measurements::kLoopFullScale);
+        Ib[std::size_t(k)]->setText(Measurements::loopLoadText(load));
+    }
+    for (const Measurements::Reading &reading : Measurements::kPanelReadings)
+        if (!showReading(reading))
+            return false;
+    // The card is polled whenever the configuration says it is present, even when its frame
+    // is hidden because it did not report itself operational.
+    if (m_session.config.UpCardPresent == 1)
+        for (const Measurements::Reading &reading : Measurements::kCardReadings)
+            if (!showReading(reading))
+                return false;
+    return true;
+}
+
+bool DiagFrm::ReadLoopLoad(int k)
+{
+    const auto raw = DiagCommands::readRaw(m_link, DiagCommands::kPanelMeasurement,
+                                           {DiagCommands::kLoopLoadSubCode, std::uint8_t(k)});
+    if (!raw)
+        return false;
+    const auto load = Measurements::loopLoad(*raw);
+    if (!load)
+        return false;
+    LoopLoads[std::size_t(k)] = *load;
+    return true;
+}
+
+void DiagFrm::DrawVuMeter(int k, double value, double high, double low, double fullScale)
+{
+    QFrame *bar = Vu_Metre[std::size_t(k)];
+    setFill(bar, Measurements::vuMeterColor(value, high, low));
+    bar->resize(Measurements::vuMeterWidth(value, fullScale, Cadre_Vu[std::size_t(k)]->width()),
+                bar->height());
+}
+
+bool DiagFrm::showReading(const Measurements::Reading &reading)
+{
+    const auto raw = DiagCommands::readRaw(m_link, reading.command, {reading.subCode});
+    if (!raw)
+        return false;
+    const auto text = Measurements::readingText(reading, *raw);
+    if (!text)
+        return false;
+    Label1[std::size_t(reading.label)]->setText(*text);
+    return true;
+}
+
+void DiagFrm::requestClose()
+{
+    CloseRequested = true;
+    holdHourglass(true);
+}
+
+void DiagFrm::reject()
+{
+    if (Fermer->isEnabled() && !m_stopped)
+        requestClose();
+}
+
+void DiagFrm::onWriteSerial()
+{
+    const auto serial = SerialNumber::fromFields(Text1->text(), Text2->text(), Text3->text());
+    if (!serial) {
+        m_prompts.message(QStringLiteral("Numéro de série invalide !"),
+                          QStringLiteral("ERREUR DE SAISIE"), Prompts::Icon::Warning);
+        return;
+    }
+    // While the panel is busy the write waits for the end of the running work.
+    m_pendingSerial = serial;
+    if (!m_exchanging && !m_stopped) {
+        writePendingSerial();
+        afterExchanges();
+    }
+}
+
+void DiagFrm::writePendingSerial()
+{
+    if (!m_pendingSerial)
+        return;
+    const SerialNumber serial = *std::exchange(m_pendingSerial, std::nullopt);
+    m_exchanging = true;
+    m_link.LinkStatus = false;
+    if (m_link.wakeUp())
+        DiagCommands::writeSerial(m_link, serial);
+    m_exchanging = false;
+}
+
+void DiagFrm::afterExchanges()
+{
+    if (m_pendingSerial && !m_stopped)
+        writePendingSerial();
+    if (m_tickMissed && !m_stopped) {
+        m_tickMissed = false;
+        QTimer::singleShot(0, this, &DiagFrm::onTick);
+    }
+}
+
+void DiagFrm::stop()
+{
+    if (m_stopped)
+        return;
+    m_stopped = true;
+    m_exchanging = false;
+    m_pendingSerial.reset();
+    Timer1->stop();
+    m_link.DiagInProgress = false;
+    holdHourglass(false);
+    done(QDialog::Rejected);
+    emit diagnosticEnded();
+}
+
+void DiagFrm::holdHourglass(bool hold)
+{
+    if (hold == m_hourglassHeld)
+        return;
+    m_hourglassHeld = hold;
+    m_prompts.setBusy(hold);
+}

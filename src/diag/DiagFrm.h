@@ -1,0 +1,104 @@
+#pragma once
+
+#include "diag/SerialNumber.h"
+
+#include <QDialog>
+
+#include <array>
+#include <chrono>
+#include <optional>
+
+class Link;
+class Prompts;
+struct Session;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+namespace Measurements { struct Reading; }
+
+// The diagnostic window "TORVA DIAGNOSTIC": the versions and serial numbers of the panel and of
+// its UP card, read once when the window opens, then the loop loads and the voltages polled
+// over and over from Timer1 until "FERMER" or a failed exchange ends the diagnostic.
+//
+// The window only shows what it reads; the commands and their replies are DiagCommands', the
+// scales and texts Measurements'. It keeps the link's DiagInProgress true for exactly the time
+// it talks to the panel, never runs two exchanges at once, and closes itself (without a message
+// of its own) when a read fails.
+class DiagFrm : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kCycleInterval{300};
+    static constexpr int kLoops = 8;
+
+    DiagFrm(Link &link, Session &session, Prompts &prompts, QWidget *parent = nullptr);
+    ~DiagFrm() override;
+
+    // Shows the window modally, with the hourglass until its opening reads are done, and returns
+    // once the diagnostic has ended and the window has closed.
+    static void run(Link &link, Session &session, Prompts &prompts, QWidget *parent = nullptr);
+
+    // Controls, indexed as designed; indexes without a control hold nullptr.
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    std::array<QLabel *, 19> Label1{};
+    std::array<QLabel *, kLoops> Label2{};
+    std::array<QFrame *, kLoops> Cadre_Vu{};
+    std::array<QFrame *, kLoops> Vu_Metre{};
+    std::array<QLabel *, kLoops> Ib{};
+    QPushButton *Fermer = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    // Set by "FERMER": the diagnostic ends at the end of the cycle that runs or comes next.
+    bool CloseRequested = false;
+    // The last accepted load of each loop, in mA (elements 0 to 7).
+    std::array<double, 9> LoopLoads{};
+
+    // Reads the load of loop k into LoopLoads[k]; false when the reading was refused.
+    bool ReadLoopLoad(int k);
+    // Sizes and colours the bar of loop k against its scale.
+    void DrawVuMeter(int k, double value, double high, double low, double fullScale);
+
+signals:
+    // The diagnostic has ended: the timer is off, DiagInProgress false, the window closed.
+    void diagnosticEnded();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    // Escape and the window's close control ask for the end like "FERMER", once it is offered.
+    void reject() override;
+
+private:
+    void buildControls();
+    void activate();
+    bool readPanelInformation();
+    bool readCardInformation();
+    void onTick();
+    bool runCycle();
+    bool showReading(const Measurements::Reading &reading);
+    void requestClose();
+    void onWriteSerial();
+    void writePendingSerial();
+    void afterExchanges();
+    void stop();
+    void holdHourglass(bool hold);
+
+    Link &m_link;
+    Session &m_session;
+    Prompts &m_prompts;
+    bool m_activationQueued = false;
+    bool m_exchanging = false;      // a cycle, the opening reads or a serial write talks to the panel
+    bool m_tickMissed = false;      // Timer1 fell due while the panel was busy
+    bool m_stopped = false;
+    bool m_hourglassHeld = false;
+    std::optional<SerialNumber> m_pendingSerial;
+};
