@@ -108,11 +108,10 @@ void DiagFrm::buildControls()
     makeLabel(Frame2, 4, QStringLiteral("Version du programme"), 2);
     makeLabel(Frame2, 17, QStringLiteral("Tension de Batterie"), 3);
     makeLabel(Frame2, 18, QStringLiteral("Tension du chargeur"), 4);
-    // Label1(1) lies under Label1(5) and is never written; Label1(5) paints over it.
-    makeLabel(Frame2, 1, QStringLiteral("Tension AES"), 5);
-    QLabel *aes = makeLabel(Frame2, 5, QStringLiteral("Tension AES"), 5);
-    aes->setAutoFillBackground(true);
-    aes->raise();
+    // Label1(1) lies under Label1(5) and is never written: Label1(5) covers it, so it is kept
+    // out of sight rather than drawn beneath the measured text.
+    makeLabel(Frame2, 1, QStringLiteral("Tension AES"), 5)->hide();
+    makeLabel(Frame2, 5, QStringLiteral("Tension AES"), 5);
     makeLabel(Frame2, 2, QStringLiteral("Charge ligne diffuseurs 1"), 6);
     makeLabel(Frame2, 6, QStringLiteral("Charge ligne diffuseurs 2"), 7);
 
@@ -255,7 +254,22 @@ bool DiagFrm::readCardInformation()
 void DiagFrm::onTick()
 {
     // Cycles never overlap: a tick that falls due while the panel is busy is remembered and
-    // the next cycle starts as soon as the running work ends.
+    // the next cycle starts as soon as the running work ends. The cycle itself runs outside
+    // this handler, because Qt does not fire a timer again while its own handler still runs:
+    // a cycle longer than the interval would otherwise always wait for a later tick.
+    if (m_stopped || m_cycleQueued)
+        return;
+    if (m_exchanging) {
+        m_tickMissed = true;
+        return;
+    }
+    m_cycleQueued = true;
+    QMetaObject::invokeMethod(this, &DiagFrm::measure, Qt::QueuedConnection);
+}
+
+void DiagFrm::measure()
+{
+    m_cycleQueued = false;
     if (m_stopped)
         return;
     if (m_exchanging) {
@@ -380,7 +394,7 @@ void DiagFrm::afterExchanges()
         writePendingSerial();
     if (m_tickMissed && !m_stopped) {
         m_tickMissed = false;
-        QTimer::singleShot(0, this, &DiagFrm::onTick);
+        onTick();
     }
 }
 

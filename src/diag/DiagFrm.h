@@ -83,6 +83,7 @@ private:
     bool readPanelInformation();
     bool readCardInformation();
     void onTick();
+    void measure();
     bool runCycle();
     bool showReading(const Measurements::Reading &reading);
     void requestClose();
@@ -98,6 +99,7 @@ private:
     bool m_activationQueued = false;
     bool m_exchanging = false;      // a cycle, the opening reads or a serial write talks to the panel
     bool m_tickMissed = false;      // Timer1 fell due while the panel was busy
+    bool m_cycleQueued = false;     // a cycle is about to start from the event loop
     bool m_stopped = false;
     bool m_hourglassHeld = false;
     std::optional<SerialNumber> m_pendingSerial;
