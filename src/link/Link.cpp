@@ -73,9 +73,11 @@ bool Link::openPort(const PortChoice &choice)
     closePort();
     m_port = m_factory ? m_factory(choice) : nullptr;
     if (!m_port || !m_port->open()) {
+        // The box's detailed text says why (missing device, rights, in use) and what to do.
+        const QString details = m_port ? m_port->errorString() : QString();
         m_port.reset();
         LinkStatus = true;
-        m_prompts.message(kOpenFailedText, kOpenFailedTitle, Prompts::Icon::Warning);
+        m_prompts.message(kOpenFailedText, kOpenFailedTitle, Prompts::Icon::Warning, details);
         return false;
     }
     connect(m_port.get(), &SerialPort::readyRead, this, &Link::onReadyRead);

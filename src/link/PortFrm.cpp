@@ -29,7 +29,8 @@ PortFrm::PortFrm(Link &link, QWidget *parent) : QDialog(parent), m_link(link)
     Autre_Port->setInsertPolicy(QComboBox::NoInsert);
     Autre_Port->setMinimumContentsLength(14);
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        Autre_Port->addItem(info.systemLocation());
+        addDetectedPort(info.systemLocation(), info.description(), info.manufacturer(),
+                        info.serialNumber());
     Option_Simul = new QRadioButton(QStringLiteral("ECS simulée"), this);
     Option_Simul->setObjectName(QStringLiteral("Option_Simul"));
     layout->addWidget(Option_Autre, 4, 0);
@@ -71,12 +72,38 @@ PortChoice PortFrm::choice() const
 {
     if (Option_Simul->isChecked())
         return PortChoice::simulated();
-    if (Option_Autre->isChecked())
-        return {PortChoice::Kind::Device, Autre_Port->currentText().trimmed()};
+    if (Option_Autre->isChecked()) {
+        // A listed port shows its description too; its path is kept as the item's data.
+        const QString text = Autre_Port->currentText();
+        const int listed = Autre_Port->findText(text, Qt::MatchExactly);
+        if (listed >= 0 && !Autre_Port->itemData(listed).toString().isEmpty())
+            return {PortChoice::Kind::Device, Autre_Port->itemData(listed).toString()};
+        return {PortChoice::Kind::Device, text.trimmed()};
+    }
     for (int i = 0; i < int(Option1.size()); ++i)
         if (Option1[i]->isChecked())
             return PortChoice::comPort(i + 1);
     return PortChoice::comPort(1);
+}
+
+QString PortFrm::describePort(const QString &location, const QString &description,
+                              const QString &manufacturer, const QString &serialNumber)
+{
+    QStringList parts;
+    for (const QString &part : {description.trimmed(), manufacturer.trimmed()})
+        if (!part.isEmpty() && !parts.contains(part, Qt::CaseInsensitive))
+            parts << part;
+    if (!serialNumber.trimmed().isEmpty())
+        parts << QStringLiteral("n° %1").arg(serialNumber.trimmed());
+    if (parts.isEmpty())
+        return location;
+    return location + QStringLiteral(" — ") + parts.join(QStringLiteral(", "));
+}
+
+void PortFrm::addDetectedPort(const QString &location, const QString &description,
+                              const QString &manufacturer, const QString &serialNumber)
+{
+    Autre_Port->addItem(describePort(location, description, manufacturer, serialNumber), location);
 }
 
 void PortFrm::onContinue()

@@ -14,6 +14,10 @@ class QRadioButton;
 // The modal port selection window. "COM 1" is selected, with the focus, each time the window
 // opens. "CONTINUER" opens the chosen port through the link and closes the window whatever the
 // outcome; the close box or Escape leave the port as it was.
+//
+// "Autre :" lists the ports the system detects, each with what its adapter says of itself (maker,
+// description, serial number), so that an installer with two adapters picks the right one; the
+// device path of the listed port is what gets opened. A path typed by hand is opened as typed.
 class PortFrm : public QDialog
 {
     Q_OBJECT
@@ -25,6 +29,14 @@ public:
 
     // The port the selected button stands for.
     PortChoice choice() const;
+
+    // The line shown in the "Autre :" list for a detected port: its path, then what the adapter
+    // says of itself, when it says anything ("/dev/ttyUSB0 — FT232R USB UART, FTDI, n° A50285BI").
+    static QString describePort(const QString &location, const QString &description,
+                                const QString &manufacturer, const QString &serialNumber);
+    // Adds a port to the "Autre :" list, shown as describePort() says.
+    void addDetectedPort(const QString &location, const QString &description,
+                         const QString &manufacturer, const QString &serialNumber);
     PortOutcome outcome() const { return m_outcome; }
 
     std::array<QRadioButton *, 4> Option1{};   // COM 1 to COM4

@@ -1,8 +1,15 @@
 #include "link/QtSerialPort.h"
 
+#include <QFile>
+
 #ifdef Q_OS_LINUX
+#include <grp.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 QtSerialPort::QtSerialPort(const QString &device, QObject *parent)
@@ -25,15 +32,24 @@ bool QtSerialPort::open()
 {
     if (m_port.isOpen())
         m_port.close();
-    m_port.setPortName(m_device);
-    if (m_device.isEmpty() || !m_port.open(QIODevice::ReadWrite))
+    m_openFailure.clear();
+    if (m_device.isEmpty()) {
+        m_openFailure = QStringLiteral("Aucun port n'a été indiqué.");
         return false;
+    }
+    m_port.setPortName(m_device);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openFailure = failureDetails(m_port.error(), m_device, m_port.errorString(),
+                                       refusingGroup(m_device));
+        return false;
+    }
     const bool set = m_port.setBaudRate(QSerialPort::Baud9600)
                      && m_port.setDataBits(QSerialPort::Data8)
                      && m_port.setParity(QSerialPort::NoParity)
                      && m_port.setStopBits(QSerialPort::OneStop)
                      && m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!set) {
+        m_openFailure = failureDetails(m_port.error(), m_device, m_port.errorString(), {});
         m_port.close();
         return false;
     }
@@ -104,7 +120,58 @@ bool QtSerialPort::writeByte(std::uint8_t byte)
 
 QString QtSerialPort::errorString() const
 {
-    return m_port.errorString();
+    return m_openFailure.isEmpty() ? m_port.errorString() : m_openFailure;
+}
+
+QString QtSerialPort::failureDetails(QSerialPort::SerialPortError error, const QString &device,
+                                     const QString &systemReason, const QString &group)
+{
+    const QString reason = QStringLiteral("Raison donnée par le système : %1.").arg(systemReason);
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("Le port %1 n'existe pas : l'adaptateur n'est pas branché ou le "
+                              "nom du port est faux.\n%2")
+            .arg(device, reason);
+    case QSerialPort::PermissionError:
+        // The same error stands for a device held by another program (its lock) and for one the
+        // account may not open; only the second comes with the group to join.
+        if (group.isEmpty())
+            return QStringLiteral("Le port %1 est occupé par un autre programme, ou vous n'avez "
+                                  "pas le droit de l'ouvrir.\n%2")
+                .arg(device, reason);
+        return QStringLiteral("Vous n'avez pas le droit d'ouvrir le port %1.\n%2\n\n"
+                              "Le port appartient au groupe « %3 ». Pour y avoir accès, ajoutez "
+                              "votre compte à ce groupe avec la commande :\n"
+                              "sudo usermod -aG %3 $USER\n"
+                              "puis fermez votre session et reconnectez-vous.")
+            .arg(device, reason, group);
+    case QSerialPort::OpenError:
+        return QStringLiteral("Le port %1 est déjà ouvert.\n%2").arg(device, reason);
+    default:
+        return QStringLiteral("Le port %1 n'a pas pu être ouvert.\n%2").arg(device, reason);
+    }
+}
+
+QString QtSerialPort::refusingGroup(const QString &device)
+{
+#ifdef Q_OS_LINUX
+    const QByteArray path = QFile::encodeName(device);
+    struct stat status{};
+    if (::access(path.constData(), R_OK | W_OK) == 0 || errno != EACCES
+        || ::stat(path.constData(), &status) != 0 || status.st_gid == 0
+        || (status.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return {};   // not a refusal of rights, or the group could not grant them
+    // getgrgid_r: the port may be opened while another thread looks up a group.
+    group entry{};
+    group *found = nullptr;
+    char buffer[4096];
+    if (::getgrgid_r(status.st_gid, &entry, buffer, sizeof buffer, &found) != 0 || !found)
+        return {};
+    return QString::fromLocal8Bit(found->gr_name);
+#else
+    Q_UNUSED(device);
+    return {};
+#endif
 }
 
 QString QtSerialPort::deviceName() const

@@ -9,6 +9,10 @@
 // so that a flush empties the line and not only Qt's buffer. When the adapter disappears
 // (QSerialPort::ResourceError) or the line fails to read or write, the port closes itself and
 // emits failed().
+//
+// When an opening is refused, errorString() gives the system's reason followed by what the
+// installer can do about it (join the group that owns the device, plug the adapter in), in French,
+// for the details of the opening failure message.
 class QtSerialPort : public SerialPort
 {
     Q_OBJECT
@@ -25,6 +29,15 @@ public:
     QString errorString() const override;
     QString deviceName() const override;
 
+    // Why the device could not be opened and what to do about it. `group` names the group whose
+    // members may open the device (refusingGroup()), empty when the refusal was not about rights.
+    static QString failureDetails(QSerialPort::SerialPortError error, const QString &device,
+                                  const QString &systemReason, const QString &group);
+    // When this account may not read and write the device, the name of the group that owns it
+    // (joining it grants the access); empty otherwise, when only root owns it, and on systems
+    // without device files.
+    static QString refusingGroup(const QString &device);
+
 private:
     // Fetches what the driver already received, without waiting and without re-announcing it.
     void fetchPending() const;
@@ -34,6 +47,7 @@ private:
     QString m_device;
     mutable QSerialPort m_port;
     mutable bool m_fetching = false;
+    QString m_openFailure;   // the details of the last refused opening, empty once opened
 };
 
 // Makes a QtSerialPort for a device choice and hands the simulated choice to `simulated`
