@@ -2,7 +2,10 @@
 
 #include "config/PanelConfig.h"
 
+#include <QString>
+
 #include <cstdint>
+#include <optional>
 
 // The editing session: the one configuration record and the flags that go with it.
 struct Session
@@ -12,4 +15,12 @@ struct Session
     bool ConfigSaved = true;
     // The UP card's state as last reported by the panel: 0 absent, 1 operational, 2 other.
     std::uint8_t UpCardStatus = 0;
+
+    // The data file the configuration shown last came from or went to in this run (open, import
+    // or save); empty before any, and again once a receive has replaced it with the panel's.
+    std::optional<QString> DataFileName;
+    // The panel's program version and serial number as the diagnostic window showed them in this
+    // run ("Version du programme = 3.0", "N° de Série =020712345"); empty until it read them.
+    std::optional<QString> PanelVersion;
+    std::optional<QString> PanelSerial;
 };

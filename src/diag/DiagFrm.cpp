@@ -213,6 +213,9 @@ void DiagFrm::activate()
 
 bool DiagFrm::readPanelInformation()
 {
+    // The panel on the line may not be the one read earlier in this run.
+    m_session.PanelVersion.reset();
+    m_session.PanelSerial.reset();
     const auto version = DiagCommands::readVersion(m_link, DiagCommands::kPanelVersion);
     if (!version)
         return false;
@@ -222,6 +225,10 @@ bool DiagFrm::readPanelInformation()
     if (!serial)
         return false;
     Label1[0]->setText(serial->text());
+    // Kept for the configuration sheet, which records the panel it was made on: both or neither,
+    // so that a half-read panel never pairs with an earlier panel's serial number.
+    m_session.PanelVersion = Label1[3]->text();
+    m_session.PanelSerial = Label1[0]->text();
     return true;
 }
 

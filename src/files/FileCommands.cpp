@@ -99,6 +99,7 @@ SaveResult FileCommands::save()
         return SaveResult::Failed;
     }
     m_session.ConfigSaved = true;
+    m_session.DataFileName = path;
     return SaveResult::Saved;
 }
 
@@ -133,6 +134,7 @@ LoadResult FileCommands::load(Kind kind)
                 m_view.setCode(0, content.codes[0]);
                 m_view.setCode(1, content.codes[1]);
                 m_view.showConfiguration();
+                m_session.DataFileName = path;
                 return LoadResult::Loaded;
             }
         }

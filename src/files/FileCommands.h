@@ -19,6 +19,8 @@ enum class LoadResult { Loaded, Cancelled, Refused };
 // Save writes the whole file beside the old one and replaces it only once complete, so a failed
 // save never damages the previous file. Open and Import check the whole file before they touch
 // anything: a refused file changes neither the record nor the code boxes.
+// A successful open, import or save records the file's path in the session (DataFileName), for
+// the configuration sheet; a cancelled or failed one leaves the previous path.
 class FileCommands
 {
 public:
