@@ -35,6 +35,8 @@ struct TransferBench
                                                                               : PortOutcome::Failed;
                             }};
 
+    bool start() { return link.openPort(PortChoice::simulated()) && link.wakeUp(); }
+
     // The request frames the panel received, as hex strings ("01 05 14 1A 00").
     QStringList requestsHex() const
     {

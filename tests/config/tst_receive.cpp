@@ -1,13 +1,11 @@
 #include "support/TestRegistry.h"
 #include "TransferBench.h"
 
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -17,8 +15,7 @@ QStringList panelReads()
     QStringList frames{frameHex(20), frameHex(4), frameHex(12, {0}), frameHex(12, {1}), frameHex(14)};
     for (int i = 0; i < 8; ++i)
         frames << frameHex(21, {i});
-    frames << frameHex(30);
-    return frames;
+    return frames << frameHex(30);
 }
 
 QStringList cardReads()
@@ -28,8 +25,7 @@ QStringList cardReads()
         frames << frameHex(2, {i});
     for (int k = 0; k < 3; ++k)
         frames << frameHex(3, {k});
-    frames << frameHex(6) << frameHex(27);
-    return frames;
+    return frames << frameHex(6) << frameHex(27);
 }
 
 // The items the emulated panel holds, as the editor would compute them from its controls.
@@ -45,6 +41,9 @@ ControlItems panelItems(const PanelState &s)
     return items;
 }
 
+const QString kManualMode =
+    QStringLiteral("ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !");
+
 } // namespace
 
 class TestReceive : public QObject
@@ -56,174 +55,115 @@ private slots:
     {
         TransferBench b;
         QVERIFY(receiveConfiguration(b.context));
-
         QCOMPARE(b.requestsHex(), panelReads() + cardReads());
         QVERIFY(b.port->written().startsWith('\0'));   // the wake-up went first, alone
         QCOMPARE(b.window.itemsFromControls(), panelItems(b.panel.state));
-        QCOMPARE(b.window.code(0), QStringLiteral("ABCA"));
-        QCOMPARE(b.window.code(1), QStringLiteral("CABB"));
-        QVERIFY(b.window.Up_Option[1]->isChecked());
+        QCOMPARE(b.window.code(0) + b.window.code(1), QStringLiteral("ABCACABB"));
+        QVERIFY(b.window.Up_Option[1]->isChecked() && b.window.Frm_Cde->isVisibleTo(&b.window));
         QCOMPARE(b.window.Tempo_Lbl->text(), QStringLiteral("Tempo UGA =  5 min."));
         QCOMPARE(b.progress.ProgressBar1->value(), 35);
         QCOMPARE(b.progress.ProgressBar1->maximum(), 38);
         QVERIFY(!b.progress.isVisible());
         QVERIFY(b.prompts.shown.isEmpty());
         QVERIFY(!b.session.ConfigSaved);
-        QVERIFY(b.window.Frm_Cde->isVisibleTo(&b.window));
     }
 
-    void panelWithoutCard()
+    // Without a working card, only the panel's own items are read and shown; the card's items
+    // keep their previous values in the record and in the editor.
+    void withoutWorkingCard_data()
     {
+        QTest::addColumn<bool>("fitted");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QStringList>("extraFrames");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("no card: six reads, silent") << false << 1 << QStringList{} << QStringList{};
+        QTest::newRow("state 0: silent") << true << 0 << QStringList{frameHex(5)} << QStringList{};
+        QTest::newRow("state 2: partial read") << true << 2 << QStringList{frameHex(5)} << QStringList{QStringLiteral(
+            "CARTE UGA/CMSI|La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !")};
+    }
+    void withoutWorkingCard()
+    {
+        QFETCH(bool, fitted);
+        QFETCH(int, state);
+        QFETCH(QStringList, extraFrames);
+        QFETCH(QStringList, messages);
         TransferBench b;
-        b.panel.state.cardFitted = false;
+        b.panel.state.cardFitted = fitted;
+        b.panel.state.cardState = std::uint8_t(state);
         const PanelConfig before = b.session.config;
+        const ControlItems controlsBefore = b.window.itemsFromControls();
         const QString tempoBefore = b.window.Tempo_Lbl->text();
         QVERIFY(receiveConfiguration(b.context));
-
-        QCOMPARE(b.requestsHex(), panelReads());
-        QVERIFY(b.prompts.shown.isEmpty());
+        QCOMPARE(b.requestsHex(), panelReads() + extraFrames);
+        QCOMPARE(b.prompts.messages(), messages);
         QVERIFY(b.window.Up_Option[0]->isChecked());
+        QVERIFY(!b.window.Frm_Cde->isVisibleTo(&b.window) && !b.window.Frame1->isVisibleTo(&b.window));
         QCOMPARE(int(b.session.config.UpCardPresent), 0);
         QCOMPARE(b.session.config.CommandMatrix, before.CommandMatrix);
         QCOMPARE(b.session.config.FunctionTypes, before.FunctionTypes);
-        QCOMPARE(b.session.config.AesChoice, before.AesChoice);
         QCOMPARE(b.session.config.UgaTempo, before.UgaTempo);
+        const ControlItems after = b.window.itemsFromControls();
+        QCOMPARE(after.CommandMatrix, controlsBefore.CommandMatrix);
+        QCOMPARE(after.FunctionTypes, controlsBefore.FunctionTypes);
+        QCOMPARE(after.AesChoice, controlsBefore.AesChoice);
         QCOMPARE(b.window.Tempo_Lbl->text(), tempoBefore);
-        QCOMPARE(b.window.itemsFromControls().AlarmModes, panelItems(b.panel.state).AlarmModes);
+        QCOMPARE(after.AlarmModes, panelItems(b.panel.state).AlarmModes);
     }
 
-    void cardNotOperational_data()
+    // A receive that stops early leaves the editor as it was (the codes excepted: their read
+    // writes the boxes directly) and closes the progress window.
+    void stopsEarly_data()
     {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("state 2: partial read") << 2 << QStringList{QStringLiteral(
-            "CARTE UGA/CMSI|La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !")};
-        QTest::newRow("state 0: silent") << 0 << QStringList{};
-    }
-    void cardNotOperational()
-    {
-        QFETCH(int, state);
-        QFETCH(QStringList, messages);
-        TransferBench b;
-        b.panel.state.cardState = std::uint8_t(state);
-        QVERIFY(receiveConfiguration(b.context));
-        QCOMPARE(b.requestsHex(), panelReads() << frameHex(5));
-        QCOMPARE(b.prompts.messages(), messages);
-        QVERIFY(b.window.Up_Option[0]->isChecked());
-        QVERIFY(!b.window.Frm_Cde->isVisibleTo(&b.window));
-        QVERIFY(!b.window.Frame1->isVisibleTo(&b.window));
-        QCOMPARE(int(b.session.config.UpCardPresent), 0);
-    }
-
-    void manualModeRefused()
-    {
-        TransferBench b;
-        b.panel.state.manualMode = true;
-        const ControlItems before = b.window.itemsFromControls();
-        QVERIFY(!receiveConfiguration(b.context));
-        QCOMPARE(b.requestsHex(), QStringList{frameHex(20)});
-        QCOMPARE(b.prompts.messages(),
-                 QStringList{QStringLiteral("ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !")});
-        QCOMPARE(b.window.itemsFromControls(), before);
-        QVERIFY(!b.progress.isVisible());
-    }
-
-    void noPanel()
-    {
-        TransferBench b;
-        b.panel.addFault({Fault::Silence});
-        QVERIFY(!receiveConfiguration(b.context));
-        QCOMPARE(b.prompts.messages(), QStringList{timeOutMessage()});
-        QCOMPARE(b.port->framesWritten().size(), 3);
-        QVERIFY(!b.progress.isVisible());
-        QVERIFY(!b.session.ConfigSaved);
-    }
-
-    void readFailingHalfwayKeepsEditor_data()
-    {
-        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("manual");
+        QTest::addColumn<int>("command");   // the read that gets no reply (-1: every read)
         QTest::addColumn<int>("index");
-        QTest::newRow("fourth alarm mode") << 21 << 3;
-        QTest::newRow("second relay") << 12 << 1;
-        QTest::newRow("function types") << 3 << 2;
-        QTest::newRow("AES choice, the last read") << 27 << -1;
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("manual mode: only the mode read") << true << 0 << -1 << 1 << kManualMode;
+        QTest::newRow("no panel: three attempts") << false << -1 << -1 << 3 << timeOutMessage();
+        QTest::newRow("fourth alarm mode") << false << 21 << 3 << 11 << timeOutMessage();
+        QTest::newRow("second relay") << false << 12 << 1 << 6 << timeOutMessage();
+        QTest::newRow("third function type") << false << 3 << 2 << 28 << timeOutMessage();
+        QTest::newRow("AES choice, the last read") << false << 27 << -1 << 30 << timeOutMessage();
     }
-    void readFailingHalfwayKeepsEditor()
+    void stopsEarly()
     {
+        QFETCH(bool, manual);
         QFETCH(int, command);
         QFETCH(int, index);
+        QFETCH(int, frames);
+        QFETCH(QString, message);
         TransferBench b;
-        b.panel.addFault({Fault::Silence, command, index});
+        b.panel.state.manualMode = manual;
+        if (command != 0)
+            b.panel.addFault({Fault::Silence, command, index});
         const ControlItems before = b.window.itemsFromControls();
         QVERIFY(!receiveConfiguration(b.context));
+        QCOMPARE(b.panel.requests().size(), frames);
+        QCOMPARE(b.prompts.messages(), QStringList{message});
         QCOMPARE(b.window.itemsFromControls(), before);
         QVERIFY(b.window.Up_Option[1]->isChecked());
-        // The codes are the exception: the read writes them straight into the boxes.
-        QCOMPARE(b.window.code(0), QStringLiteral("ABCA"));
-        QCOMPARE(b.prompts.messages(), QStringList{timeOutMessage()});
+        QCOMPARE(b.window.code(0), QString::fromLatin1(frames > 3 ? "ABCA" : "BCAB"));
         QVERIFY(!b.progress.isVisible());
-    }
-
-    void portThatFailsStopsAfterMarkingUnsaved()
-    {
-        TransferBench b;
-        b.context.selectPort = [] { return PortOutcome::Failed; };
-        QVERIFY(b.session.ConfigSaved);
-        QVERIFY(!receiveConfiguration(b.context));
         QVERIFY(!b.session.ConfigSaved);
-        QVERIFY(b.panel.requests().isEmpty());
     }
 
-    void cancelledPortSelectionDoesNothing()
+    void portSelection_data()
     {
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<bool>("savedAfter");
+        QTest::newRow("port failed: marked unsaved, nothing sent") << int(PortOutcome::Failed) << false;
+        QTest::newRow("cancelled: nothing at all") << int(PortOutcome::Cancelled) << true;
+    }
+    void portSelection()
+    {
+        QFETCH(int, outcome);
+        QFETCH(bool, savedAfter);
         TransferBench b;
-        b.context.selectPort = [] { return PortOutcome::Cancelled; };
+        b.context.selectPort = [outcome] { return PortOutcome(outcome); };
         QVERIFY(!receiveConfiguration(b.context));
-        QVERIFY(b.session.ConfigSaved);
+        QCOMPARE(b.session.ConfigSaved, savedAfter);
         QVERIFY(b.panel.requests().isEmpty());
-    }
-
-    void progressStaysWithinMaximum()
-    {
-        TransferBench b;
-        int highest = 0;
-        QObject::connect(b.progress.ProgressBar1, &QProgressBar::valueChanged,
-                         [&](int v) { highest = std::max(highest, v); });
-        QVERIFY(receiveConfiguration(b.context));
-        QVERIFY(highest <= 38);
-        QCOMPARE(highest, 35);
-    }
-
-    void secondReceiveRefusedWhileOneWaits()
-    {
-        TransferBench b;
-        bool secondResult = true;
-        int framesWhenRefused = -1;
-        QTimer::singleShot(400, [&] {
-            framesWhenRefused = int(b.panel.requests().size());
-            secondResult = receiveConfiguration(b.context);
-        });
-        QVERIFY(receiveConfiguration(b.context));
-        QVERIFY(!secondResult);
-        QVERIFY(framesWhenRefused > 0);
-        QCOMPARE(b.requestsHex(), panelReads() + cardReads());
-        QVERIFY(b.prompts.shown.isEmpty());
-    }
-
-    void abortDuringReceiveEndsQuietly()
-    {
-        TransferBench b;
-        b.panel.addFault({Fault::Silence, 21, 2});
-        int framesAtAbort = -1;
-        QTimer::singleShot(1500, [&] {
-            framesAtAbort = int(b.port->framesWritten().size());
-            b.link.abort();
-        });
-        QVERIFY(!receiveConfiguration(b.context));
-        QVERIFY(framesAtAbort > 0);
-        QCOMPARE(int(b.port->framesWritten().size()), framesAtAbort);
-        QVERIFY(b.prompts.shown.isEmpty());
-        QVERIFY(!b.progress.isVisible());
     }
 };
 
