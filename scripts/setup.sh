@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 TORVA_PACKAGES=(build-essential cmake qt6-base-dev qt6-serialport-dev libgl-dev
-                xvfb xauth fonts-dejavu-core)
+                xvfb xauth fonts-dejavu-core poppler-utils)
 
 torva_install_packages() {
     local missing=()

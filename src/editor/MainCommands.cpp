@@ -21,6 +21,7 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
       m_openDiagnostic(std::move(openDiagnostic)),
       m_progress(link, &window),
       m_files(session, window, prompts),
+      m_sheet(session, window, prompts, &window),
       m_context{link, session, window, prompts, m_progress,
                 [this] { return PortFrm::choose(m_link, &m_window); }}
 {
@@ -32,6 +33,8 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     connect(m_window.Diag_Menu, &QAction::triggered, this, &MainCommands::diagnostic);
     connect(m_window.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
     connect(m_window.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
+    connect(m_window.Print_Menu, &QAction::triggered, this, [this] { m_sheet.print(); });
+    connect(m_window.Pdf_Menu, &QAction::triggered, this, [this] { m_sheet.exportPdf(); });
     connect(m_window.Import_Mnu, &QAction::triggered, this, [this] { m_files.importVersion1(); });
     connect(m_window.Quit_Menu, &QAction::triggered, &m_window, &QWidget::close);
     connect(m_window.About_Mnu, &QAction::triggered, this, [this] { FrmAbout::showAbout(&m_window); });
@@ -40,7 +43,11 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
 
 void MainCommands::receive()
 {
-    runExchange([this] { receiveConfiguration(m_context); });
+    runExchange([this] {
+        // The configuration shown is now the panel's, no longer the file's.
+        if (receiveConfiguration(m_context))
+            m_session.DataFileName.reset();
+    });
 }
 
 void MainCommands::send()
@@ -74,7 +81,8 @@ void MainCommands::runExchange(const std::function<void()> &exchange)
 
 void MainCommands::setCommandsEnabled(bool enabled)
 {
-    for (QAction *action : {m_window.Diag_Menu, m_window.Open_Menu, m_window.Save_Menu, m_window.Import_Mnu})
+    for (QAction *action : {m_window.Diag_Menu, m_window.Open_Menu, m_window.Save_Menu, m_window.Print_Menu,
+                             m_window.Pdf_Menu, m_window.Import_Mnu})
         action->setEnabled(enabled);
     m_window.Command1->setEnabled(enabled);
     m_window.Command2->setEnabled(enabled);

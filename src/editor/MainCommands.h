@@ -3,6 +3,7 @@
 #include "config/Transfer.h"
 #include "files/FileCommands.h"
 #include "link/WaitFrm.h"
+#include "sheet/SheetCommands.h"
 
 #include <functional>
 
@@ -12,12 +13,15 @@ class Prompts;
 struct Session;
 
 // Connects the main window's buttons and menu items to what they start: the receive and send
-// procedures, the file commands, the diagnostic window, the about box and leaving.
+// procedures, the file commands, the configuration sheet, the diagnostic window, the about box
+// and leaving.
 //
 // Only one exchange with the panel runs at a time: while a receive, a send or the diagnostic
 // window runs, every command that would start another (or change the editor under it) is
-// disabled, and enabled again however it ends. Closing the window during an exchange stops the
-// exchange (no further frame, no message for the aborted wait), then leaves the usual way.
+// disabled, and enabled again however it ends. Printing and the PDF export are disabled too:
+// their dialogs would hold the exchange's wait until they closed. Closing the window during an
+// exchange stops the exchange (no further frame, no message for the aborted wait), then leaves the
+// usual way.
 class MainCommands : public QObject
 {
     Q_OBJECT
@@ -30,6 +34,7 @@ public:
     // The port selection used before every exchange; tests replace the window with a choice.
     void setPortSelection(std::function<PortOutcome()> select) { m_context.selectPort = std::move(select); }
     WaitFrm &progress() { return m_progress; }
+    SheetCommands &sheet() { return m_sheet; }
 
     void receive();
     void send();
@@ -47,6 +52,7 @@ private:
     std::function<void()> m_openDiagnostic;
     WaitFrm m_progress;
     FileCommands m_files;
+    SheetCommands m_sheet;
     TransferContext m_context;
     bool m_running = false;
     bool m_closePending = false;

@@ -226,6 +226,8 @@ void MainWindow::buildMenus()
     Diag_Menu = item("Diag_Menu", QStringLiteral("Fenêtre Diagnostic"));
     Open_Menu = item("Open_Menu", QStringLiteral("Ouvrir"));
     Save_Menu = item("Save_Menu", QStringLiteral("Enregistrer"));
+    Print_Menu = item("Print_Menu", QStringLiteral("Imprimer la configuration..."));
+    Pdf_Menu = item("Pdf_Menu", QStringLiteral("Exporter en PDF..."));
     Import_Mnu = item("Import_Mnu", QStringLiteral("Importer fichier Version 1"));
     Quit_Menu = item("Quit_Menu", QStringLiteral("Quitter"));
 

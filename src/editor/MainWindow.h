@@ -52,6 +52,8 @@ public:
     QAction *Diag_Menu = nullptr;
     QAction *Open_Menu = nullptr;
     QAction *Save_Menu = nullptr;
+    QAction *Print_Menu = nullptr;   // the configuration sheet, printed
+    QAction *Pdf_Menu = nullptr;     // the configuration sheet, as a PDF file
     QAction *Import_Mnu = nullptr;
     QAction *Quit_Menu = nullptr;
     QAction *About_Mnu = nullptr;
