@@ -1,0 +1,100 @@
+#include "sim/tool/PanelOptions.h"
+
+#include "files/DataFile.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+const std::array<std::pair<const char *, Fault>, 11> kFaults{{
+    {"silence", Fault::Silence},
+    {"wrong-start", Fault::WrongStartByte},
+    {"length-too-long", Fault::LengthTooLong},
+    {"length-too-short", Fault::LengthTooShort},
+    {"wrong-echo", Fault::WrongEcho},
+    {"bad-sum", Fault::BadSum},
+    {"short-reply", Fault::ShortReply},
+    {"stray-bytes", Fault::StrayBytesBefore},
+    {"wrong-data-count", Fault::WrongDataCount},
+    {"missing-data-byte", Fault::MissingDataByte},
+    {"read-back-differs", Fault::ReadBackDiffers},
+}};
+
+// An empty part or "*" is -1 (any); otherwise a whole number from 0 to `max`.
+std::optional<int> number(const QString &part, int max)
+{
+    if (part.isEmpty() || part == QLatin1String("*"))
+        return -1;
+    bool ok = false;
+    const int value = part.toInt(&ok);
+    if (!ok || value < 0 || value > max)
+        return std::nullopt;
+    return value;
+}
+
+// The panel stores one byte per code letter: 3 for "A", 4 for "B", 5 for "C".
+std::uint8_t letterByte(QChar letter)
+{
+    return std::uint8_t(3 + (letter.unicode() - u'A'));
+}
+
+} // namespace
+
+namespace PanelOptions {
+
+std::optional<FaultRule> parseFault(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() > 4)
+        return std::nullopt;
+    FaultRule rule;
+    bool known = false;
+    for (const auto &[name, fault] : kFaults)
+        if (parts[0] == QLatin1String(name)) {
+            rule.fault = fault;
+            known = true;
+        }
+    if (!known)
+        return std::nullopt;
+    const auto command = number(parts.value(1), 255);
+    const auto index = number(parts.value(2), 255);
+    const auto times = number(parts.value(3), 1'000'000);
+    if (!command || !index || !times || *times == 0)
+        return std::nullopt;
+    rule.command = *command;
+    rule.index = *index;
+    rule.times = *times;
+    return rule;
+}
+
+QStringList faultNames()
+{
+    QStringList names;
+    for (const auto &entry : kFaults)
+        names << QLatin1String(entry.first);
+    return names;
+}
+
+bool loadDataFile(QByteArrayView bytes, PanelState &state)
+{
+    DataFile::ParseResult parsed = DataFile::parse(bytes, DataFile::Version::V2);
+    if (parsed.error == DataFile::ParseError::Version1File)
+        parsed = DataFile::parse(bytes, DataFile::Version::V1);
+    if (!parsed.ok())
+        return false;
+    const DataFileContent &file = *parsed.content;
+    state.commandMatrix = file.items.CommandMatrix;
+    state.alarmModes = file.items.AlarmModes;
+    state.functionTypes = file.items.FunctionTypes;
+    state.relays = file.items.RelayMatrix;
+    state.output12v = file.items.Output12vMode;
+    state.aes = file.items.AesChoice;
+    state.upCardPresent = file.UpCardPresent;
+    for (int level = 0; level < 2; ++level)
+        for (int p = 0; p < 4; ++p)
+            state.codes[std::size_t(4 * level + p)] = letterByte(file.codes[std::size_t(level)][p]);
+    return true;
+}
+
+} // namespace PanelOptions
