@@ -52,7 +52,8 @@ foreach(expected "Name=TORVA-PC" "Comment=Configurateur pour TORVA-UP" "Exec=tor
     fail("the desktop entry lacks the line ${expected}")
   endif()
 endforeach()
-if(NOT lines MATCHES "Categories=[^;]*(Utility|Settings);")
+file(READ ${entry} text)
+if(NOT text MATCHES "\nCategories=([^\n]*;)?(Utility|Settings);")
   fail("the desktop entry is not in the Utility or Settings category")
 endif()
 
