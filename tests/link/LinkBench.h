@@ -1,36 +1,46 @@
 #pragma once
 
 #include "link/Link.h"
+#include "link/QtSerialPort.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
+#include "sim/PtyPanel.h"
 #include "support/FakePrompts.h"
 
 #include <QPointer>
 
 #include <sys/resource.h>
 
-// A link whose "ECS simulée" port leads to an emulated panel, with the port kept at hand so
-// that tests can see what went out on the line.
+// A link whose "ECS simulée" port leads to an emulated panel, kept at hand to see what went out
+// on the line; after start(true), `far` serves the panel on a pseudo-terminal for QSerialPort.
 struct LinkBench
 {
     EmulatedPanel panel;
     FakePrompts prompts;
     QPointer<EmulatedPort> port;
-    Link link{prompts, [this](const PortChoice &) -> std::unique_ptr<SerialPort> {
+    std::unique_ptr<PtyPanel> far;
+    Link link{prompts, [this](const PortChoice &choice) -> std::unique_ptr<SerialPort> {
+                  if (far && choice.kind == PortChoice::Kind::Device)
+                      return makeRealPortFactory()(choice);
                   auto made = std::make_unique<EmulatedPort>(panel);
                   port = made.get();
                   return made;
               }};
 
     // Opens the line and wakes the panel, as every procedure does before its first command.
-    bool start() { return link.openPort(PortChoice::simulated()) && link.wakeUp(); }
+    bool start(bool realPort = false)
+    {
+        if (!realPort)
+            return link.openPort(PortChoice::simulated()) && link.wakeUp();
+        far = std::make_unique<PtyPanel>(panel);
+        return far->start() && link.openPort({PortChoice::Kind::Device, far->devicePath()}) && link.wakeUp();
+    }
 };
 
 // CPU time (user + system) the process has used so far, in milliseconds.
 inline double cpuMs()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval &t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
