@@ -4,8 +4,9 @@
 TORVA_PACKAGES=(build-essential cmake qt6-base-dev qt6-serialport-dev libgl-dev
                 xvfb xauth fonts-dejavu-core poppler-utils)
 
-# The icon's PNG sizes (QtSvg), the desktop entry's check and the Debian package (dpkg-shlibdeps).
-TORVA_PACKAGES+=(qt6-svg-dev desktop-file-utils dpkg-dev)
+# The icon's PNG sizes (QtSvg), the desktop entry's check and the Debian package (dpkg-shlibdeps,
+# which CPack reaches through `file`).
+TORVA_PACKAGES+=(qt6-svg-dev desktop-file-utils dpkg-dev file)
 
 torva_install_packages() {
     local missing=()
