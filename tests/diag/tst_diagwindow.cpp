@@ -1,355 +1,237 @@
-// The diagnostic window against the emulated panel: opening reads, cycles, closing, serial write.
+// The diagnostic window against the emulated panel: what it reads and shows, its cycles, presses.
 #include "support/TestRegistry.h"
 
 #include "DiagBench.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QSignalSpy>
+
+#include <functional>
+
+using Setup = std::function<void(EmulatedPanel &)>;
+Q_DECLARE_METATYPE(Setup)
+
+// A change to the emulated panel: a stored value, or a reply with one data byte too many.
+#define STATE(...) Setup([](EmulatedPanel &panel) { panel.state.__VA_ARGS__; })
+#define TOO_LONG(...) Setup([](EmulatedPanel &panel) { panel.addFault({Fault::WrongDataCount, __VA_ARGS__}); })
 
 class DiagWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::French)); }
-    void versionsAndSerials_data();
-    void versionsAndSerials();
-    void card_data();
-    void card();
-    void refusedOpeningRead_data();
-    void refusedOpeningRead();
-    void cycleOrder_data();
-    void cycleOrder();
-    void slowCyclesFollowPromptly();
-    void refusedMeasurementCloses();
-    void closeTwiceEndsOnceAtCycleEnd_data();
-    void closeTwiceEndsOnceAtCycleEnd();
-    void writeSerial_data();
-    void writeSerial();
-    void runShowsModallyUntilClosed();
+    void shown_data();
+    void shown();
+    void cycles_data();
+    void cycles();
+    void pressedMidCycle_data();
+    void pressedMidCycle();
 };
 
-void DiagWindowTest::versionsAndSerials_data()
+void DiagWindowTest::shown_data()
 {
-    QTest::addColumn<QByteArray>("version");
-    QTest::addColumn<QByteArray>("serial");
-    QTest::addColumn<QString>("versionText");
-    QTest::addColumn<QString>("serialText");
-    QTest::addColumn<QString>("cardSerialText");   // the card's b0 is one less (B one less)
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stopsAfter");   // the failed request that ends the window by itself
+    QTest::addColumn<QColor>("bar");           // loops only (Boucle 4)
+    QTest::addColumn<double>("barLoad");       // loops only: the mA the bar stands for
 
-    QTest::newRow("fields 01 03") << QByteArray("\x03\x00", 2) << QByteArray("\x23\x39\x30", 3)
-                                  << "Version du programme = 3.0" << "N° de Série =010312345"
-                                  << "N° de Série =010212345";
-    QTest::newRow("A with a half") << QByteArray("\x0C\x07", 2) << QByteArray("\x33\x39\x30", 3)
-                                   << "Version du programme = 12.7" << "N° de Série =020312345"
-                                   << "N° de Série =020212345";
-    QTest::newRow("not stored") << QByteArray("\x03\x00", 2) << QByteArray("\x23\x00\xFF", 3)
-                                << "Version du programme = 3.0"
-                                << "N° de Série = Non Disponible"
-                                << "N° de Série = Non Disponible";
-    QTest::newRow("counter above 32767") << QByteArray("\x03\x00", 2)
-                                         << QByteArray("\x63\xFF\xFE", 3)
-                                         << "Version du programme = 3.0" << "N° de Série =030365279"
-                                         << "N° de Série =030265279";
+    const auto row = [](const char *name, Setup setup, const QString &control, const QString &text,
+                        const QString &stopsAfter = {}, QColor bar = {}, double barLoad = 0) {
+        QTest::newRow(name) << setup << control << text << stopsAfter << bar << barLoad;
+    };
+    const QColor red(255, 0, 0), yellow(255, 255, 0), green(0, 255, 0);
+    // The card's b0 differs from the panel's, so that swapped frames cannot pass.
+    row("version 3.0", STATE(ecsVersion = {3, 0}), "Label1(3)", "Version du programme = 3.0");
+    row("card version 12.7", STATE(cardVersion = {12, 7}), "Label1(4)", "Version du programme = 12.7");
+    row("b0 0x23: 01 03", STATE(ecsSerial[0] = 0x23), "Label1(0)", "N° de Série =010312345");
+    row("b0 0x33: bit 4 rounds A up", STATE(ecsSerial[0] = 0x33), "Label1(0)", "N° de Série =020312345");
+    row("card b0 0x22", STATE(cardSerial[0] = 0x22), "Label1(7)", "N° de Série =010204321");
+    row("b2 255: not stored", STATE(ecsSerial[2] = 255), "Label1(0)", "N° de Série = Non Disponible");
+    row("counter above 32767", STATE(ecsSerial = {0x47, 0xFF, 0xFE}), "Label1(0)", "N° de Série =020765279");
+    row("card present", STATE(cardState = 1), "Label1(8)", "Carte Présente = oui");
+    row("loop 0: empty yellow bar", STATE(loopRaw[3] = 0), "Ib(3)", "0,0 mA", {}, yellow, 0.0);
+    row("loop 135: green under 20 mA", STATE(loopRaw[3] = 135), "Ib(3)", "19,9 mA", {}, green, 19.87);
+    row("loop 136: red from 20 mA", STATE(loopRaw[3] = 136), "Ib(3)", "20,0 mA", {}, red, 20.02);
+    row("loop 300: red, 44 %", STATE(loopRaw[3] = 300), "Ib(3)", "44,2 mA", {}, red, 44.16);
+    row("loop 680: full red", STATE(loopRaw[3] = 680), "Ib(3)", ">=100 mA", {}, red, 100.0);
+    row("loop 6553: full red", STATE(loopRaw[3] = 6553), "Ib(3)", ">=100 mA", {}, red, 100.0);
+    row("service 1023", STATE(ecsRaw[0] = 1023), "Label1(13)", "Tension de service = 25 v");
+    row("service 574", STATE(ecsRaw[0] = 574), "Label1(13)", "Tension de service = 14 v");
+    row("panel battery 212", STATE(ecsRaw[2] = 212), "Label1(14)", "Tension de Batterie = 05 v");
+    row("panel charger 500", STATE(ecsRaw[3] = 500), "Label1(15)", "Tension du Chargeur = 12 v");
+    row("card battery 1023", STATE(cardRaw[2] = 1023), "Label1(17)", "Tension de Batterie = 25 v");
+    row("card charger 574", STATE(cardRaw[5] = 574), "Label1(18)", "Tension du Chargeur = 14 v");
+    row("AES 1023", STATE(cardRaw[4] = 1023), "Label1(5)", "Tension AES = 65 v");
+    row("sounder line 1 1023", STATE(cardRaw[0] = 1023), "Label1(2)", "Charge ligne diffuseurs 1 = 5,000 A");
+    row("sounder line 2 82", STATE(cardRaw[1] = 82), "Label1(6)", "Charge ligne diffuseurs 2 = 0,401 A");
+    row("version with 3 bytes", TOO_LONG(23), "Label1(3)", "Version du programme", "23");
+    row("serial with 4 bytes", TOO_LONG(16), "Label1(0)", "N° de Série", "16");
+    row("card version with 3 bytes", TOO_LONG(24), "Label1(4)", "Version du programme", "24");
+    row("card serial with 4 bytes", TOO_LONG(17), "Label1(7)", "N° de Série", "17");
+    row("service with 3 bytes", TOO_LONG(19, 0), "Label1(13)", "Tension de service", "19:0");
+    row("loop high byte 128", STATE(loopRaw[3] = 0x8000), "Ib(3)", "mA", "19:4,3");
+    row("loop above 6553", STATE(loopRaw[3] = 6554), "Ib(3)", "mA", "19:4,3");
+    row("service high byte 128", STATE(ecsRaw[0] = 0x80FF), "Label1(13)", "Tension de service", "19:0");
+    row("sounder line high byte 255", STATE(cardRaw[1] = 0xFF00), "Label1(6)", "Charge ligne diffuseurs 2", "18:1");
 }
 
-void DiagWindowTest::versionsAndSerials()
+void DiagWindowTest::shown()
 {
-    QFETCH(QByteArray, version);
-    QFETCH(QByteArray, serial);
-    QFETCH(QString, versionText);
-    QFETCH(QString, serialText);
-    QFETCH(QString, cardSerialText);
+    QFETCH(Setup, setup);
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    QFETCH(QString, stopsAfter);
+    QFETCH(QColor, bar);
+    QFETCH(double, barLoad);
 
-    // The same bytes for the panel and its card, each shown in its own frame.
-    DiagBench bench;
-    bench.declareCard(true);
-    for (int i = 0; i < 2; ++i)
-        bench.panel.state.ecsVersion[i] = bench.panel.state.cardVersion[i] = quint8(version[i]);
-    for (int i = 0; i < 3; ++i)
-        bench.panel.state.ecsSerial[i] = bench.panel.state.cardSerial[i] = quint8(serial[i]);
-    bench.panel.state.cardSerial[0] -= 1;   // so that swapped labels cannot pass
-
+    DiagBench bench;   // the card present and operational
+    setup(bench.panel);
     bench.open();
-    QVERIFY(bench.activated());
-    QCOMPARE(bench.label(3), versionText);
-    QCOMPARE(bench.label(0), serialText);
-    QCOMPARE(bench.label(4), versionText);
-    QCOMPARE(bench.label(7), cardSerialText);
-    QCOMPARE(bench.label(8), QString("Carte Présente = oui"));
-    QVERIFY(bench.window->Fermer->isEnabled());
+    if (stopsAfter.isEmpty()) {
+        QVERIFY(bench.activated());
+        bench.window->Fermer->click();   // exactly one cycle runs
+    }
+    QVERIFY(bench.waitEnded());
+    QTest::qWait(stopsAfter.isEmpty() ? 0 : 400);   // after a failed read nothing may follow
+    QCOMPARE(bench.requests().last(), stopsAfter.isEmpty() ? cycleRequests(true).last() : stopsAfter);
+    QCOMPARE(bench.window->findChild<QLabel *>(control)->text(), text);
+    if (bar.isValid()) {
+        QCOMPARE(bench.window->Vu_Metre[3]->palette().color(QPalette::Window), bar);
+        QCOMPARE(bench.window->Vu_Metre[3]->width(), qRound(bench.window->Cadre_Vu[3]->width() * barLoad / 100));
+    }
+    QCOMPARE(bench.ended, 1);
+    QVERIFY(!bench.window->isVisible());
+    QVERIFY(!bench.link.DiagInProgress);
     QCOMPARE(bench.prompts.busyDepth, 0);
+    QCOMPARE(bench.prompts.messages(), QStringList());
 }
 
-void DiagWindowTest::card_data()
+void DiagWindowTest::cycles_data()
 {
     QTest::addColumn<bool>("declared");
     QTest::addColumn<int>("state");
     QTest::addColumn<QStringList>("opening");
-    QTest::addColumn<bool>("frameShown");
+    QTest::addColumn<int>("turnaroundMs");   // 30: a cycle outlasts Timer1's 300 ms
 
-    QTest::newRow("absent: no card command") << false << 1 << QStringList{"23", "16"} << false;
-    QTest::newRow("operational") << true << 1 << QStringList{"23", "16", "5", "24", "17"} << true;
-    QTest::newRow("state 2: frame hidden, cycles go on")
-        << true << 2 << QStringList{"23", "16", "5"} << false;
-    QTest::newRow("state 0") << true << 0 << QStringList{"23", "16", "5"} << false;
+    QTest::newRow("card absent: no 5, 24, 17") << false << 1 << QStringList{"23", "16"} << 5;
+    QTest::newRow("card operational") << true << 1 << QStringList{"23", "16", "5", "24", "17"} << 5;
+    QTest::newRow("card state 2: frame hidden, cycles go on") << true << 2 << QStringList{"23", "16", "5"} << 5;
+    QTest::newRow("card state 0") << true << 0 << QStringList{"23", "16", "5"} << 5;
+    QTest::newRow("slow panel: cycles follow at once") << false << 1 << QStringList{"23", "16"} << 30;
 }
 
-void DiagWindowTest::card()
+void DiagWindowTest::cycles()
 {
     QFETCH(bool, declared);
     QFETCH(int, state);
     QFETCH(QStringList, opening);
-    QFETCH(bool, frameShown);
+    QFETCH(int, turnaroundMs);
 
     DiagBench bench;
     bench.declareCard(declared, std::uint8_t(state));
-    bench.open();
-    QVERIFY(bench.activated());
-    QCOMPARE(bench.window->Frame2->isVisible(), frameShown);
-    // One full cycle follows; the card is polled whenever it is declared present.
-    QVERIFY(QTest::qWaitFor([&] { return bench.requests().size() > opening.size() + 16; }));
-    const QStringList seen = bench.requests();
-    QCOMPARE(seen.mid(0, opening.size()), opening);
-    QCOMPARE(seen.mid(opening.size(), cycleRequests(declared).size()), cycleRequests(declared));
-    if (!frameShown)
-        QCOMPARE(bench.label(8), QString("Carte Présente"));
-}
-
-void DiagWindowTest::refusedOpeningRead_data()
-{
-    QTest::addColumn<int>("command");
-    QTest::addColumn<int>("sent");   // requests before the window closed
-
-    QTest::newRow("panel version with 3 bytes") << 23 << 1;
-    QTest::newRow("panel serial with 4 bytes") << 16 << 2;
-    QTest::newRow("card version with 3 bytes") << 24 << 4;
-    QTest::newRow("card serial with 4 bytes") << 17 << 5;
-}
-
-void DiagWindowTest::refusedOpeningRead()
-{
-    QFETCH(int, command);
-    QFETCH(int, sent);
-
-    DiagBench bench;
-    bench.declareCard(true);
-    bench.panel.addFault({Fault::WrongDataCount, command, -1, -1});
-    bench.open();
-    QVERIFY(bench.waitEnded());
-    QTest::qWait(400);   // no cycle may follow
-    QCOMPARE(bench.ended, 1);
-    QCOMPARE(bench.requests().size(), sent);
-    QVERIFY(!bench.window->isVisible());
-    QVERIFY(!bench.window->Timer1->isActive());
-    QVERIFY(!bench.link.DiagInProgress);
-    QCOMPARE(bench.prompts.busyDepth, 0);
-    QVERIFY(bench.prompts.messages().isEmpty());
-}
-
-void DiagWindowTest::cycleOrder_data()
-{
-    QTest::addColumn<bool>("card");
-    QTest::newRow("without the card: 11 exchanges") << false;
-    QTest::newRow("with the card: 16 exchanges") << true;
-}
-
-void DiagWindowTest::cycleOrder()
-{
-    QFETCH(bool, card);
-    DiagBench bench;
-    bench.declareCard(card);
-    bench.open();
-    QVERIFY(bench.activated());
-    const int opening = int(bench.requests().size());
-    QVERIFY(bench.link.DiagInProgress);
-    const QStringList cycle = cycleRequests(card);
-    QVERIFY(QTest::qWaitFor([&] { return bench.requests().size() >= opening + 3 * cycle.size(); }));
-    QCOMPARE(bench.requests().mid(opening, 3 * cycle.size()), cycle + cycle + cycle);
-    QVERIFY(bench.link.DiagInProgress);
-    bench.window->Fermer->click();
-    QVERIFY(bench.waitEnded());
-    QVERIFY(!bench.link.DiagInProgress);
-    QCOMPARE(bench.prompts.busyDepth, 0);
-}
-
-void DiagWindowTest::slowCyclesFollowPromptly()
-{
-    // A slow panel: a cycle of 11 exchanges lasts well beyond the 300 ms of Timer1.
-    DiagBench bench;
-    bench.declareCard(false);
     auto &port = static_cast<EmulatedPort &>(*bench.link.port());
-    port.setTurnaround(std::chrono::milliseconds(30));
+    port.setTurnaround(std::chrono::milliseconds(turnaroundMs));
     bench.open();
     QVERIFY(bench.activated());
-    const int opening = int(bench.requests().size());
-    const QStringList cycle = cycleRequests(false);
-    QVERIFY(QTest::qWaitFor([&] { return bench.requests().size() >= opening + 3 * cycle.size(); },
-                            8000));
+    QCOMPARE(bench.window->Frame2->isVisible(), opening.size() == 5);
+    // The card is polled whenever it is declared present, its frame shown or not.
+    const QStringList cycle = cycleRequests(declared);
+    const qsizetype first = opening.size(), n = cycle.size();
+    QVERIFY(QTest::qWaitFor([&] { return bench.requests().size() >= first + 3 * n; }, 8000));
+    QCOMPARE(bench.requests().mid(0, first + 3 * n), opening + cycle + cycle + cycle);
     bench.window->Fermer->click();
     QVERIFY(bench.waitEnded());
     QCOMPARE(bench.prompts.messages(), QStringList());   // no cycle ran into another
 
+    // A cycle starts as soon after the last one as a request follows a reply within it.
     const auto frames = port.framesWritten();
-    QCOMPARE(frames.size(), opening + 4 * cycle.size());
-    QCOMPARE(bench.requests().mid(opening), cycle + cycle + cycle + cycle);
-    // Within a cycle one request follows another after a reply; the next cycle must begin
-    // about as soon, not wait for a later tick.
-    qint64 longestInCycle = 0;
-    for (int i = opening + 1; i < opening + cycle.size(); ++i)
-        longestInCycle = std::max(longestInCycle, frames[i].first - frames[i - 1].first);
-    for (int c = 1; c < 4; ++c) {
-        const int first = opening + c * int(cycle.size());
-        QVERIFY2(frames[first].first - frames[first - 1].first <= longestInCycle + 40,
-                 qPrintable(QString::number(frames[first].first - frames[first - 1].first)));
-    }
+    const auto gap = [&](qsizetype i) { return frames[i].first - frames[i - 1].first; };
+    for (qsizetype i = first + n; turnaroundMs > 5 && i < first + 3 * n; i += n)
+        QVERIFY2(gap(i) <= gap(i - 1) + 40, qPrintable(QString("%1 > %2 + 40").arg(gap(i)).arg(gap(i - 1))));
 }
 
-void DiagWindowTest::refusedMeasurementCloses()
+void DiagWindowTest::pressedMidCycle_data()
 {
-    DiagBench bench;
-    bench.declareCard(false);
-    bench.panel.addFault({Fault::WrongDataCount, 19, 0, 1});   // the service voltage, 3 bytes
-    bench.open();
-    QVERIFY(bench.waitEnded());
-    QCOMPARE(bench.requests().last(), QString("19:0"));
-    QCOMPARE(bench.label(13), QString("Tension de service"));
-    QCOMPARE(bench.label(14), QString("Tension de Batterie"));
-    QVERIFY(!bench.link.DiagInProgress);
-    QVERIFY(bench.prompts.messages().isEmpty());
+    QTest::addColumn<QString>("presses");   // F "FERMER", E Escape, X close control, S "NS ECS", U "NS UGA"
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("sent");      // the serial write, empty for none
+
+    QTest::newRow("FERMER twice") << "FF" << QStringList() << "";
+    QTest::newRow("Escape, then FERMER") << "EF" << QStringList() << "";
+    QTest::newRow("close control twice") << "XX" << QStringList() << "";
+    QTest::newRow("NS ECS 2 7 1000, NS UGA") << "SU" << QStringList{"2", "7", "1000"} << "25:71,232,3";
+    QTest::newRow("NS ECS, then FERMER") << "SF" << QStringList{"7", "15", "65279"} << "25:239,255,254";
+    QTest::newRow("NS ECS, blanks around") << "S" << QStringList{" 1 ", "3", " 12345"} << "25:35,57,48";
+    QTest::newRow("NS ECS, A 8") << "S" << QStringList{"8", "7", "1000"} << "";
+    QTest::newRow("NS ECS, B 16") << "S" << QStringList{"0", "16", "1"} << "";
+    QTest::newRow("NS ECS, N 65280 would read not stored") << "S" << QStringList{"0", "0", "65280"} << "";
+    QTest::newRow("NS ECS, N huge") << "S" << QStringList{"1", "2", "99999999999"} << "";
+    QTest::newRow("NS ECS, designed texts") << "S" << QStringList{"Text1", "Text2", "Text3"} << "";
+    QTest::newRow("NS ECS, leading number only") << "S" << QStringList{"2abc", "7", "1000"} << "";
+    QTest::newRow("NS ECS, empty") << "S" << QStringList{"1", "", "10"} << "";
 }
 
-void DiagWindowTest::closeTwiceEndsOnceAtCycleEnd_data()
-{
-    QTest::addColumn<QString>("presses");   // F: "FERMER", E: Escape, X: the window's close control
-    QTest::newRow("FERMER twice") << "FF";
-    QTest::newRow("Escape, then FERMER") << "EF";
-    QTest::newRow("close control twice") << "XX";
-}
-
-void DiagWindowTest::closeTwiceEndsOnceAtCycleEnd()
+void DiagWindowTest::pressedMidCycle()
 {
     QFETCH(QString, presses);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, sent);
+    const bool closes = presses.contains(QRegularExpression("[FEX]"));
+
     DiagBench bench;
-    bench.declareCard(true);
+    bench.declareCard(false);
     bench.open();
     QVERIFY(bench.activated());
-    const int opening = int(bench.requests().size());
-    const int cycle = 16;
-    // Press twice in the middle of a cycle.
-    int pressedAt = 0;
-    int hourglass = 0;
-    QVERIFY(bench.midCycle(opening, cycle, [&] {
-        pressedAt = int(bench.requests().size());
-        for (QChar press : presses) {
-            if (press == 'F')
-                bench.window->Fermer->click();
-            else if (press == 'E')
-                QTest::keyClick(bench.window.get(), Qt::Key_Escape);
-            else
-                bench.window->close();
+    QLineEdit *const texts[] = {bench.window->Text1, bench.window->Text2, bench.window->Text3};
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        texts[i]->setText(fields[i]);
+    const qsizetype opening = bench.requests().size();
+    const QStringList cycle = cycleRequests(false);
+    QSignalSpy progress(&bench.link, &Link::dataByteReceived);
+    // The presses land while a request in the middle of the second cycle waits for its reply.
+    qsizetype requested = 0;
+    int hourglass = -1;
+    bool talking = false;
+    QObject::connect(&bench.link, &Link::requestSent, bench.window.get(), [&] {
+        if (++requested == cycle.size() * 3 / 2) {
+            for (QChar press : presses) {
+                if (press == 'F') bench.window->Fermer->click();
+                if (press == 'E') QTest::keyClick(bench.window.get(), Qt::Key_Escape);
+                if (press == 'X') bench.window->close();
+                if (press == 'S') bench.window->Command2->click();
+                if (press == 'U') bench.window->Command3->click();
+            }
+            hourglass = bench.prompts.busyDepth;
+            talking = bench.window->isVisible() && bench.link.DiagInProgress;
+        } else if (!closes && requested == cycle.size() * 5 / 2 + (sent.isEmpty() ? 0 : 1)) {
+            bench.window->Fermer->click();
         }
-        hourglass = bench.prompts.busyDepth;
-        QVERIFY(bench.window->isVisible());
-    }));
-    QCOMPARE(hourglass, 1);   // shown from the press until the cycle ends
+    });
     QVERIFY(bench.waitEnded());
     QTest::qWait(400);
     QCOMPARE(bench.ended, 1);
-    const int cyclesRun = (pressedAt - opening) / cycle + 1;
-    QCOMPARE(bench.requests().size(), opening + cyclesRun * cycle);
-    QVERIFY(!bench.window->isVisible());
+    // Whole cycles only, the last one the cycle pressed in; a write goes out after the cycle it
+    // was asked in, and the cycles go on after it.
+    QStringList expected = cycle + cycle;
+    if (!sent.isEmpty())
+        expected << sent;
+    if (!closes)
+        expected += cycle;
+    QCOMPARE(bench.requests().mid(opening), expected);
+    QVERIFY(talking);
+    QCOMPARE(hourglass, closes ? 1 : 0);   // from a close press until the cycle ends
+    const bool refused = presses.contains('S') && sent.isEmpty();
+    QCOMPARE(bench.prompts.messages(),
+             refused ? QStringList{"ERREUR DE SAISIE|Numéro de série invalide !"} : QStringList());
     QVERIFY(!bench.link.DiagInProgress);
     QCOMPARE(bench.prompts.busyDepth, 0);
-}
-
-void DiagWindowTest::writeSerial_data()
-{
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("sent");   // empty: nothing sent, the input error shown
-    // (each field's range and form is pinned without a panel, in NumberMaskTest::serialFields)
-
-    QTest::newRow("2 7 1000") << QStringList{"2", "7", "1000"} << "25:71,232,3";
-    QTest::newRow("largest") << QStringList{"7", "15", "65279"} << "25:239,255,254";
-    QTest::newRow("A out of range") << QStringList{"8", "7", "1000"} << "";
-    QTest::newRow("not a number") << QStringList{"Text1", "Text2", "Text3"} << "";
-}
-
-void DiagWindowTest::writeSerial()
-{
-    QFETCH(QStringList, fields);
-    QFETCH(QString, sent);
-
-    DiagBench bench;
-    bench.declareCard(false);
-    bench.open();
-    QVERIFY(bench.activated());
-    bench.window->Text1->setText(fields[0]);
-    bench.window->Text2->setText(fields[1]);
-    bench.window->Text3->setText(fields[2]);
-    const int opening = int(bench.requests().size());
-    // Pressed while a cycle waits: the write must wait for the cycle's end, not cut into it.
-    QVERIFY(bench.midCycle(opening, 11, [&] {
-        bench.window->Command2->click();
-        bench.window->Command3->click();   // "NS UGA" does nothing
-    }));
-
-    const int before = int(bench.requests().size());
-    // Two more cycles: the write, if any, has gone out by then.
-    QVERIFY(QTest::qWaitFor([&] { return bench.requests().size() >= before + 2 * 11 + 1; }));
-    const QStringList writes = bench.requests().filter(QRegularExpression("^25"));
-    if (sent.isEmpty()) {
-        QVERIFY(writes.isEmpty());
-        QCOMPARE(bench.prompts.messages(),
-                 QStringList{"ERREUR DE SAISIE|Numéro de série invalide !"});
-    } else {
-        QCOMPARE(writes, QStringList{sent});
-        QVERIFY(bench.prompts.messages().isEmpty());
-        // Whole cycles before and after the write.
-        const int at = int(bench.requests().indexOf(sent));
-        QCOMPARE((at - opening) % 11, 0);
-        QCOMPARE(bench.requests().mid(at + 1, 11), cycleRequests(false));
-    }
-    // The cycles went on after the write.
-    bench.window->Fermer->click();
-    QVERIFY(bench.waitEnded());
-    const QStringList all = bench.requests();
-    QCOMPARE(all.last(), QString("19:3"));
-}
-
-void DiagWindowTest::runShowsModallyUntilClosed()
-{
-    DiagBench bench;
-    bench.declareCard(false);
-    bool sawModal = false;
-    int busyWhileOpening = -1;
-    QTimer pressClose;
-    pressClose.setInterval(20);
-    QObject::connect(&pressClose, &QTimer::timeout, [&] {
-        auto *window = qobject_cast<DiagFrm *>(QApplication::activeModalWidget());
-        if (!window)
-            return;
-        sawModal = true;
-        if (busyWhileOpening < 0)
-            busyWhileOpening = bench.prompts.busyDepth;
-        if (window->Fermer->isEnabled()) {
-            pressClose.stop();
-            window->Fermer->click();
-        }
-    });
-    pressClose.start();
-    // A watchdog so that a window that never closes fails the test instead of hanging it.
-    QTimer::singleShot(15000, [] {
-        if (auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            window->done(QDialog::Rejected);
-    });
-    DiagFrm::run(bench.link, bench.session, bench.prompts, nullptr);
-    QVERIFY(sawModal);
-    QCOMPARE(busyWhileOpening, 1);
-    QCOMPARE(bench.prompts.busyDepth, 0);
-    QVERIFY(!bench.link.DiagInProgress);
-    QVERIFY(bench.requests().size() >= 2 + 11);
-    QCOMPARE(bench.requests().size() % 11, 2);   // ended at the end of a cycle
+    // The receive's progress bar stood still during the diagnostic and moves again after it.
+    QCOMPARE(progress.count(), 0);
+    QVERIFY(bench.link.transaction(23, 5));
+    QCOMPARE(progress.count(), 2);
 }
 
 TORVA_TEST(DiagWindowTest)
