@@ -149,7 +149,8 @@ struct Editor
 // The editor with its commands wired, shown, the port chosen being the emulated panel.
 struct Exchange : Editor
 {
-    MainCommands commands{window, link, session, prompts, [] {}};
+    int diagnostics = 0;
+    MainCommands commands{window, link, session, prompts, [this] { ++diagnostics; }};
 
     Exchange()
     {
@@ -424,6 +425,22 @@ private slots:
         QCOMPARE(b.prompts.shown.size(), 1);
         QCOMPARE(b.prompts.shown[0].text, QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"));
         QVERIFY(!b.link.isPortOpen());
+    }
+
+    // "Fenêtre Diagnostic" opens the window only on a port that opened; "Quitter" leaves the
+    // same way as the close box, with the question while the configuration is unsaved.
+    void diagnosticAndQuit()
+    {
+        Exchange b;
+        b.window.Diag_Menu->trigger();
+        b.commands.setPortSelection([] { return PortOutcome::Failed; });
+        b.window.Diag_Menu->trigger();
+        QCOMPARE(b.diagnostics, 1);
+        b.window.Mode_Discrim[2]->setChecked(true);
+        b.window.Quit_Menu->trigger();
+        QVERIFY(!b.window.isVisible());
+        QCOMPARE(b.prompts.shown.size(), 1);
+        QCOMPARE(b.prompts.shown[0].icon, Prompts::Icon::Critical);
     }
 };
 
