@@ -1,39 +1,54 @@
-// The whole program against torva-ecs-sim over a real tty: the port chosen with "Autre :" in the
-// port selection window, the real QSerialPort, the real main window and its commands, and the
-// diagnostic window.
+// The whole program against torva-ecs-sim over a real tty: the port chosen with "Autre :", the
+// real QSerialPort, the real main window and its commands, and the diagnostic window. And the
+// simulator's own options.
 #include "support/TestRegistry.h"
 
-#include "SimProcess.h"
 #include "config/Session.h"
 #include "diag/DiagFrm.h"
 #include "diag/Measurements.h"
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
 #include "files/DataFile.h"
-#include "link/Link.h"
 #include "link/PortFrm.h"
 #include "link/QtSerialPort.h"
-#include "sim/EmulatedPanel.h"
+#include "sim/tool/PanelOptions.h"
 #include "support/FakePrompts.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <pty.h>
 #include <unistd.h>
 
-#include <functional>
-
 namespace {
+
+// torva-ecs-sim, running for the life of the object; `device` is the path it prints once it
+// listens, empty (`error` says why) when it does not.
+struct Sim
+{
+    explicit Sim(const QStringList &arguments)
+    {
+        process.start(QStringLiteral(TORVA_SIM_PATH), arguments);
+        QByteArray out;
+        while (!out.contains('\n') && process.waitForReadyRead(5000))
+            out += process.readAllStandardOutput();
+        static const QRegularExpression listening(QStringLiteral("^Emulated panel listening on (\\S+)"));
+        device = listening.match(QString::fromLocal8Bit(out)).captured(1);
+        error = QString::fromLocal8Bit(out + process.readAllStandardError());
+    }
+    ~Sim() { process.terminate(), process.waitForFinished(3000); }   // or QProcess kills it
+    QProcess process;
+    QString device;
+    QString error;
+};
 
 // The program as main() puts it together, on the real serial port only.
 struct Program
@@ -42,58 +57,35 @@ struct Program
     Session session;
     Link link{prompts, makeRealPortFactory()};
     MainWindow window{session, link, prompts};
-    QStringList diagnosticSeen;   // what the diagnostic window showed before it was closed
-    MainCommands commands{window, link, session, prompts, [this] {
-                              DiagFrm::run(link, session, prompts, &window);
-                          }};
-
+    MainCommands commands{window, link, session, prompts, [this] { DiagFrm::run(link, session, prompts, &window); }};
     Program() { window.show(); }
+    QStringList codes() const { return {window.code(0), window.code(1)}; }
 };
 
-// Each time Port_Frm comes up: "Autre :", the device typed into Autre_Port, "CONTINUER".
-class AutreChooser : public QObject
+// Each time Port_Frm comes up: "Autre :", `device` typed into Autre_Port, "CONTINUER" (which
+// closes it at once).
+struct AutreChooser : QTimer
 {
-public:
-    explicit AutreChooser(const QString &device) : m_device(device)
+    explicit AutreChooser(const QString &port) : device(port)
     {
-        connect(&m_poll, &QTimer::timeout, this, [this] {
-            auto *window = qobject_cast<QWidget *>(QApplication::activeModalWidget());
-            if (!window || window->objectName() != QLatin1String("Port_Frm") || window == m_handled)
-                return;
-            m_handled = window;
-            window->findChild<QRadioButton *>(QStringLiteral("Option_Autre"))->click();
-            window->findChild<QComboBox *>(QStringLiteral("Autre_Port"))->setEditText(m_device);
-            window->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-            ++chosen;
+        connect(this, &QTimer::timeout, this, [this] {
+            if (auto *window = qobject_cast<PortFrm *>(QApplication::activeModalWidget())) {
+                window->Option_Autre->click();
+                window->Autre_Port->setEditText(device);
+                window->Command1->click();
+                ++chosen;
+            }
         });
-        m_poll.start(10);
+        start(10);
     }
+    QString device;
     int chosen = 0;
-
-private:
-    QString m_device;
-    QTimer m_poll;
-    QPointer<QWidget> m_handled;
 };
 
 ControlItems itemsOf(const PanelState &state)
 {
-    ControlItems items;
-    items.CommandMatrix = state.commandMatrix;
-    items.AlarmModes = state.alarmModes;
-    items.FunctionTypes = state.functionTypes;
-    items.RelayMatrix = state.relays;
-    items.Output12vMode = state.output12v;
-    items.AesChoice = state.aes;
-    return items;
+    return {state.commandMatrix, state.alarmModes, state.functionTypes, state.relays, state.output12v, state.aes};
 }
-
-QStringList codesOf(const MainWindow &window)
-{
-    return {window.code(0), window.code(1)};
-}
-
-const QString kTimeOut = QStringLiteral("TIME OUT|Pas de réponse de l'ECS !");
 
 } // namespace
 
@@ -102,132 +94,93 @@ class OverTtyTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::French));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French)); }
 
-    // A receive shows the simulator's panel; a second simulator started from a data file shows
-    // that file's configuration.
-    void receive()
+    // A session: receives from a simulator in its own state, then from one started on a data file
+    // (the start-up configuration, which differs from that state in every item, with its relays
+    // told apart); sends the start-up configuration to the first and receives it back; runs the
+    // diagnostic there, which reads the versions and measures until FERMER. A bad file is refused.
+    void session()
     {
-        SimProcess sim({QStringLiteral("--steady")});
-        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
-        Program program;
-        {
-            AutreChooser chooser(sim.device());
-            program.commands.receive();
-            QCOMPARE(chooser.chosen, 1);
-        }
-        QCOMPARE(program.prompts.messages(), QStringList());
-        const PanelState panel;
-        QCOMPARE(program.window.itemsFromControls(), itemsOf(panel));
-        QCOMPARE(codesOf(program.window), (QStringList{"ABCA", "CABB"}));
-
-        // The program's start-up configuration, kept in a file, differs from that panel in
-        // every item: a receive from a panel started on that file must change every control.
         QTemporaryDir dir;
-        DataFileContent file{Program().window.itemsFromControls(), {"CCBA", "BACA"}, 1};
-        QVERIFY(file.items != program.window.itemsFromControls());
-        const QString path = dir.filePath(QStringLiteral("startup.dat"));
-        QSaveFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(DataFile::format(file));
-        QVERIFY(out.commit());
-        SimProcess fromFile({QStringLiteral("--steady"), QStringLiteral("--config"), path});
-        QVERIFY2(!fromFile.device().isEmpty(), qPrintable(fromFile.error()));
-        AutreChooser chooser(fromFile.device());
-        program.commands.receive();
-        QCOMPARE(program.prompts.messages(), QStringList());
-        QCOMPARE(program.window.itemsFromControls(), file.items);
-        QCOMPARE(codesOf(program.window), (QStringList{"CCBA", "BACA"}));
-    }
+        const auto write = [&](const char *name, const QByteArray &bytes) {
+            QFile out(dir.filePath(QLatin1String(name)));
+            return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() ? out.fileName() : QString();
+        };
+        Program program;
+        const PanelState panel;
+        const ControlItems startUp = program.window.itemsFromControls();
+        QVERIFY(startUp != itemsOf(panel));
+        DataFileContent file{startUp, {"CCBA", "BACA"}, 1};
+        file.items.RelayMatrix = {0x0F, 0xF0};
+        const Sim refused({QStringLiteral("--config"), write("bad.dat", DataFile::format(file).chopped(10))});
+        QVERIFY2(refused.error.contains(QLatin1String("is not a TORVA-PC data file")), qPrintable(refused.error));
+        const Sim own({QStringLiteral("--steady")});
+        const Sim fromFile({QStringLiteral("--steady"), QStringLiteral("--config"), write("startup.dat", DataFile::format(file))});
+        QVERIFY2(!own.device.isEmpty() && !fromFile.device.isEmpty(), qPrintable(own.error + fromFile.error));
 
-    // A send is verified item by item by the program itself; another program then receives
-    // from the same panel exactly what was sent.
-    void sendThenReceiveBack()
-    {
-        SimProcess sim({QStringLiteral("--steady")});
-        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
-        AutreChooser chooser(sim.device());
-        ControlItems sent;
+        AutreChooser chooser(own.device);
+        program.commands.receive();
+        QCOMPARE(program.window.itemsFromControls(), itemsOf(panel));
+        QCOMPARE(program.codes(), (QStringList{"ABCA", "CABB"}));
+        chooser.device = fromFile.device;
+        program.commands.receive();
+        QCOMPARE(program.window.itemsFromControls(), file.items);
+        QCOMPARE(program.codes(), (QStringList{"CCBA", "BACA"}));
+        chooser.device = own.device;
         {
-            Program sender;
+            Program sender;   // gone before the receive, which opens the same port
             sender.window.setCode(0, QStringLiteral("ACBA"));
             sender.window.setCode(1, QStringLiteral("BBCA"));
-            sent = sender.window.itemsFromControls();
-            QVERIFY(sent != itemsOf(PanelState()));
             sender.commands.send();
             QCOMPARE(sender.prompts.messages(), QStringList());
         }
-        Program receiver;
-        receiver.window.setCode(0, QString());
-        receiver.window.setCode(1, QString());
-        receiver.commands.receive();
-        QCOMPARE(chooser.chosen, 2);
-        QCOMPARE(receiver.prompts.messages(), QStringList());
-        QCOMPARE(receiver.window.itemsFromControls(), sent);
-        QCOMPARE(codesOf(receiver.window), (QStringList{"ACBA", "BBCA"}));
-    }
+        program.commands.receive();
+        QCOMPARE(program.window.itemsFromControls(), startUp);
+        QCOMPARE(program.codes(), (QStringList{"ACBA", "BBCA"}));
 
-    // The diagnostic window reads the versions, then measures until FERMER.
-    void diagnostic()
-    {
-        SimProcess sim({QStringLiteral("--steady")});
-        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
-        AutreChooser chooser(sim.device());
-        Program program;
-        const PanelState panel;
-        const QString expectedLoad = Measurements::loopLoadText(*Measurements::loopLoad(panel.loopRaw[4]));
+        const QString load = Measurements::loopLoadText(*Measurements::loopLoad(panel.loopRaw[4]));
         QStringList seen;
+        QDeadlineTimer patience(15000);
         QTimer watch;
-        QElapsedTimer clock;
-        clock.start();
         connect(&watch, &QTimer::timeout, &watch, [&] {
-            DiagFrm *window = nullptr;
             for (QWidget *top : QApplication::topLevelWidgets())
-                if (auto *diag = qobject_cast<DiagFrm *>(top); diag && diag->isVisible())
-                    window = diag;
-            if (!window)
-                return;
-            // Once a measurement cycle has shown loop 5's load, or after long enough to fail.
-            const bool measured = window->Ib[4]->text() == expectedLoad;
-            if ((!measured && clock.elapsed() < 15000) || !window->Fermer->isEnabled())
-                return;
-            seen = {window->Label1[3]->text(), window->Label1[4]->text(), window->Ib[4]->text()};
-            watch.stop();
-            window->Fermer->click();
+                // Once a measurement cycle has shown loop 5's load, or after long enough to fail.
+                if (auto *diag = qobject_cast<DiagFrm *>(top); diag && diag->isVisible() && diag->Fermer->isEnabled()
+                                                                && (diag->Ib[4]->text() == load || patience.hasExpired())) {
+                    seen = {diag->Label1[3]->text(), diag->Label1[4]->text(), diag->Ib[4]->text()};
+                    watch.stop();
+                    diag->Fermer->click();
+                }
         });
         watch.start(20);
         program.commands.diagnostic();
-        QCOMPARE(chooser.chosen, 1);
-        QCOMPARE(program.prompts.messages(), QStringList());
         QCOMPARE(seen, (QStringList{Measurements::versionText(panel.ecsVersion[0], panel.ecsVersion[1]),
-                                    Measurements::versionText(panel.cardVersion[0], panel.cardVersion[1]),
-                                    expectedLoad}));
+                                    Measurements::versionText(panel.cardVersion[0], panel.cardVersion[1]), load}));
         QVERIFY(!program.link.DiagInProgress);
+        QCOMPARE(program.prompts.messages(), QStringList());
+        QCOMPARE(chooser.chosen, 5);
     }
 
-    // The panel's refusals reach the installer as the program words them.
+    // The panel's refusals reach the installer as the program words them; the controls stay.
     void panelRefuses_data()
     {
+        const QString timeOut = QStringLiteral("TIME OUT|Pas de réponse de l'ECS !");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("message");
-        QTest::newRow("silent panel") << QStringList{"--fault", "silence"} << kTimeOut;
-        QTest::newRow("manual mode")
-            << QStringList{"--manual"}
-            << QStringLiteral("ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !");
-        QTest::newRow("mode read answered with a wrong echo three times")
-            << QStringList{"--fault", "wrong-echo:20::3"} << kTimeOut;
+        QTest::newRow("silent panel") << QStringList{"--fault", "silence"} << timeOut;
+        QTest::newRow("manual mode") << QStringList{"--manual"}
+                                     << "ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !";
+        QTest::newRow("mode read answered with a wrong echo three times") << QStringList{"--fault", "wrong-echo:20::3"} << timeOut;
     }
 
     void panelRefuses()
     {
         QFETCH(QStringList, options);
         QFETCH(QString, message);
-        SimProcess sim(options << QStringLiteral("--steady"));
-        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
-        AutreChooser chooser(sim.device());
+        const Sim sim(options << QStringLiteral("--steady"));
+        QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
+        AutreChooser chooser(sim.device);
         Program program;
         const ControlItems before = program.window.itemsFromControls();
         program.commands.receive();
@@ -235,30 +188,49 @@ private slots:
         QCOMPARE(program.window.itemsFromControls(), before);
     }
 
-    // On a serial device given by name the panel answers what arrives on that device: here the
-    // slave of a pseudo-terminal, whose master stands for the PC's end of a null-modem cable.
+    // --fault name[:command[:index[:times]]], an empty part or "*" for any.
+    void faultOption_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("rule");   // fault, command, index, times; none when refused
+        QTest::newRow("name alone") << "silence" << QList<int>{int(Fault::Silence), -1, -1, -1};
+        QTest::newRow("command, index, times") << "wrong-echo:21:3:2" << QList<int>{int(Fault::WrongEcho), 21, 3, 2};
+        QTest::newRow("any index") << "bad-sum:4::1" << QList<int>{int(Fault::BadSum), 4, -1, 1};
+        QTest::newRow("star for any") << "stray-bytes:*:*:5" << QList<int>{int(Fault::StrayBytesBefore), -1, -1, 5};
+        QTest::newRow("last name") << "read-back-differs:2" << QList<int>{int(Fault::ReadBackDiffers), 2, -1, -1};
+        QTest::newRow("unknown name") << "noise" << QList<int>();
+        QTest::newRow("command above a byte") << "silence:256" << QList<int>();
+        QTest::newRow("not a number") << "silence:x" << QList<int>();
+        QTest::newRow("zero times") << "silence:20::0" << QList<int>();
+        QTest::newRow("too many parts") << "silence:1:2:3:4" << QList<int>();
+        QTest::newRow("negative") << "silence:-2" << QList<int>();
+    }
+
+    void faultOption()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, rule);
+        const std::optional<FaultRule> parsed = PanelOptions::parseFault(text);
+        QCOMPARE((parsed ? QList<int>{int(parsed->fault), parsed->command, parsed->index, parsed->times} : QList<int>()), rule);
+    }
+
+    // With --device the panel answers on that device: here a pseudo-terminal's slave, whose
+    // master stands for the PC's end of a null-modem cable.
     void servesANamedDevice()
     {
-        int master = -1;
-        int slave = -1;
+        int master = -1, slave = -1;
         char name[256] = {};
         QVERIFY(::openpty(&master, &slave, name, nullptr, nullptr) == 0);
-        SimProcess sim({QStringLiteral("--device"), QString::fromLocal8Bit(name),
-                        QStringLiteral("--manual")});
+        const Sim sim({QStringLiteral("--device"), QString::fromLocal8Bit(name), QStringLiteral("--manual")});
         ::close(slave);
-        QCOMPARE(sim.device(), QString::fromLocal8Bit(name));
+        QCOMPARE(sim.device, QString::fromLocal8Bit(name));
         QTest::qWait(100);   // the simulator has set the line raw
         const QByteArray modeRead = QByteArray::fromHex("01 05 14 1A 00");
         QCOMPARE(::write(master, modeRead.constData(), size_t(modeRead.size())), ssize_t(modeRead.size()));
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
         QByteArray reply;
-        QTRY_VERIFY_WITH_TIMEOUT([&] {
-            char buffer[64];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n > 0)
-                reply.append(buffer, n);
-            return reply.size() >= 6;
-        }(), 3000);
+        char buffer[64];
+        QTRY_VERIFY_WITH_TIMEOUT((reply += QByteArray(buffer, std::max<ssize_t>(0, ::read(master, buffer, sizeof buffer)))).size() >= 6, 3000);
         ::close(master);
         QCOMPARE(reply, QByteArray::fromHex("01 06 14 01 1C 00"));   // manual mode: 1
     }
