@@ -12,16 +12,12 @@ namespace {
 
 constexpr int kReceiveSteps = 38;
 
-// Reads the items of the UP card, each under its own step text; stops at the first failure.
-bool readCardItems(TransferContext &c)
+using Step = std::pair<const char *, std::function<bool()>>;
+
+// Runs reads in order, each under its own step text; stops at the first failure.
+template <std::size_t N>
+bool runSteps(TransferContext &c, const Step (&steps)[N])
 {
-    PanelConfig &config = c.session.config;
-    const std::pair<const char *, std::function<bool()>> steps[] = {
-        {"Lecture matrice des commandes", [&] { return Reads::commandMatrix(c.link, config); }},
-        {"Lecture type des fonctions", [&] { return Reads::functionTypes(c.link, config); }},
-        {"Lecture tempo UGA", [&] { return Reads::ugaTempo(c.link, config); }},
-        {"Lecture choix AES", [&] { return Reads::aesChoice(c.link, config); }},
-    };
     for (const auto &[text, read] : steps) {
         c.progress.Label2->setText(QString::fromUtf8(text));
         if (!read())
@@ -30,33 +26,35 @@ bool readCardItems(TransferContext &c)
     return true;
 }
 
+// Reads the items of the UP card.
+bool readCardItems(TransferContext &c)
+{
+    PanelConfig &config = c.session.config;
+    const Step steps[] = {
+        {"Lecture matrice des commandes", [&] { return Reads::commandMatrix(c.link, config); }},
+        {"Lecture type des fonctions", [&] { return Reads::functionTypes(c.link, config); }},
+        {"Lecture tempo UGA", [&] { return Reads::ugaTempo(c.link, config); }},
+        {"Lecture choix AES", [&] { return Reads::aesChoice(c.link, config); }},
+    };
+    return runSteps(c, steps);
+}
+
 // Everything after the wake-up. Returns true when the configuration was shown.
 bool readConfiguration(TransferContext &c)
 {
     PanelConfig &config = c.session.config;
-    switch (Reads::panelMode(c.link)) {
-    case Reads::ManualMode:
-        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(),
-                          Prompts::Icon::Warning);
+    if (!panelGrantsAccess(c))
         return false;
-    case Reads::NoValidReply:
-        return false;
-    case Reads::AccessGranted:
-        break;
-    }
 
-    const std::pair<const char *, std::function<bool()>> steps[] = {
+    const Step steps[] = {
         {"Lecture codes d'accès", [&] { return Reads::accessCodes(c.link, c.view); }},
         {"Lecture relais programmable", [&] { return Reads::relays(c.link, config); }},
         {"Lecture mode sortie 12v", [&] { return Reads::output12v(c.link, config); }},
         {"Lecture modes alarme", [&] { return Reads::alarmModes(c.link, config); }},
         {"Vérification présence Carte UGA/CMSI", [&] { return Reads::upCardPresence(c.link); }},
     };
-    for (const auto &[text, read] : steps) {
-        c.progress.Label2->setText(QString::fromUtf8(text));
-        if (!read())
-            return false;
-    }
+    if (!runSteps(c, steps))
+        return false;
 
     if (c.link.RxData[0] != 1) {
         config.UpCardPresent = 0;

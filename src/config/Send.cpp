@@ -114,16 +114,8 @@ bool writeConfiguration(TransferContext &c, const ControlItems &items, const QSt
     Link &link = c.link;
     PanelConfig &config = c.session.config;
 
-    switch (Reads::panelMode(link)) {
-    case Reads::ManualMode:
-        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(),
-                          Prompts::Icon::Warning);
+    if (!panelGrantsAccess(c))
         return false;
-    case Reads::NoValidReply:
-        return false;
-    case Reads::AccessGranted:
-        break;
-    }
 
     const std::vector<std::uint8_t> relays = toVector(items.RelayMatrix);
     const std::vector<std::uint8_t> modes = toVector(items.AlarmModes);

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "config/Reads.h"
+#include "config/Transfer.h"
+#include "ui/Prompts.h"
+
 #include <QString>
 
 // Messages shared by the receive and send procedures.
@@ -22,3 +26,20 @@ inline QString codesEqual() { return QStringLiteral("Les deux codes doivent êtr
 inline QString entryErrorTitle() { return QStringLiteral("ERREUR DE SAISIE"); }
 
 } // namespace TransferTexts
+
+// The mode read that opens every receive and send: true when the panel grants PC access. A panel
+// in manual configuration mode is refused with its message; a missing reply was already reported
+// by the transaction, and a reply of the wrong length ends silently.
+inline bool panelGrantsAccess(TransferContext &c)
+{
+    switch (Reads::panelMode(c.link)) {
+    case Reads::AccessGranted:
+        return true;
+    case Reads::ManualMode:
+        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(), Prompts::Icon::Warning);
+        return false;
+    case Reads::NoValidReply:
+        return false;
+    }
+    return false;
+}
