@@ -64,4 +64,17 @@ inline QString frameHex(int command, std::initializer_list<int> data = {})
     return QString::fromLatin1(f.toHex(' ').toUpper());
 }
 
+// The items the emulated panel holds, as the editor would compute them from its controls.
+inline ControlItems panelItems(const PanelState &s)
+{
+    ControlItems items;
+    std::copy(s.commandMatrix.begin(), s.commandMatrix.end(), items.CommandMatrix.begin());
+    std::copy(s.alarmModes.begin(), s.alarmModes.end(), items.AlarmModes.begin());
+    std::copy(s.functionTypes.begin(), s.functionTypes.end(), items.FunctionTypes.begin());
+    std::copy(s.relays.begin(), s.relays.end(), items.RelayMatrix.begin());
+    items.Output12vMode = s.output12v;
+    items.AesChoice = s.aes;
+    return items;
+}
+
 inline QString timeOutMessage() { return QStringLiteral("TIME OUT|Pas de réponse de l'ECS !"); }

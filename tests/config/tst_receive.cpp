@@ -28,19 +28,6 @@ QStringList cardReads()
     return frames << frameHex(6) << frameHex(27);
 }
 
-// The items the emulated panel holds, as the editor would compute them from its controls.
-ControlItems panelItems(const PanelState &s)
-{
-    ControlItems items;
-    std::copy(s.commandMatrix.begin(), s.commandMatrix.end(), items.CommandMatrix.begin());
-    std::copy(s.alarmModes.begin(), s.alarmModes.end(), items.AlarmModes.begin());
-    std::copy(s.functionTypes.begin(), s.functionTypes.end(), items.FunctionTypes.begin());
-    std::copy(s.relays.begin(), s.relays.end(), items.RelayMatrix.begin());
-    items.Output12vMode = s.output12v;
-    items.AesChoice = s.aes;
-    return items;
-}
-
 const QString kManualMode =
     QStringLiteral("ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !");
 
