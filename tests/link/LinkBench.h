@@ -19,21 +19,18 @@ struct LinkBench
     FakePrompts prompts;
     QPointer<EmulatedPort> port;
     std::unique_ptr<PtyPanel> far;
-    Link link{prompts, [this](const PortChoice &choice) -> std::unique_ptr<SerialPort> {
-                  if (far && choice.kind == PortChoice::Kind::Device)
-                      return makeRealPortFactory()(choice);
+    Link link{prompts, makeRealPortFactory([this](const PortChoice &) -> std::unique_ptr<SerialPort> {
                   auto made = std::make_unique<EmulatedPort>(panel);
                   port = made.get();
                   return made;
-              }};
+              })};
 
     // Opens the line and wakes the panel, as every procedure does before its first command.
     bool start(bool realPort = false)
     {
-        if (!realPort)
-            return link.openPort(PortChoice::simulated()) && link.wakeUp();
-        far = std::make_unique<PtyPanel>(panel);
-        return far->start() && link.openPort({PortChoice::Kind::Device, far->devicePath()}) && link.wakeUp();
+        if (realPort && !(far = std::make_unique<PtyPanel>(panel))->start())
+            return false;
+        return link.openPort(realPort ? PortChoice{PortChoice::Kind::Device, far->devicePath()} : PortChoice::simulated()) && link.wakeUp();
     }
 };
 

@@ -10,35 +10,26 @@
 #include <numeric>
 
 using Bytes = std::vector<std::uint8_t>;
-Q_DECLARE_METATYPE(Bytes)
 
 namespace {
 
-// What a correct checker concludes from the layout alone: start 1, length 5..13, echo, then the
-// sum of the other bytes, low first. `length` is set (RxData has L + 1 elements) once echoed.
-struct Expected
-{
-    ReplyCheck::Verdict verdict = ReplyCheck::Verdict::Pending;
-    int rxCount = 0;
-    int length = 0;
-};
+// What a correct checker concludes from the layout alone: start 1, length L in 5..13, echo, data,
+// then the sum of the other bytes, low first. RxData holds L + 1 elements once the echo came.
+struct Expected { ReplyCheck::Verdict verdict = ReplyCheck::Verdict::Pending; int rxCount = 0, length = 0; };
 
 Expected oracle(const Bytes &in, std::uint8_t command)
 {
     using V = ReplyCheck::Verdict;
-    const auto n = int(in.size());
-    if ((n >= 1 && in[0] != 1) || (n >= 2 && (in[1] < 5 || in[1] > 13)))
-        return {V::Failed, 0, 0};
+    const int n = int(in.size()), length = n >= 2 ? in[1] : 0;
+    if ((n >= 1 && in[0] != 1) || (n >= 2 && (length < 5 || length > 13)))
+        return {V::Failed};
     if (n < 3)
         return {};
-    const int length = in[1];
     if (in[2] != command)
         return {V::Failed, 0, length};
-    Expected e{V::Pending, std::clamp(n, 3, length - 2) - 3, length};
     const int sum = std::accumulate(in.begin(), in.begin() + std::min(n, length - 2), 0);
-    if (n >= length)
-        e.verdict = in[length - 2] == sum % 256 && in[length - 1] == sum / 256 ? V::Accepted : V::Failed;
-    return e;
+    const V verdict = n < length ? V::Pending : in[length - 2] == sum % 256 && in[length - 1] == sum / 256 ? V::Accepted : V::Failed;
+    return {verdict, std::clamp(n, 3, length - 2) - 3, length};
 }
 
 } // namespace
@@ -50,35 +41,31 @@ class FrameTest : public QObject
 private slots:
     void requestBytes_data()
     {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("request");   // command, length, TxData
         QTest::addColumn<QByteArray>("expected");
         const auto h = [](const char *text) { return QByteArray::fromHex(text); };
-        QTest::newRow("panel mode") << 20 << 5 << h("") << h("01 05 14 1A 00");
-        QTest::newRow("alarm mode of loop 4") << 21 << 6 << h("03") << h("01 06 15 03 1F 00");
-        QTest::newRow("relay 1 loops 1 and 8") << 13 << 7 << h("00 81") << h("01 07 0D 00 81 96 00");
-        QTest::newRow("12 V permanent") << 15 << 6 << h("00") << h("01 06 0F 00 16 00");
-        QTest::newRow("alarm mode loop 8") << 22 << 7 << h("07 02") << h("01 07 16 07 02 27 00");
-        QTest::newRow("loop 3 command byte") << 8 << 7 << h("02 16") << h("01 07 08 02 16 28 00");
-        QTest::newRow("carry into high byte") << 9 << 7 << h("01 F5") << h("01 07 09 01 F5 07 01");
-        QTest::newRow("card present") << 29 << 6 << h("01") << h("01 06 1D 01 25 00");
-        QTest::newRow("AES external") << 28 << 6 << h("01") << h("01 06 1C 01 24 00");
-        QTest::newRow("nine data bytes") << 10 << 14 << QByteArray(9, '\xFF') << h("01 0E 0A FFFFFFFFFFFFFFFFFF 10 09");
-        QTest::newRow("unused TxData left out") << 21 << 6 << h("03 63 62") << h("01 06 15 03 1F 00");
-        QTest::newRow("length 4 refused") << 20 << 4 << h("") << h("");
-        QTest::newRow("length 15 refused") << 20 << 15 << QByteArray(9, 1) << h("");
+        QTest::newRow("panel mode") << h("14 05") << h("01 05 14 1A 00");
+        QTest::newRow("alarm mode of loop 4") << h("15 06 03") << h("01 06 15 03 1F 00");
+        QTest::newRow("relay 1 loops 1 and 8") << h("0D 07 00 81") << h("01 07 0D 00 81 96 00");
+        QTest::newRow("12 V permanent") << h("0F 06 00") << h("01 06 0F 00 16 00");
+        QTest::newRow("alarm mode loop 8") << h("16 07 07 02") << h("01 07 16 07 02 27 00");
+        QTest::newRow("loop 3 command byte") << h("08 07 02 16") << h("01 07 08 02 16 28 00");
+        QTest::newRow("carry into high byte") << h("09 07 01 F5") << h("01 07 09 01 F5 07 01");
+        QTest::newRow("card present") << h("1D 06 01") << h("01 06 1D 01 25 00");
+        QTest::newRow("AES external") << h("1C 06 01") << h("01 06 1C 01 24 00");
+        QTest::newRow("nine data bytes") << h("0A 0E FFFFFFFFFFFFFFFFFF") << h("01 0E 0A FFFFFFFFFFFFFFFFFF 10 09");
+        QTest::newRow("unused TxData left out") << h("15 06 03 63 62") << h("01 06 15 03 1F 00");
+        QTest::newRow("length 4 refused") << h("14 04") << h("");
+        QTest::newRow("length 15 refused") << h("14 0F 010101010101010101") << h("");
     }
 
     void requestBytes()
     {
-        QFETCH(int, command);
-        QFETCH(int, length);
-        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, request);
         QFETCH(QByteArray, expected);
         std::array<std::uint8_t, 9> tx{};
-        std::copy(data.begin(), data.end(), tx.begin());
-        QCOMPARE(Frame::buildRequest(std::uint8_t(command), std::uint8_t(length), tx), Bytes(expected.begin(), expected.end()));
+        std::copy(request.begin() + 2, request.end(), tx.begin());
+        QCOMPARE(Frame::buildRequest(std::uint8_t(request[0]), std::uint8_t(request[1]), tx), Bytes(expected.begin(), expected.end()));
     }
 
     // Random and nearly-right replies: the checker agrees with the oracle on each, stores exactly

@@ -1,12 +1,10 @@
-// Why a port could not be opened: the message keeps its text and title, its details give the
-// system's reason and, for a refusal of rights, the group to join. And the "Autre :" list, which
-// describes each detected port but opens its path.
+// Opening a port: the failure message keeps its text and title, its details give the system's
+// reason and, for a refusal of rights, the group to join; a failed opening leaves no port. And the
+// selection window: COM 1 at each opening, and the "Autre :" list describing each detected port.
 #include "support/TestRegistry.h"
 
-#include "link/Link.h"
+#include "LinkBench.h"
 #include "link/PortFrm.h"
-#include "link/QtSerialPort.h"
-#include "support/FakePrompts.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -19,19 +17,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+Q_DECLARE_METATYPE(PortChoice)
+
 namespace {
-
-// The messages shown when `device` is opened on the real port, then the details of the last.
-QString failureShown(const QString &device)
-{
-    FakePrompts prompts;
-    Link link(prompts, makeRealPortFactory());
-    link.openPort({PortChoice::Kind::Device, device});
-    return prompts.messages().join(u'/') + u'\n' + (prompts.shown.isEmpty() ? QString() : prompts.shown.last().details);
-}
-
-const QString kFailure = QStringLiteral("ERREUR DE COM|Port série introuvable ou déjà ouvert !\n");
-
+PortChoice device(const QString &path) { return {PortChoice::Kind::Device, path}; }
+const QString kTyped = QStringLiteral("/dev/torva-typed");
 } // namespace
 
 class PortFailureTest : public QObject
@@ -39,85 +29,114 @@ class PortFailureTest : public QObject
     Q_OBJECT
 
 private slots:
-    // A device root gives to "dialout", opened by an account outside that group (root opens any
-    // device; it keeps the saved IDs that give its rights back).
-    void permissionRefusal()
+    void openFails_data()
     {
-        if (::geteuid() != 0)
-            QSKIP("needs root to give the device to a group and open it as another account");
+        QTest::addColumn<QString>("path");      // "held": another link's pseudo-terminal; "refused": see below
+        QTest::addColumn<QString>("details");   // %1 the device
+        const QString reason = QStringLiteral("\nRaison donnée par le système : ");
+        QTest::newRow("device that does not exist") << "/dev/torva-no-such-port"
+            << "Le port %1 n'existe pas : l'adaptateur n'est pas branché ou le nom du port est faux." + reason + "No such file or directory.";
+        QTest::newRow("held by another program") << "held"
+            << "Le port %1 est occupé par un autre programme, ou vous n'avez pas le droit de l'ouvrir." + reason + "Permission error while locking the device.";
+        QTest::newRow("rights refused: the group to join") << "refused"
+            << "Vous n'avez pas le droit d'ouvrir le port %1." + reason + "Permission denied.\n\nLe port appartient au groupe "
+               "« dialout ». Pour y avoir accès, ajoutez votre compte à ce groupe avec la commande :\nsudo usermod -aG dialout "
+               "$USER\npuis fermez votre session et reconnectez-vous.";
+        QTest::newRow("empty device name") << "" << "Aucun port n'a été indiqué.";
+    }
+
+    // A pseudo-terminal opens, and again; then a failed opening leaves no port, not even that one.
+    void openFails()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, details);
+        LinkBench bench, other;
+        QVERIFY(bench.start(true) && other.start(true));
+        QVERIFY(bench.link.openPort(device(bench.far->devicePath())) && bench.prompts.messages().isEmpty());
         int master = -1, slave = -1;
         char name[256] = {};
-        const group *dialout = ::getgrnam("dialout");
-        QVERIFY(dialout && ::openpty(&master, &slave, name, nullptr, nullptr) == 0);
-        QVERIFY(::chown(name, 0, dialout->gr_gid) == 0 && ::chmod(name, 0660) == 0);
-        constexpr uid_t kNobody = 65534;
-        QVERIFY(::setgroups(0, nullptr) == 0 && ::setresgid(kNobody, kNobody, 0) == 0
-                && ::setresuid(kNobody, kNobody, 0) == 0);
-        const QString shown = failureShown(QString::fromLocal8Bit(name));
-        QVERIFY(::setresuid(0, 0, 0) == 0 && ::setresgid(0, 0, 0) == 0);
-        ::close(slave);
-        ::close(master);
-        QCOMPARE(shown, kFailure + QStringLiteral("Vous n'avez pas le droit d'ouvrir le port %1.\nRaison donnée par le système : "
-                                       "Permission denied.\n\nLe port appartient au groupe « dialout ». Pour y avoir "
-                                       "accès, ajoutez votre compte à ce groupe avec la commande :\nsudo usermod -aG "
-                                       "dialout $USER\npuis fermez votre session et reconnectez-vous.").arg(name));
+        const bool refused = path == "refused";
+        if (refused) {   // a device root gives to "dialout", opened under nobody's IDs (root may open any)
+            if (::geteuid() != 0)
+                QSKIP("needs root to give a device to a group and open it as another account");
+            bench.link.closePort();   // its lock file is root's: nobody could not remove it
+            const group *dialout = ::getgrnam("dialout");
+            QVERIFY(dialout && ::openpty(&master, &slave, name, nullptr, nullptr) == 0);
+            QVERIFY(::chown(name, 0, dialout->gr_gid) == 0 && ::chmod(name, 0660) == 0);
+            constexpr uid_t kNobody = 65534;
+            QVERIFY(::setgroups(0, nullptr) == 0 && ::setresgid(kNobody, kNobody, 0) == 0 && ::setresuid(kNobody, kNobody, 0) == 0);
+        }
+        path = refused ? QString::fromLocal8Bit(name) : path == "held" ? other.far->devicePath() : path;
+        const bool opened = bench.link.openPort(device(path));
+        if (refused)
+            QVERIFY(::setresuid(0, 0, 0) == 0 && ::setresgid(0, 0, 0) == 0 && ::close(slave) == 0 && ::close(master) == 0);
+        QVERIFY(!opened && bench.link.LinkStatus && !bench.link.isPortOpen() && !bench.link.wakeUp());
+        QCOMPARE(bench.prompts.messages(), QStringList{QStringLiteral("ERREUR DE COM|Port série introuvable ou déjà ouvert !")});
+        QCOMPARE(bench.prompts.shown.front().icon, Prompts::Icon::Warning);
+        QCOMPARE(bench.prompts.shown.front().details, details.arg(path));
     }
 
-    void missingDevice()
+    void selectionWindow_data()
     {
-        QCOMPARE(failureShown(QStringLiteral("/dev/torva-no-such-port")),
-                 kFailure + QStringLiteral("Le port /dev/torva-no-such-port n'existe pas : l'adaptateur n'est pas branché "
-                                "ou le nom du port est faux.\nRaison donnée par le système : No such file or directory."));
+        QTest::addColumn<QString>("pick");        // the button clicked, "" none, "close" the close box
+        QTest::addColumn<QString>("text");        // typed, or the detected port's line picked
+        QTest::addColumn<QStringList>("said");    // two detected ports say this: description, maker, serial number
+        QTest::addColumn<PortChoice>("asked");    // the port opened at each round
+        QTest::newRow("COM 1 as it opens") << "" << "" << QStringList{} << PortChoice::comPort(1);
+        QTest::newRow("COM3") << "Option1(2)" << "" << QStringList{} << PortChoice::comPort(3);
+        QTest::newRow("Autre : typed device") << "Option_Autre" << kTyped << QStringList{} << device(kTyped);
+        QTest::newRow("ECS simulée") << "Option_Simul" << "" << QStringList{} << PortChoice::simulated();
+        QTest::newRow("close box cancels") << "close" << "" << QStringList{} << PortChoice{};
+        const auto row = [](const char *name, const QStringList &said, const QString &shown) {
+            QTest::newRow(name) << "Option_Autre" << shown << said << device(QStringLiteral("/dev/ttyUSB1"));
+        };
+        row("Autre : all three said", {"USB UART", "FTDI", "A5"}, "/dev/ttyUSB1 — USB UART, FTDI, n° A5");
+        row("Autre : serial number only", {"", "", "0001"}, "/dev/ttyUSB1 — n° 0001");
+        row("Autre : maker repeats the description", {"Prolific", "prolific", ""}, "/dev/ttyUSB1 — Prolific");
+        row("Autre : says nothing", {"", " ", ""}, "/dev/ttyUSB1");
     }
 
-    void details_data()
+    // The same window opened twice: COM 1 is selected, with the focus, at each opening. Only the
+    // typed device opens (COM n may exist on this machine), on the emulated panel.
+    void selectionWindow()
     {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("details");
-        QTest::newRow("held by another program") << int(QSerialPort::PermissionError)
-            << "Le port /dev/ttyUSB1 est occupé par un autre programme, ou vous n'avez pas le droit de l'ouvrir.";
-        QTest::newRow("settings refused") << int(QSerialPort::UnsupportedOperationError)
-            << "Le port /dev/ttyUSB1 n'a pas pu être ouvert.";
-    }
-
-    void details()
-    {
-        QFETCH(int, error);
-        QFETCH(QString, details);
-        QCOMPARE(QtSerialPort::failureDetails(QSerialPort::SerialPortError(error), QStringLiteral("/dev/ttyUSB1"),
-                                              QStringLiteral("Permission denied"), {}),
-                 details + QStringLiteral("\nRaison donnée par le système : Permission denied."));
-    }
-
-    // Two adapters saying the same of themselves: each is listed with its path and what it says,
-    // and the second one picked is opened by its path.
-    void detectedPorts_data()
-    {
-        QTest::addColumn<QStringList>("said");   // description, maker, serial number
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("all three") << QStringList{"USB UART", "FTDI", "A5"} << "/dev/ttyUSB1 — USB UART, FTDI, n° A5";
-        QTest::newRow("serial number only") << QStringList{"", "", "0001"} << "/dev/ttyUSB1 — n° 0001";
-        QTest::newRow("maker repeats the description") << QStringList{"Prolific", "prolific", ""} << "/dev/ttyUSB1 — Prolific";
-        QTest::newRow("says nothing") << QStringList{"", " ", ""} << "/dev/ttyUSB1";
-    }
-
-    void detectedPorts()
-    {
+        QFETCH(QString, pick);
+        QFETCH(QString, text);
         QFETCH(QStringList, said);
-        QFETCH(QString, shown);
+        QFETCH(PortChoice, asked);
+        EmulatedPanel panel;
         FakePrompts prompts;
-        QList<PortChoice> asked;
-        Link link(prompts, [&](const PortChoice &choice) { return asked << choice, std::unique_ptr<SerialPort>(); });
+        QList<PortChoice> seen;
+        Link link(prompts, [&](const PortChoice &choice) -> std::unique_ptr<SerialPort> {
+            seen << choice;
+            return choice == device(kTyped) ? std::make_unique<EmulatedPort>(panel) : nullptr;
+        });
         PortFrm window(link);
         for (const QString &path : {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB1")})
-            window.addDetectedPort(path, said[0], said[1], said[2]);
-        QTimer::singleShot(0, &window, [&] {
-            window.Option_Autre->click();
-            window.Autre_Port->setCurrentIndex(window.Autre_Port->findText(shown));
-            window.Command1->click();
-        });
-        window.exec();
-        QCOMPARE(asked, (QList<PortChoice>{{PortChoice::Kind::Device, QStringLiteral("/dev/ttyUSB1")}}));
+            if (!said.isEmpty())
+                window.addDetectedPort(path, said[0], said[1], said[2]);
+        const PortOutcome outcome = pick == "close" ? PortOutcome::Cancelled : asked == device(kTyped) ? PortOutcome::Opened : PortOutcome::Failed;
+        QList<bool> onCom1;
+        for (int round = 0; round < 2; ++round) {
+            QTimer::singleShot(0, &window, [&] {
+                onCom1 << (window.Option1[0]->isChecked() && window.focusWidget() == window.Option1[0]);
+                if (pick == "close")
+                    return (void)window.close();
+                if (!pick.isEmpty())
+                    window.findChild<QRadioButton *>(pick)->click();
+                if (!said.isEmpty())
+                    window.Autre_Port->setCurrentIndex(window.Autre_Port->findText(text));
+                else if (!text.isEmpty())
+                    window.Autre_Port->setEditText(text);
+                window.Command1->click();
+            });
+            window.exec();
+            QCOMPARE(int(window.outcome()), int(outcome));
+        }
+        QCOMPARE(onCom1, (QList<bool>{true, true}));
+        QCOMPARE(seen, (outcome == PortOutcome::Cancelled ? QList<PortChoice>{} : QList<PortChoice>{asked, asked}));
+        QCOMPARE(link.isPortOpen(), outcome == PortOutcome::Opened);
+        QCOMPARE(prompts.messages().size(), outcome == PortOutcome::Failed ? 2 : 0);
     }
 };
 
