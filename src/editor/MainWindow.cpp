@@ -2,6 +2,7 @@
 
 #include "config/Session.h"
 #include "editor/CodeEdit.h"
+#include "editor/LinedFrame.h"
 #include "link/Link.h"
 #include "ui/Prompts.h"
 
@@ -53,10 +54,11 @@ W *place(W *widget, const QString &name, QRect geometry, const QString &toolTip 
     return widget;
 }
 
-QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry,
-                 const QString &toolTip = {})
+template <typename Frame = QGroupBox>
+Frame *frame(QWidget *parent, const QString &name, const QString &caption, QRect geometry,
+             const QString &toolTip = {})
 {
-    return place(new QGroupBox(caption, parent), name, geometry, toolTip);
+    return place(new Frame(caption, parent), name, geometry, toolTip);
 }
 
 // A frame without border or caption: it only makes its option buttons one exclusive group.
@@ -92,37 +94,25 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text, QRect g
     return l;
 }
 
-// A decorative line, horizontal or vertical, from (x1, y1) to (x2, y2) in twips.
-void line(QWidget *parent, int x1, int y1, int x2, int y2)
+// A decorative line, horizontal or vertical, from (x1, y1) to (x2, y2) in twips, drawn by its
+// frame under the controls it runs beside.
+void line(LinedFrame *frame, int x1, int y1, int x2, int y2)
 {
-    auto *l = new QFrame(parent);
-    const bool horizontal = y1 == y2;
-    l->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
-    l->setFrameShadow(QFrame::Plain);
-    l->setLineWidth(1);
-    QPalette palette = l->palette();
-    palette.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-    l->setPalette(palette);
-    if (horizontal)
-        l->setGeometry(px(x1), px(y1), px(x2) - px(x1) + 1, 1);
-    else
-        l->setGeometry(px(x1), px(y1), 1, px(y2) - px(y1) + 1);
-    l->lower();   // under the controls it runs beside
+    frame->addLine({px(x1), px(y1)}, {px(x2), px(y2)});
 }
 
 // A column legend set below a grid: a line drops from the column to the legend's level and the
 // legend ends just left of it, so that the lines of the columns to its left stop above it.
-void legend(QLabel *legendLabel, int columnX, int gridBottom, int top)
+void legend(LinedFrame *frame, QLabel *legendLabel, int columnX, int gridBottom, int top)
 {
     constexpr int kHeight = 255;
     constexpr int kGap = 60;
     constexpr int kLeftMargin = 60;
-    QWidget *parent = legendLabel->parentWidget();
     legendLabel->setGeometry(twips(kLeftMargin, top, columnX - kGap - kLeftMargin, kHeight));
     legendLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const int middle = top + kHeight / 2;
-    line(parent, columnX, gridBottom, columnX, middle);
-    line(parent, columnX - kGap + 15, middle, columnX, middle);
+    line(frame, columnX, gridBottom, columnX, middle);
+    line(frame, columnX - kGap + 15, middle, columnX, middle);
 }
 
 // The window's own icon: a white alarm bell on a red plate, drawn at one size.
@@ -238,8 +228,9 @@ void MainWindow::buildMenus()
 
 void MainWindow::buildAlarmModes(QWidget *client)
 {
-    Det_mode = frame(client, QStringLiteral("Det_mode"), QStringLiteral("MODES ALARME"),
-                     twips(96, 96, 3180, 3660));
+    auto *modes = frame<LinedFrame>(client, QStringLiteral("Det_mode"), QStringLiteral("MODES ALARME"),
+                                    twips(96, 96, 3180, 3660));
+    Det_mode = modes;
 
     constexpr int kRowTop = 288;
     constexpr int kRowPitch = 288;
@@ -247,12 +238,12 @@ void MainWindow::buildAlarmModes(QWidget *client)
     constexpr std::array<int, 3> kColumns{384, 960, 1536};   // options inside mode_B
     constexpr int kGridBottom = kRowTop + 8 * kRowPitch;
 
-    // Row and column separators first, so that the controls lie over them.
+    // Row and column separators.
     for (int r = 0; r <= kLoopCount; ++r)
-        line(Det_mode, 120, kRowTop + r * kRowPitch, 3060, kRowTop + r * kRowPitch);
+        line(modes, 120, kRowTop + r * kRowPitch, 3060, kRowTop + r * kRowPitch);
     for (int c = 0; c <= 3; ++c) {
         const int x = kGridLeft + 384 - 160 + c * 576;
-        line(Det_mode, x, kRowTop, x, kGridBottom);
+        line(modes, x, kRowTop, x, kGridBottom);
     }
 
     for (int i = 0; i < kLoopCount; ++i) {
@@ -280,7 +271,7 @@ void MainWindow::buildAlarmModes(QWidget *client)
     for (int c = 0; c < 3; ++c) {
         const auto &[index, text] = headings[c];
         Label_Zone[index] = label(Det_mode, indexed("Label_Zone", index), text, {});
-        legend(Label_Zone[index], kGridLeft + kColumns[c] + 112, kGridBottom, 2720 + c * 300);
+        legend(modes, Label_Zone[index], kGridLeft + kColumns[c] + 112, kGridBottom, 2720 + c * 300);
     }
 }
 
@@ -363,8 +354,10 @@ void MainWindow::buildButtons(QWidget *client)
 
 void MainWindow::buildCommands(QWidget *client)
 {
-    Frm_Cde = frame(client, QStringLiteral("Frm_Cde"), QStringLiteral("COMMANDES UGA/CMSI"),
-                    twips(96, 4512, 4524, 4428), QStringLiteral("Alimentation AES Interne"));
+    auto *commands = frame<LinedFrame>(client, QStringLiteral("Frm_Cde"),
+                                       QStringLiteral("COMMANDES UGA/CMSI"), twips(96, 4512, 4524, 4428),
+                                       QStringLiteral("Alimentation AES Interne"));
+    Frm_Cde = commands;
 
     constexpr int kRowTop = 780;
     constexpr int kRowPitch = 384;
@@ -376,8 +369,8 @@ void MainWindow::buildCommands(QWidget *client)
     constexpr int kSubHeadingTop = 500;
 
     for (int r = 0; r <= kLoopCount; ++r)
-        line(Frm_Cde, 120, kRowTop - 64 + r * kRowPitch, 4400, kRowTop - 64 + r * kRowPitch);
-    line(Frm_Cde, 2880, kHeadingTop, 2880, kRowTop - 64 + 8 * kRowPitch);
+        line(commands, 120, kRowTop - 64 + r * kRowPitch, 4400, kRowTop - 64 + r * kRowPitch);
+    line(commands, 2880, kHeadingTop, 2880, kRowTop - 64 + 8 * kRowPitch);
 
     const int ugaCentre = kUgaLeft + kUgaColumns[1] + kBoxTwips / 2;
     Label8 = label(Frm_Cde, QStringLiteral("Label8"), QStringLiteral("UGA"),
@@ -437,8 +430,10 @@ void MainWindow::buildCommands(QWidget *client)
 
 void MainWindow::buildFunctions(QWidget *client)
 {
-    Frame1 = frame(client, QStringLiteral("Frame1"), QStringLiteral("FONCTIONS CMSI"),
-                   twips(4800, 4560, 6375, 4428), QStringLiteral("Configuration des fonctions CMSI"));
+    auto *functions = frame<LinedFrame>(client, QStringLiteral("Frame1"), QStringLiteral("FONCTIONS CMSI"),
+                                        twips(4800, 4560, 6375, 4428),
+                                        QStringLiteral("Configuration des fonctions CMSI"));
+    Frame1 = functions;
 
     constexpr int kRowTop = 360;
     constexpr int kRowPitch = 480;
@@ -451,8 +446,8 @@ void MainWindow::buildFunctions(QWidget *client)
     constexpr int kLegendPitch = 255;
 
     for (int r = 0; r <= kFunctionCount; ++r)
-        line(Frame1, 120, kRowTop - 112 + r * kRowPitch, 6255, kRowTop - 112 + r * kRowPitch);
-    line(Frame1, kCheckLeft - 180, kRowTop - 112, kCheckLeft - 180, kGridBottom);
+        line(functions, 120, kRowTop - 112 + r * kRowPitch, 6255, kRowTop - 112 + r * kRowPitch);
+    line(functions, kCheckLeft - 180, kRowTop - 112, kCheckLeft - 180, kGridBottom);
 
     const std::array<const char *, 6> typeNames{"Option_Nul", "Option_RSC", "Option_RAC",
                                                  "Option_ESC", "Option_EAC", "Option_RSC_UGA"};
@@ -511,7 +506,8 @@ void MainWindow::buildFunctions(QWidget *client)
         target->setText(l.text);
         const int columnX = l.column < 6 ? kTypeLeft + l.column * kTypePitch
                                          : kCheckLeft + (l.column - 6) * kCheckPitch;
-        legend(target, columnX + kBoxTwips / 2 - 20, kGridBottom, kLegendTop + l.column * kLegendPitch);
+        legend(functions, target, columnX + kBoxTwips / 2 - 20, kGridBottom,
+               kLegendTop + l.column * kLegendPitch);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "support/TestRegistry.h"
 
 #include "config/Session.h"
+#include "editor/LinedFrame.h"
 #include "editor/MainWindow.h"
 #include "link/Link.h"
 
@@ -23,6 +24,31 @@ QString name(const char *array, int index) { return QStringLiteral("%1(%2)").arg
 void row(const QString &object, const QString &caption, const QString &tip, const QString &container, QRect twips = {})
 {
     QTest::newRow(qPrintable(object)) << caption << tip << container << twips;
+}
+
+// The widget as a screen at `scale` (1.25 for 125 %) shows it, one image pixel a device pixel.
+QImage drawnAt(QWidget &widget, qreal scale)
+{
+    QImage image(QSize(qCeil(widget.width() * scale), qCeil(widget.height() * scale)), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    widget.render(&painter);
+    return image;
+}
+
+// The pixels a horizontal or vertical line covers, both ends included.
+QRect pixels(const QLine &line) { return QRect(line.p1(), line.p2()).normalized(); }
+
+// Whether some device pixel of the window's pixel `at` is as dark as a decorative line.
+bool dark(const QImage &image, QPoint at)
+{
+    const qreal scale = image.devicePixelRatio();
+    for (int y = qFloor(at.y() * scale); y < qCeil((at.y() + 1) * scale); ++y)
+        for (int x = qFloor(at.x() * scale); x < qCeil((at.x() + 1) * scale); ++x)
+            if (qGray(image.pixel(x, y)) < 0xC0)
+                return true;
+    return false;
 }
 
 } // namespace
@@ -141,6 +167,39 @@ private slots:
                            "Import_Mnu=Importer fichier Version 1|Quit_Menu=Quitter";
         QCOMPARE(menus.join('|'), QString::fromUtf8(want));
         QVERIFY(!f.window.findChild<QWidget *>("Check_Rgp(0)") && !f.window.findChild<QWidget *>("Check_Bp_Actif(0)"));
+    }
+
+    // Every decorative line is drawn along its whole length at any display scale, none lost
+    // between two device pixels.
+    void lines_data()
+    {
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("100 %") << 1.0;
+        QTest::newRow("125 %") << 1.25;
+        QTest::newRow("150 %") << 1.5;
+        QTest::newRow("200 %") << 2.0;
+    }
+    void lines()
+    {
+        QFETCH(qreal, scale);
+        Window f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        const QImage image = drawnAt(f.window, scale);
+        QStringList faint;
+        for (const LinedFrame *frame : f.window.findChildren<LinedFrame *>())
+            for (const QLine &line : frame->lines()) {
+                const QRect along = pixels(line);
+                int missing = 0;
+                for (int y = along.top(); y <= along.bottom(); ++y)
+                    for (int x = along.left(); x <= along.right(); ++x)
+                        missing += !dark(image, frame->mapTo(&f.window, QPoint(x, y)));
+                if (missing)
+                    faint << QStringLiteral("%1 (%2,%3)-(%4,%5): %6 pixels missing")
+                                 .arg(frame->objectName()).arg(line.x1()).arg(line.y1()).arg(line.x2())
+                                 .arg(line.y2()).arg(missing);
+            }
+        QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
     }
 
     // The window right after start-up, drawn into TORVA_MAIN_WINDOW_PNG when that is set (README).
