@@ -249,7 +249,8 @@ void MainWindow::buildAlarmModes(QWidget *client)
     for (int i = 0; i < kLoopCount; ++i) {
         const int top = kRowTop + i * kRowPitch;
         Label_Zone[15 - i] = label(Det_mode, indexed("Label_Zone", 15 - i),
-                                   QStringLiteral("Boucle %1").arg(i + 1), twips(120, top, 780, 288));
+                                   QStringLiteral("Boucle %1").arg(i + 1),
+                                   twips(120, top + 16, 780, kBoxTwips));   // between the row's lines
         mode_B[i] = borderless(Det_mode, indexed("mode_B", i), twips(kGridLeft, top, 2160, 288));
         Mode_Normal[i] = option(mode_B[i], indexed("Mode_Normal", i), {},
                                 twips(kColumns[0], 16, kBoxTwips, kBoxTwips),
@@ -366,11 +367,13 @@ void MainWindow::buildCommands(QWidget *client)
     constexpr int kCmsiLeft = 3060;
     constexpr int kCmsiPitch = 480;
     constexpr int kHeadingTop = 220;
-    constexpr int kSubHeadingTop = 500;
+    constexpr int kSubHeadingTop = 450;   // clear of the grid's top line
 
     for (int r = 0; r <= kLoopCount; ++r)
         line(commands, 120, kRowTop - 64 + r * kRowPitch, 4400, kRowTop - 64 + r * kRowPitch);
-    line(commands, 2880, kHeadingTop, 2880, kRowTop - 64 + 8 * kRowPitch);
+    // The separator of the UGA and CMSI columns starts at the grid's top line, under the headings:
+    // "Tempo" and "FONCTIONS CMSI" leave no room for it between them.
+    line(commands, 2880, kRowTop - 64, 2880, kRowTop - 64 + 8 * kRowPitch);
 
     const int ugaCentre = kUgaLeft + kUgaColumns[1] + kBoxTwips / 2;
     Label8 = label(Frm_Cde, QStringLiteral("Label8"), QStringLiteral("UGA"),

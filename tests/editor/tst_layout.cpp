@@ -202,6 +202,30 @@ private slots:
         QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
     }
 
+    // No line runs through a heading, a legend or a row heading of its frame.
+    void crossings_data()
+    {
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<int>("lines");   // rows, columns, and two for each legend
+        QTest::newRow("MODES ALARME") << QStringLiteral("Det_mode") << 9 + 4 + 2 * 3;
+        QTest::newRow("COMMANDES UGA/CMSI") << QStringLiteral("Frm_Cde") << 9 + 1;
+        QTest::newRow("FONCTIONS CMSI") << QStringLiteral("Frame1") << 4 + 1 + 2 * 10;
+    }
+    void crossings()
+    {
+        QFETCH(QString, frame);
+        Window f;
+        const auto *lined = f.window.findChild<LinedFrame *>(frame);
+        QVERIFY(lined);
+        QTEST(int(lined->lines().size()), "lines");
+        QStringList crossed;
+        for (const QLabel *label : lined->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+            for (const QLine &line : lined->lines())
+                if (pixels(line).intersects(label->geometry()))
+                    crossed << label->objectName();
+        QCOMPARE(crossed.join(QStringLiteral(", ")), QString());
+    }
+
     // The window right after start-up, drawn into TORVA_MAIN_WINDOW_PNG when that is set (README).
     void picture()
     {
