@@ -60,13 +60,23 @@ PanelMode panelMode(Link &link)
 
 bool accessCodes(Link &link, EditorView &view)
 {
+    if (!link.transaction(4, 5)) {
+        // A panel that did not answer leaves the delivery codes in the boxes; an abandoned
+        // transfer changes nothing.
+        if (!link.isAborted()) {
+            view.setCode(0, QString::fromLatin1(kDefaultCodes[0]));
+            view.setCode(1, QString::fromLatin1(kDefaultCodes[1]));
+        }
+        return false;
+    }
+    // A reply that came whole but holds no pair of codes must not replace the installer's.
     QString level2, level3;
-    const bool ok = exchange(link, 4, 5, 8)
-        && decodeCode(std::span(link.RxData).subspan(0, 4), level2)
-        && decodeCode(std::span(link.RxData).subspan(4, 4), level3);
-    view.setCode(0, ok ? level2 : QString::fromLatin1(kDefaultCodes[0]));
-    view.setCode(1, ok ? level3 : QString::fromLatin1(kDefaultCodes[1]));
-    return ok;
+    if (link.RxCount != 8 || !decodeCode(std::span(link.RxData).subspan(0, 4), level2)
+        || !decodeCode(std::span(link.RxData).subspan(4, 4), level3))
+        return false;
+    view.setCode(0, level2);
+    view.setCode(1, level3);
+    return true;
 }
 
 bool relays(Link &link, PanelConfig &config)

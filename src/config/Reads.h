@@ -14,7 +14,8 @@ namespace Reads {
 enum PanelMode { AccessGranted = 0, ManualMode = 1, NoValidReply = 2 };
 
 PanelMode panelMode(Link &link);                          // command 20
-bool accessCodes(Link &link, EditorView &view);           // command 4, into the two code boxes
+// Command 4, into the two code boxes; the delivery codes go there when the panel does not answer.
+bool accessCodes(Link &link, EditorView &view);
 bool relays(Link &link, PanelConfig &config);             // command 12, relays 0 and 1
 bool output12v(Link &link, PanelConfig &config);          // command 14
 bool alarmModes(Link &link, PanelConfig &config);         // command 21, loops 0 to 7

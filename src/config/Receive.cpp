@@ -20,8 +20,10 @@ bool runSteps(TransferContext &c, const Step (&steps)[N])
 {
     for (const auto &[text, read] : steps) {
         c.progress.Label2->setText(QString::fromUtf8(text));
-        if (!read())
+        if (!read()) {
+            reportRefusedReply(c);
             return false;
+        }
     }
     return true;
 }
@@ -62,8 +64,10 @@ bool readConfiguration(TransferContext &c)
         return true;
     }
     config.UpCardPresent = 1;
-    if (!Reads::upCardState(c.link, c.session))
+    if (!Reads::upCardState(c.link, c.session)) {
+        reportRefusedReply(c);
         return false;
+    }
 
     if (c.session.UpCardStatus == 1) {
         if (!readCardItems(c))
@@ -88,6 +92,12 @@ bool receiveConfiguration(TransferContext &c)
     const PortOutcome port = c.selectPort();
     if (port == PortOutcome::Cancelled)
         return false;
+    // What the editor holds before the panel is read: a receive abandoned by the installer (the
+    // window closed during a wait) gives all of it back, and one that stops on a failure gives
+    // back the card presence, which the reads below set in the record before anything is shown.
+    const bool wasSaved = c.session.ConfigSaved;
+    const QString codes[2] = {c.view.code(0), c.view.code(1)};
+    const std::uint8_t shownPresence = c.session.config.UpCardPresent;
     c.session.ConfigSaved = false;
     if (port == PortOutcome::Failed)
         return false;
@@ -100,5 +110,15 @@ bool receiveConfiguration(TransferContext &c)
 
     const bool shown = c.link.wakeUp() && readConfiguration(c);
     c.progress.hide();
-    return shown;
+    if (shown)
+        return true;
+    // Nothing was shown, so the record's presence must stay what the editor shows: a later save
+    // or send takes it from the record.
+    c.session.config.UpCardPresent = shownPresence;
+    if (c.link.isAborted()) {
+        c.view.setCode(0, codes[0]);
+        c.view.setCode(1, codes[1]);
+        c.session.ConfigSaved = wasSaved;
+    }
+    return false;
 }

@@ -75,6 +75,8 @@ bool writeItems(TransferContext &c, const Item (&items)[N])
         case ItemResult::WriteFailed:
             return false;
         case ItemResult::VerifyFailed:
+            if (c.link.isAborted())
+                return false;   // abandoned by the installer: nobody is there to read it
             c.progress.hide();
             c.prompts.message(TransferTexts::transferError(), TransferTexts::transferErrorTitle(),
                               Prompts::Icon::Warning);

@@ -2,6 +2,7 @@
 
 #include "config/Reads.h"
 #include "config/Transfer.h"
+#include "link/WaitFrm.h"
 #include "ui/Prompts.h"
 
 #include <QString>
@@ -27,9 +28,21 @@ inline QString entryErrorTitle() { return QStringLiteral("ERREUR DE SAISIE"); }
 
 } // namespace TransferTexts
 
+// After a read failed: a panel that did not answer was reported by the transaction, and an
+// abandoned transfer says nothing; a reply that came whole but could not be used (the wrong
+// number of data bytes, letters that are no code) is reported here, once the progress window is
+// gone, since a transfer that stops without a word would look like one that succeeded.
+inline void reportRefusedReply(TransferContext &c)
+{
+    if (c.link.isAborted() || c.link.LinkStatus)
+        return;
+    c.progress.hide();
+    c.prompts.message(TransferTexts::transferError(), TransferTexts::transferErrorTitle(),
+                      Prompts::Icon::Warning);
+}
+
 // The mode read that opens every receive and send: true when the panel grants PC access. A panel
-// in manual configuration mode is refused with its message; a missing reply was already reported
-// by the transaction, and a reply of the wrong length ends silently.
+// in manual configuration mode is refused with its message.
 inline bool panelGrantsAccess(TransferContext &c)
 {
     switch (Reads::panelMode(c.link)) {
@@ -39,6 +52,7 @@ inline bool panelGrantsAccess(TransferContext &c)
         c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(), Prompts::Icon::Warning);
         return false;
     case Reads::NoValidReply:
+        reportRefusedReply(c);
         return false;
     }
     return false;

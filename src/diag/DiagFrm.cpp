@@ -2,6 +2,7 @@
 
 #include "config/Reads.h"
 #include "config/Session.h"
+#include "config/TransferTexts.h"
 #include "diag/DiagCommands.h"
 #include "diag/Measurements.h"
 #include "link/Link.h"
@@ -200,7 +201,7 @@ void DiagFrm::activate()
         bar->resize(0, bar->height());
 
     if (!readPanelInformation() || !readCardInformation()) {
-        stop();
+        stopOnFailure();
         return;
     }
 
@@ -288,7 +289,7 @@ void DiagFrm::measure()
     const bool completed = runCycle();
     m_exchanging = false;
     if (!completed) {
-        stop();
+        stopOnFailure();
         return;
     }
     // A serial number asked for during the cycle goes out before the diagnostic can end.
@@ -417,6 +418,18 @@ void DiagFrm::stop()
     holdHourglass(false);
     done(QDialog::Rejected);
     emit diagnosticEnded();
+}
+
+void DiagFrm::stopOnFailure()
+{
+    // The window closes itself: a panel that did not answer was reported by the transaction and
+    // an abandoned diagnostic says nothing, but a reply refused here (the wrong number of bytes,
+    // a reading out of its range) must say why the window went away.
+    const bool refusedReply = !m_link.LinkStatus && !m_link.isAborted();
+    stop();
+    if (refusedReply)
+        m_prompts.message(TransferTexts::transferError(), TransferTexts::transferErrorTitle(),
+                          Prompts::Icon::Warning);
 }
 
 void DiagFrm::holdHourglass(bool hold)

@@ -25,8 +25,8 @@ namespace Measurements { struct Reading; }
 //
 // The window only shows what it reads; the commands and their replies are DiagCommands', the
 // scales and texts Measurements'. It keeps the link's DiagInProgress true for exactly the time
-// it talks to the panel, never runs two exchanges at once, and closes itself (without a message
-// of its own) when a read fails.
+// it talks to the panel, never runs two exchanges at once, and closes itself when a read fails,
+// saying why when the transaction has not already said it.
 class DiagFrm : public QDialog
 {
     Q_OBJECT
@@ -91,6 +91,7 @@ private:
     void writePendingSerial();
     void afterExchanges();
     void stop();
+    void stopOnFailure();
     void holdHourglass(bool hold);
 
     Link &m_link;

@@ -8,6 +8,8 @@
 #include "link/PortFrm.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QPushButton>
 #include <QTimer>
 
@@ -39,6 +41,24 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     connect(m_window.Quit_Menu, &QAction::triggered, &m_window, &QWidget::close);
     connect(m_window.About_Mnu, &QAction::triggered, this, [this] { FrmAbout::showAbout(&m_window); });
     m_window.setCloseHandler([this] { return onCloseRequested(); });
+    // A log-out or shutdown of the desktop ends the program without closing its window first:
+    // the session manager's commit-data request is the last moment to offer the save.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        if (m_session.ConfigSaved || !manager.allowsInteraction())
+            return;
+        const bool mayEnd = commitData();
+        manager.release();
+        if (!mayEnd)
+            manager.cancel();
+    });
+}
+
+bool MainCommands::commitData()
+{
+    // An exchange still waiting stops here; it unwinds once the question has been answered.
+    if (m_running)
+        m_link.abort();
+    return leaveProgram(m_link, m_session, m_prompts, [this] { return m_files.save(); });
 }
 
 void MainCommands::receive()

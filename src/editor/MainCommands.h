@@ -39,6 +39,10 @@ public:
     void receive();
     void send();
     void diagnostic();
+    // The desktop is ending the session: runs the leave procedure's question while the
+    // configuration is unsaved. False when the session's end must be cancelled (the installer
+    // asked to save and nothing was saved).
+    bool commitData();
 
 private:
     void runExchange(const std::function<void()> &exchange);

@@ -102,6 +102,40 @@ bool isValidCode(const QString &code)
     return true;
 }
 
+bool editorCanShow(const DataFileContent &content)
+{
+    const ControlItems &items = content.items;
+    if (content.UpCardPresent > 1 || items.Output12vMode > 1 || items.AesChoice > 1)
+        return false;
+    for (int i = 0; i < kLoopCount; ++i) {
+        // Bits 0-1 one UGA command of three (both bits set has no option button), bits 2-4 the
+        // three functions, nothing above.
+        const std::uint8_t command = items.CommandMatrix[i];
+        if ((command & 0x03) == 0x03 || command > 0x1F)
+            return false;
+        if (items.AlarmModes[i] > 2)
+            return false;
+    }
+    // Double detection pairs loops (1, 2), (3, 4), (5, 6), (7, 8): both or neither.
+    for (int i = 0; i < kLoopCount; i += 2)
+        if ((items.AlarmModes[i] == 2) != (items.AlarmModes[i + 1] == 2))
+            return false;
+    for (int k = 0; k < kFunctionCount; ++k) {
+        const std::uint8_t type = items.FunctionTypes[k];
+        if ((type & FunctionFlag::TypeMask) > FunctionType::RSC_UGA)
+            return false;
+        // The auxiliary contact exists only under RSC_UGA; function 1 has no grouping boxes, and
+        // the active button is only kept while grouped.
+        if ((type & FunctionFlag::AuxContact) && (type & FunctionFlag::TypeMask) != FunctionType::RSC_UGA)
+            return false;
+        if (k == 0 && (type & (FunctionFlag::Grouped | FunctionFlag::ActiveButton)))
+            return false;
+        if ((type & FunctionFlag::ActiveButton) && !(type & FunctionFlag::Grouped))
+            return false;
+    }
+    return true;
+}
+
 QByteArray format(const DataFileContent &content)
 {
     const ControlItems &items = content.items;

@@ -51,6 +51,13 @@ struct ParseResult
 // A code the file can hold: exactly four letters, each "A", "B" or "C".
 bool isValidCode(const QString &code);
 
+// True when every value is one the editor's controls can hold: shown (with the card present)
+// and computed back from the controls, it gives the same value; the card presence is 0 or 1.
+// The card's items are checked whether the card is present or not, since a file saved with the
+// card absent still carries them. A file the editor cannot show as it is would otherwise leave
+// the editor showing a mix of two configurations, and a later save would write other values.
+bool editorCanShow(const DataFileContent &content);
+
 // The bytes of a version-2 file. Both codes must satisfy isValidCode().
 QByteArray format(const DataFileContent &content);
 
@@ -58,6 +65,7 @@ QByteArray format(const DataFileContent &content);
 // Fields end at a line end (CR LF, LF or CR) or at a comma; blanks around a value are ignored; a
 // UTF-8 byte-order mark is skipped. Every value must be a whole number 0 to 255 and every code
 // character 65, 66 or 67; a missing field fails; anything after the last field is ignored.
+// Whether the editor can show the values is editorCanShow()'s question, not the format's.
 // When a version-2 file is expected, the version-1 mark gives ParseError::Version1File; a
 // version-1 file parses with the card present.
 ParseResult parse(QByteArrayView bytes, Version expected);

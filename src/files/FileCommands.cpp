@@ -127,7 +127,9 @@ LoadResult FileCommands::load(Kind kind)
             const DataFile::ParseResult result = DataFile::parse(
                 *bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
             error = result.error;
-            if (result.ok()) {
+            // A value the editor cannot show as it is would leave it showing a mix of this file
+            // and the configuration before it: refused like any malformed file.
+            if (result.ok() && DataFile::editorCanShow(*result.content)) {
                 const DataFileContent &content = *result.content;
                 copyItems(content.items, m_session.config);
                 m_session.config.UpCardPresent = content.UpCardPresent;

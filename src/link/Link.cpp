@@ -135,19 +135,35 @@ bool Link::sendFrame(const std::vector<std::uint8_t> &frame)
 
 bool Link::wakeUp()
 {
-    if (m_busy || m_aborted || !isPortOpen())
+    if (m_busy)
+        return false;   // the waiting transaction owns the line
+    if (m_aborted) {
+        LinkStatus = true;
         return false;
+    }
     setBusy(true);
     LinkStatus = false;
     Timer_Time_Out.setInterval(kWakeUpPause);
     Timer_Time_Out.start();
-    const bool written = m_port->writeByte(0);
+    const bool written = isPortOpen() && m_port->writeByte(0);
     if (written)
         runWait(Wait::WakeUp);
     Timer_Time_Out.stop();
     Timer_Time_Out.setInterval(kReplyTimeout);
     setBusy(false);
-    return written && !m_aborted && m_port;
+
+    if (m_aborted) {
+        LinkStatus = true;
+        return false;
+    }
+    if (!written || !m_port) {
+        // A line lost before the first command is a panel that cannot answer: the procedure
+        // stops, and the installer must hear why, as after three silent attempts.
+        LinkStatus = true;
+        reportNoReply();
+        return false;
+    }
+    return true;
 }
 
 bool Link::transaction(std::uint8_t command, std::uint8_t length)
@@ -181,8 +197,10 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         if (sent)
             runWait(Wait::Reply);
         accepted = sent && !m_aborted && d->check.verdict() == ReplyCheck::Verdict::Accepted;
-        if (!accepted)
-            LinkStatus = true;   // no port, lost port, time-out, bad reply or abort
+        // Failed exactly when no reply was accepted (no port, lost port, time-out, bad reply or
+        // abort): the time-out may fire in the same pass of the event loop as the reply's last
+        // byte, after the reply was accepted.
+        LinkStatus = !accepted;
         Timer_Time_Out.stop();
         if (d->check.verdict() == ReplyCheck::Verdict::Failed && !m_aborted)
             settleLine();
@@ -192,11 +210,16 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
     if (m_aborted)
         return false;   // the window is closing: nobody is there to read a message
     if (!accepted) {
-        m_prompts.message(kNoReplyText, kNoReplyTitle, Prompts::Icon::Information);
-        emit transactionFailed();
+        reportNoReply();
         return false;
     }
     return true;
+}
+
+void Link::reportNoReply()
+{
+    m_prompts.message(kNoReplyText, kNoReplyTitle, Prompts::Icon::Information);
+    emit transactionFailed();
 }
 
 void Link::abort()

@@ -49,7 +49,9 @@ public:
     SerialPort *port() const { return m_port.get(); }
 
     // Byte 0 alone, then about 200 ms; the reply time-out is 1000 ms afterwards.
-    // False when the wake-up could not run (a wait already running, the link aborted, no port).
+    // False when the wake-up could not run: a wait already running or the link aborted (both
+    // silently), or no port, or the port lost during the pause (both reported as a missing reply,
+    // "Pas de réponse de l'ECS !" / "TIME OUT").
     bool wakeUp();
     // Sends command `command` in a frame of `length` bytes (5 to 14) carrying TxData[0..length-6].
     // A length outside 5..14 sends nothing and returns false with LinkStatus true, silently.
@@ -84,6 +86,7 @@ private:
     enum class Wait { None, WakeUp, Reply, Settle };
 
     void setBusy(bool busy);
+    void reportNoReply();
     void flushInput();
     bool sendFrame(const std::vector<std::uint8_t> &frame);
     // Runs a local event loop until the wait ends: for the wake-up when the time-out fires, for

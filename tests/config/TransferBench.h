@@ -12,6 +12,9 @@
 #include <QPointer>
 
 #include <initializer_list>
+#include <optional>
+
+Q_DECLARE_METATYPE(FaultRule)
 
 // The main window, the link and the progress window, talking to an emulated panel through the
 // emulated port; the port selection opens "ECS simulée" directly.
@@ -77,4 +80,3 @@ inline ControlItems panelItems(const PanelState &s)
     return items;
 }
 
-inline QString timeOutMessage() { return QStringLiteral("TIME OUT|Pas de réponse de l'ECS !"); }

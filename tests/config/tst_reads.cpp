@@ -55,36 +55,39 @@ private slots:
         QCOMPARE(b.requestsHex().at(1), frameHex(2, {1}));
     }
 
+    // The boxes hold "ABAB" and "BABA" before the read.
     void accessCodes_data()
     {
         QTest::addColumn<QByteArray>("panelCodes");
-        QTest::addColumn<bool>("sevenBytes");
+        QTest::addColumn<std::optional<Fault>>("fault");
         QTest::addColumn<QString>("codes");   // the two boxes afterwards
         QTest::addColumn<bool>("ok");
         const QByteArray good("\x03\x04\x05\x03\x05\x05\x04\x03", 8);
-        QTest::newRow("letters by position") << good << false << "ABCA CCBA" << true;
-        QTest::newRow("seven bytes: defaults") << good << true << "BCAB CCBA" << false;
-        QTest::newRow("byte 6 is no letter: defaults") << QByteArray("\x03\x04\x06\x03\x05\x05\x04\x03", 8)
-                                                        << false << "BCAB CCBA" << false;
-        QTest::newRow("byte 0 is no letter: defaults") << QByteArray("\x03\x04\x05\x03\x05\x05\x04\x00", 8)
-                                                        << false << "BCAB CCBA" << false;
+        const std::optional<Fault> none;
+        QTest::newRow("letters by position") << good << none << "ABCA CCBA" << true;
+        QTest::newRow("no reply: delivery codes") << good << std::optional(Fault::Silence) << "BCAB CCBA" << false;
+        QTest::newRow("seven bytes: boxes kept") << good << std::optional(Fault::MissingDataByte) << "ABAB BABA" << false;
+        QTest::newRow("byte 6 is no letter: boxes kept") << QByteArray("\x03\x04\x06\x03\x05\x05\x04\x03", 8)
+                                                          << none << "ABAB BABA" << false;
+        QTest::newRow("byte 0 is no letter: boxes kept") << QByteArray("\x03\x04\x05\x03\x05\x05\x04\x00", 8)
+                                                          << none << "ABAB BABA" << false;
     }
     void accessCodes()
     {
         QFETCH(QByteArray, panelCodes);
-        QFETCH(bool, sevenBytes);
+        QFETCH(std::optional<Fault>, fault);
         QFETCH(QString, codes);
         QFETCH(bool, ok);
         TransferBench b;
         b.window.setCode(0, QStringLiteral("ABAB"));
         b.window.setCode(1, QStringLiteral("BABA"));
         std::copy(panelCodes.begin(), panelCodes.end(), b.panel.state.codes.begin());
-        if (sevenBytes)
-            b.panel.addFault({Fault::MissingDataByte, 4});
+        if (fault)
+            b.panel.addFault({*fault, 4});
         QVERIFY(b.start());
         QCOMPARE(Reads::accessCodes(b.link, b.window), ok);
         QCOMPARE(b.window.code(0) + ' ' + b.window.code(1), codes);
-        QVERIFY(b.prompts.shown.isEmpty());
+        QCOMPARE(b.prompts.messages(), fault == Fault::Silence ? QList<Message>{Msg::timeOut()} : QList<Message>{});
     }
 
     void alarmModesStopAtMissingReply()
@@ -96,7 +99,7 @@ private slots:
         QVERIFY(!Reads::alarmModes(b.link, b.session.config));
         const std::array<std::uint8_t, 9> expected{1, 2, 1, 0, 0, 0, 0, 0, 0};
         QCOMPARE(b.session.config.AlarmModes, expected);
-        QCOMPARE(b.prompts.messages(), QStringList{timeOutMessage()});
+        QCOMPARE(b.prompts.messages(), QList<Message>{Msg::timeOut()});
     }
 
     void cardState_data()

@@ -28,9 +28,6 @@ QStringList cardReads()
     return frames << frameHex(6) << frameHex(27);
 }
 
-const QString kManualMode =
-    QStringLiteral("ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !");
-
 } // namespace
 
 class TestReceive : public QObject
@@ -62,18 +59,18 @@ private slots:
         QTest::addColumn<bool>("fitted");
         QTest::addColumn<int>("state");
         QTest::addColumn<QStringList>("extraFrames");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("no card: six reads, silent") << false << 1 << QStringList{} << QStringList{};
-        QTest::newRow("state 0: silent") << true << 0 << QStringList{frameHex(5)} << QStringList{};
-        QTest::newRow("state 2: partial read") << true << 2 << QStringList{frameHex(5)} << QStringList{QStringLiteral(
-            "CARTE UGA/CMSI|La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !")};
+        QTest::addColumn<QList<Message>>("messages");
+        QTest::newRow("no card: six reads, silent") << false << 1 << QStringList{} << QList<Message>{};
+        QTest::newRow("state 0: silent") << true << 0 << QStringList{frameHex(5)} << QList<Message>{};
+        QTest::newRow("state 2: partial read") << true << 2 << QStringList{frameHex(5)}
+                                                << QList<Message>{Msg::partialRead()};
     }
     void withoutWorkingCard()
     {
         QFETCH(bool, fitted);
         QFETCH(int, state);
         QFETCH(QStringList, extraFrames);
-        QFETCH(QStringList, messages);
+        QFETCH(QList<Message>, messages);
         TransferBench b;
         b.panel.state.cardFitted = fitted;
         b.panel.state.cardState = std::uint8_t(state);
@@ -97,40 +94,59 @@ private slots:
         QCOMPARE(after.AlarmModes, panelItems(b.panel.state).AlarmModes);
     }
 
-    // A receive that stops early leaves the editor as it was (the codes excepted: their read
-    // writes the boxes directly) and closes the progress window.
+    // A receive that stops early says why once, leaves the editor as it was (the codes excepted:
+    // their read writes the boxes directly), the card presence in the record as the editor shows it,
+    // and closes the progress window. The editor shows the card absent and the codes AAAB, CCCA.
     void stopsEarly_data()
     {
         QTest::addColumn<bool>("manual");
-        QTest::addColumn<int>("command");   // the read that gets no reply (-1: every read)
-        QTest::addColumn<int>("index");
+        QTest::addColumn<std::optional<FaultRule>>("fault");
         QTest::addColumn<int>("frames");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("manual mode: only the mode read") << true << 0 << -1 << 1 << kManualMode;
-        QTest::newRow("no panel: three attempts") << false << -1 << -1 << 3 << timeOutMessage();
-        QTest::newRow("fourth alarm mode") << false << 21 << 3 << 11 << timeOutMessage();
-        QTest::newRow("second relay") << false << 12 << 1 << 6 << timeOutMessage();
-        QTest::newRow("third function type") << false << 3 << 2 << 28 << timeOutMessage();
-        QTest::newRow("AES choice, the last read") << false << 27 << -1 << 30 << timeOutMessage();
+        QTest::addColumn<Message>("message");
+        QTest::addColumn<QString>("level2");   // the level-2 box afterwards
+        const auto silent = [](int command, int index = -1) { return std::optional(FaultRule{Fault::Silence, command, index}); };
+        const auto short1 = [](int command) { return std::optional(FaultRule{Fault::MissingDataByte, command}); };
+        QTest::newRow("manual mode: only the mode read") << true << std::optional<FaultRule>() << 1 << Msg::manualMode() << "AAAB";
+        QTest::newRow("no panel: three attempts") << false << silent(-1) << 3 << Msg::timeOut() << "AAAB";
+        QTest::newRow("port lost during the wake-up") << false << std::optional<FaultRule>() << 0 << Msg::timeOut() << "AAAB";
+        QTest::newRow("mode read without its data byte") << false << short1(20) << 1 << Msg::transferError() << "AAAB";
+        QTest::newRow("codes unanswered: delivery codes") << false << silent(4) << 4 << Msg::timeOut() << "BCAB";
+        QTest::newRow("codes one byte short: boxes kept") << false << short1(4) << 2 << Msg::transferError() << "AAAB";
+        QTest::newRow("fourth alarm mode") << false << silent(21, 3) << 11 << Msg::timeOut() << "ABCA";
+        QTest::newRow("second relay") << false << silent(12, 1) << 6 << Msg::timeOut() << "ABCA";
+        QTest::newRow("card state without its data byte") << false << short1(5) << 15 << Msg::transferError() << "ABCA";
+        QTest::newRow("third function type") << false << silent(3, 2) << 28 << Msg::timeOut() << "ABCA";
+        QTest::newRow("AES choice, the last read") << false << silent(27) << 30 << Msg::timeOut() << "ABCA";
     }
     void stopsEarly()
     {
         QFETCH(bool, manual);
-        QFETCH(int, command);
-        QFETCH(int, index);
+        QFETCH(std::optional<FaultRule>, fault);
         QFETCH(int, frames);
-        QFETCH(QString, message);
+        QFETCH(Message, message);
+        QFETCH(QString, level2);
         TransferBench b;
+        b.window.Up_Option[0]->setChecked(true);
+        b.window.setCode(0, QStringLiteral("AAAB"));
+        b.window.setCode(1, QStringLiteral("CCCA"));
         b.panel.state.manualMode = manual;
-        if (command != 0)
-            b.panel.addFault({Fault::Silence, command, index});
+        if (fault)
+            b.panel.addFault(*fault);
+        if (frames == 0) {
+            b.context.selectPort = [&b] {
+                const bool opened = b.link.openPort(PortChoice::simulated());
+                b.port->vanishAfterWrites(1);   // the wake-up byte goes, then the adapter
+                return opened ? PortOutcome::Opened : PortOutcome::Failed;
+            };
+        }
         const ControlItems before = b.window.itemsFromControls();
         QVERIFY(!receiveConfiguration(b.context));
         QCOMPARE(b.panel.requests().size(), frames);
-        QCOMPARE(b.prompts.messages(), QStringList{message});
+        QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QCOMPARE(b.window.itemsFromControls(), before);
-        QVERIFY(b.window.Up_Option[1]->isChecked());
-        QCOMPARE(b.window.code(0), QString::fromLatin1(frames > 3 ? "ABCA" : "BCAB"));
+        QVERIFY(b.window.Up_Option[0]->isChecked());
+        QCOMPARE(int(b.session.config.UpCardPresent), 0);
+        QCOMPARE(b.window.code(0), level2);
         QVERIFY(!b.progress.isVisible());
         QVERIFY(!b.session.ConfigSaved);
     }

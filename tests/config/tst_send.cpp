@@ -65,8 +65,6 @@ QStringList expectedSend(const ControlItems &items, const QString &codes, bool c
     return f;
 }
 
-QString transferError() { return QStringLiteral("ERREUR COM|Erreur de transfert, Configuration Invalide !"); }
-
 } // namespace
 
 class TestSend : public QObject
@@ -133,7 +131,7 @@ private slots:
         b.prompts.onShown = [&](const FakePrompts::Shown &) { progressShownAtMessage = b.progress.isVisible(); };
         const ControlItems items = b.window.itemsFromControls();
         QVERIFY(!sendConfiguration(b.context));
-        QCOMPARE(b.prompts.messages(), QStringList{transferError()});
+        QCOMPARE(b.prompts.messages(), QList<Message>{Msg::transferError()});
         QVERIFY(!progressShownAtMessage);
         const QList<QByteArray> requests = b.panel.requests();
         int lastWriteSeen = -1;
@@ -145,28 +143,40 @@ private slots:
         QCOMPARE(b.panel.state.relays[0], items.RelayMatrix[0]);
     }
 
-    // A write without reply, or a panel that refuses the PC, ends with that one message and
-    // nothing more is sent.
+    // A write without reply, a panel that refuses the PC or a line lost before the first command
+    // ends with that one message, and nothing more is sent.
     void stopsWithoutWriting_data()
     {
         QTest::addColumn<bool>("manual");
-        QTest::addColumn<QString>("lastFrame");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("third loop mode unanswered") << false << frameHex(22, {2, 0}) << timeOutMessage();
-        QTest::newRow("manual mode: no write") << true << frameHex(20) << QStringLiteral(
-            "ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !");
+        QTest::addColumn<FaultRule>("fault");
+        QTest::addColumn<QString>("lastFrame");   // empty: nothing reached the panel
+        QTest::addColumn<Message>("message");
+        const FaultRule thirdMode{Fault::Silence, 22, 2};
+        QTest::newRow("third loop mode unanswered") << false << thirdMode << frameHex(22, {2, 0}) << Msg::timeOut();
+        QTest::newRow("manual mode: no write") << true << thirdMode << frameHex(20) << Msg::manualMode();
+        QTest::newRow("mode read without its data byte")
+            << false << FaultRule{Fault::MissingDataByte, 20} << frameHex(20) << Msg::transferError();
+        QTest::newRow("port lost during the wake-up") << false << thirdMode << QString() << Msg::timeOut();
     }
     void stopsWithoutWriting()
     {
         QFETCH(bool, manual);
+        QFETCH(FaultRule, fault);
         QFETCH(QString, lastFrame);
-        QFETCH(QString, message);
+        QFETCH(Message, message);
         TransferBench b;
         b.panel.state.manualMode = manual;
-        b.panel.addFault({Fault::Silence, 22, 2});
+        b.panel.addFault(fault);
+        if (lastFrame.isEmpty()) {
+            b.context.selectPort = [&b] {
+                const bool opened = b.link.openPort(PortChoice::simulated());
+                b.port->vanishAfterWrites(1);   // the wake-up byte goes, then the adapter
+                return opened ? PortOutcome::Opened : PortOutcome::Failed;
+            };
+        }
         QVERIFY(!sendConfiguration(b.context));
-        QCOMPARE(b.prompts.messages(), QStringList{message});
-        QCOMPARE(b.requestsHex().last(), lastFrame);
+        QCOMPARE(b.prompts.messages(), QList<Message>{message});
+        QCOMPARE(b.requestsHex().value(b.requestsHex().size() - 1), lastFrame);
         QVERIFY(!b.progress.isVisible());
     }
 
@@ -174,23 +184,21 @@ private slots:
     {
         QTest::addColumn<QString>("level2");
         QTest::addColumn<QString>("level3");
-        QTest::addColumn<QString>("message");
-        const QString shortCodes = QStringLiteral("ERREUR DE SAISIE|Les codes doivent avoir 4 lettres !");
-        QTest::newRow("two letters") << "AB" << "CCBA" << shortCodes;
-        QTest::newRow("empty level 3") << "BCAB" << "" << shortCodes;
-        QTest::newRow("equal codes") << "ABCA" << "ABCA"
-                                     << QStringLiteral("ERREUR DE SAISIE|Les deux codes doivent être différents !");
+        QTest::addColumn<Message>("message");
+        QTest::newRow("two letters") << "AB" << "CCBA" << Msg::shortCodes();
+        QTest::newRow("empty level 3") << "BCAB" << "" << Msg::shortCodes();
+        QTest::newRow("equal codes") << "ABCA" << "ABCA" << Msg::equalCodes();
     }
     void codesRefusedBeforePort()
     {
         QFETCH(QString, level2);
         QFETCH(QString, level3);
-        QFETCH(QString, message);
+        QFETCH(Message, message);
         TransferBench b;
         b.window.setCode(0, level2);
         b.window.setCode(1, level3);
         QVERIFY(!sendConfiguration(b.context));
-        QCOMPARE(b.prompts.messages(), QStringList{message});
+        QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QCOMPARE(b.portSelections, 0);
         QVERIFY(b.panel.requests().isEmpty());
     }
@@ -202,7 +210,7 @@ private slots:
         b.window.setCode(1, QStringLiteral("CCCA"));
         b.panel.addFault({Fault::MissingDataByte, 4});
         QVERIFY(!sendConfiguration(b.context));
-        QCOMPARE(b.prompts.messages(), QStringList{transferError()});
+        QCOMPARE(b.prompts.messages(), QList<Message>{Msg::transferError()});
         QCOMPARE(b.window.code(0), QStringLiteral("AAAB"));
         QCOMPARE(b.window.code(1), QStringLiteral("CCCA"));
     }

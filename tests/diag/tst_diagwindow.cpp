@@ -23,6 +23,8 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::French)); }
     void shown_data();
     void shown();
+    void interrupted_data();
+    void interrupted();
     void cycles_data();
     void cycles();
     void pressedMidCycle_data();
@@ -105,8 +107,47 @@ void DiagWindowTest::shown()
     QCOMPARE(bench.ended, 1);
     QVERIFY(!bench.window->isVisible());
     QVERIFY(!bench.link.DiagInProgress);
+    QVERIFY(bench.prompts.busyCalls > 0);   // the hourglass during the opening reads
     QCOMPARE(bench.prompts.busyDepth, 0);
-    QCOMPARE(bench.prompts.messages(), QStringList());
+    // A window that closes itself on a refused reply says why.
+    QCOMPARE(bench.prompts.messages(), stopsAfter.isEmpty() ? QList<Message>() : QList<Message>{Msg::transferError()});
+}
+
+void DiagWindowTest::interrupted_data()
+{
+    QTest::addColumn<bool>("abandoned");   // the main window closes during a cycle; else the line goes
+    QTest::addColumn<QList<Message>>("messages");
+    QTest::newRow("abandoned during a cycle: silently") << true << QList<Message>();
+    QTest::newRow("port lost during the wake-up: no reply") << false << QList<Message>{Msg::timeOut()};
+}
+
+void DiagWindowTest::interrupted()
+{
+    QFETCH(bool, abandoned);
+    QFETCH(QList<Message>, messages);
+    DiagBench bench;
+    bench.declareCard(false);
+    if (abandoned)
+        bench.panel.addFault({Fault::Silence, 19, 4});   // the first loop load waits
+    else
+        static_cast<EmulatedPort &>(*bench.link.port()).vanishAfterWrites(1);   // after the wake-up byte
+    // The cycle waits inside its own event loop: the abort comes from a timer, as a close would.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (bench.requests().contains("19:4,0"))
+            bench.link.abort();
+    });
+    if (abandoned)
+        poll.start(10);
+    bench.open();
+    QVERIFY(bench.waitEnded());
+    const qsizetype frames = bench.requests().size();
+    QTest::qWait(100);   // time for a frame sent after the end to reach the panel
+    QCOMPARE(bench.requests().size(), frames);
+    QCOMPARE(frames, abandoned ? 3 : 0);
+    QCOMPARE(bench.prompts.messages(), messages);
+    QVERIFY(!bench.window->isVisible() && !bench.link.DiagInProgress);
+    QCOMPARE(bench.prompts.busyDepth, 0);
 }
 
 void DiagWindowTest::cycles_data()
@@ -144,7 +185,7 @@ void DiagWindowTest::cycles()
     QCOMPARE(bench.requests().mid(0, first + 3 * n), opening + cycle + cycle + cycle);
     bench.window->Fermer->click();
     QVERIFY(bench.waitEnded());
-    QCOMPARE(bench.prompts.messages(), QStringList());   // no cycle ran into another
+    QCOMPARE(bench.prompts.messages(), QList<Message>());   // no cycle ran into another
 
     // A cycle starts as soon after the last one as a request follows a reply within it.
     const auto frames = port.framesWritten();
@@ -225,7 +266,7 @@ void DiagWindowTest::pressedMidCycle()
     QCOMPARE(hourglass, closes ? 1 : 0);   // from a close press until the cycle ends
     const bool refused = presses.contains('S') && sent.isEmpty();
     QCOMPARE(bench.prompts.messages(),
-             refused ? QStringList{"ERREUR DE SAISIE|Numéro de série invalide !"} : QStringList());
+             refused ? QList<Message>{Msg::invalidSerial()} : QList<Message>());
     QVERIFY(!bench.link.DiagInProgress);
     QCOMPARE(bench.prompts.busyDepth, 0);
     // The receive's progress bar stood still during the diagnostic and moves again after it.

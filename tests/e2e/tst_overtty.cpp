@@ -133,7 +133,7 @@ private slots:
             sender.window.setCode(0, QStringLiteral("ACBA"));
             sender.window.setCode(1, QStringLiteral("BBCA"));
             sender.commands.send();
-            QCOMPARE(sender.prompts.messages(), QStringList());
+            QCOMPARE(sender.prompts.messages(), QList<Message>());
         }
         program.commands.receive();
         QCOMPARE(program.window.itemsFromControls(), startUp);
@@ -158,33 +158,32 @@ private slots:
         QCOMPARE(seen, (QStringList{Measurements::versionText(panel.ecsVersion[0], panel.ecsVersion[1]),
                                     Measurements::versionText(panel.cardVersion[0], panel.cardVersion[1]), load}));
         QVERIFY(!program.link.DiagInProgress);
-        QCOMPARE(program.prompts.messages(), QStringList());
+        QCOMPARE(program.prompts.messages(), QList<Message>());
         QCOMPARE(chooser.chosen, 5);
     }
 
     // The panel's refusals reach the installer as the program words them; the controls stay.
     void panelRefuses_data()
     {
-        const QString timeOut = QStringLiteral("TIME OUT|Pas de réponse de l'ECS !");
         QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("silent panel") << QStringList{"--fault", "silence"} << timeOut;
-        QTest::newRow("manual mode") << QStringList{"--manual"}
-                                     << "ACCES ECS|Le mode de configuration manuelle est engagé, accès PC interdit !";
-        QTest::newRow("mode read answered with a wrong echo three times") << QStringList{"--fault", "wrong-echo:20::3"} << timeOut;
+        QTest::addColumn<Message>("message");
+        QTest::newRow("silent panel") << QStringList{"--fault", "silence"} << Msg::timeOut();
+        QTest::newRow("manual mode") << QStringList{"--manual"} << Msg::manualMode();
+        QTest::newRow("mode read answered with a wrong echo three times")
+            << QStringList{"--fault", "wrong-echo:20::3"} << Msg::timeOut();
     }
 
     void panelRefuses()
     {
         QFETCH(QStringList, options);
-        QFETCH(QString, message);
+        QFETCH(Message, message);
         const Sim sim(options << QStringLiteral("--steady"));
         QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
         AutreChooser chooser(sim.device);
         Program program;
         const ControlItems before = program.window.itemsFromControls();
         program.commands.receive();
-        QCOMPARE(program.prompts.messages(), QStringList{message});
+        QCOMPARE(program.prompts.messages(), QList<Message>{message});
         QCOMPARE(program.window.itemsFromControls(), before);
     }
 

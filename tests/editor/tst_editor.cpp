@@ -12,6 +12,8 @@
 #include "sim/EmulatedPort.h"
 
 #include <QTest>
+
+Q_DECLARE_METATYPE(FaultRule)
 #include <QtWidgets>
 
 namespace {
@@ -315,30 +317,97 @@ private slots:
         QTest::mouseClick(b.window.Command1, Qt::LeftButton);
         QCOMPARE(during, QStringLiteral("00000000"));
         QCOMPARE(b.commandsEnabled(), QStringLiteral("11111111"));
-        QCOMPARE(b.prompts.messages().size(), 1);
+        QCOMPARE(b.prompts.messages(), QList<Message>{Msg::timeOut()});
         // Only the first exchange read the mode, three attempts.
         QCOMPARE(b.panel.requests().size(), Link::kAttempts);
     }
 
-    void closeDuringReceiveStopsThenLeaves()
+    // The window closed while a transfer waits on a silent panel: the transfer stops (no further
+    // frame, no message of its own), the editor stays as it was (controls, code boxes, whether it is
+    // saved), then the leave procedure runs: its question only for an edited configuration.
+    void closeDuringTransferChangesNothing_data()
     {
+        QTest::addColumn<bool>("send");
+        QTest::addColumn<std::optional<FaultRule>>("silentAt");   // none: close during the wake-up
+        QTest::addColumn<bool>("edited");
+        const std::optional<FaultRule> wakeUp;
+        const auto at = [](int command, int index = -1) { return std::optional(FaultRule{Fault::Silence, command, index}); };
+        QTest::newRow("receive: the wake-up") << false << wakeUp << false;
+        QTest::newRow("receive: the codes read") << false << at(4) << false;
+        QTest::newRow("receive: an alarm mode read, edited") << false << at(21, 3) << true;
+        QTest::newRow("send: the wake-up") << true << wakeUp << true;
+        QTest::newRow("send: a write") << true << at(22, 2) << true;
+        QTest::newRow("send: a verification read") << true << at(21) << true;
+        QTest::newRow("send: the codes verification read") << true << at(4) << false;
+    }
+    void closeDuringTransferChangesNothing()
+    {
+        QFETCH(bool, send);
+        QFETCH(std::optional<FaultRule>, silentAt);
+        QFETCH(bool, edited);
         Exchange b;
-        b.panel.addFault({Fault::Silence, 21});   // the receive waits on the alarm modes
+        b.window.setCode(0, QStringLiteral("AAAB"));
+        b.window.setCode(1, QStringLiteral("CCCA"));
+        b.window.Mode_Discrim[2]->setChecked(true);
+        b.session.ConfigSaved = !edited;
+        const ControlItems items = b.window.itemsFromControls();
+        if (silentAt)
+            b.panel.addFault(*silentAt);
+        // Closes once the silent request has gone out, or 100 ms into the 200 ms wake-up.
         qsizetype framesAtClose = -1;
-        QTimer::singleShot(1200, [&] {
-            framesAtClose = b.panel.requests().size();
-            b.window.close();
+        QTimer poll;
+        QElapsedTimer clock;
+        clock.start();
+        connect(&poll, &QTimer::timeout, [&] {
+            const QList<QByteArray> frames = b.panel.requests();
+            const bool waiting = silentAt ? !frames.isEmpty() && quint8(frames.last()[2]) == silentAt->command
+                                                && (silentAt->index < 0 || quint8(frames.last()[3]) == silentAt->index)
+                                          : clock.elapsed() >= 100;
+            if (waiting && framesAtClose < 0) {
+                framesAtClose = frames.size();
+                b.window.close();
+            }
         });
+        poll.start(10);
         b.prompts.yesNoAnswers = {false};
-        QTest::mouseClick(b.window.Command1, Qt::LeftButton);
+        QTest::mouseClick(send ? b.window.Command2 : b.window.Command1, Qt::LeftButton);
         QTRY_VERIFY(!b.window.isVisible());
         QTest::qWait(100);   // time for a frame sent after the close to reach the panel
-        QVERIFY(framesAtClose > 0);
+        QVERIFY(framesAtClose >= 0);
         QCOMPARE(b.panel.requests().size(), framesAtClose);
-        // No "TIME OUT" for the aborted wait; the leave procedure's question, answered No.
-        QCOMPARE(b.prompts.shown.size(), 1);
-        QCOMPARE(b.prompts.shown[0].text, QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"));
+        QCOMPARE(b.prompts.messages(), QList<Message>());
+        QCOMPARE(b.prompts.shown.size(), edited ? 1 : 0);   // the leave question, answered No
+        QCOMPARE(b.window.itemsFromControls(), items);
+        QCOMPARE(b.window.code(0) + ' ' + b.window.code(1), QStringLiteral("AAAB CCCA"));
+        QCOMPARE(b.session.ConfigSaved, !edited);
         QVERIFY(!b.link.isPortOpen());
+    }
+
+    // The desktop ends the session: the leave question, and the session's end cancelled only when
+    // the installer asked to save and nothing could be saved.
+    void sessionEnd_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("target");   // relative to a fresh folder
+        QTest::addColumn<bool>("mayEnd");
+        QTest::newRow("No: ends unsaved") << false << "" << true;
+        QTest::newRow("Yes: saved, ends") << true << "site.dat" << true;
+        QTest::newRow("Yes, the save fails: stays") << true << "." << false;
+    }
+    void sessionEnd()
+    {
+        QFETCH(bool, save);
+        QFETCH(QString, target);
+        QFETCH(bool, mayEnd);
+        Exchange b;
+        QTemporaryDir dir;
+        b.window.Mode_Discrim[2]->setChecked(true);
+        b.prompts.yesNoAnswers = {save};
+        b.prompts.fileAnswers = {QDir(dir.path()).filePath(target)};
+        QCOMPARE(b.commands.commitData(), mayEnd);
+        QCOMPARE(b.prompts.shown.first().text, QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"));
+        QCOMPARE(b.session.ConfigSaved, save && mayEnd);
+        QCOMPARE(QFileInfo(QDir(dir.path()).filePath(target)).isFile(), save && mayEnd);
     }
 
     // "Fenêtre Diagnostic" opens the window only on a port that opened; "Quitter" leaves the

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <csignal>
@@ -25,9 +26,10 @@ using Kind = FakePrompts::Shown::Kind;
 
 namespace {
 
-const QString kIncompatible = QStringLiteral("FICHIER DONNEES|FORMAT FICHIER INCOMPATIBLE !");
-const QString kCannotSave = QStringLiteral("FICHIER DONNEES|Impossible d'enregistrer le fichier !");
-const QString kShortCodes = QStringLiteral("ERREUR DE SAISIE|Les codes doivent avoir 4 lettres !");
+const QList<Message> kNone;
+const QList<Message> kIncompatible{Msg::incompatible()};
+const QList<Message> kCannotSave{Msg::cannotSave()};
+const QList<Message> kShortCodes{Msg::shortCodes()};
 const QString kFilter = QStringLiteral("Fichiers données (*.dat);;Tout type (*.*)");
 const FakePrompts::Shown kSaveDialog{Kind::SaveDialog, kFilter, QStringLiteral("dat"), Prompts::Icon::Information, {}};
 const FakePrompts::Shown kOpenDialog{Kind::OpenDialog, kFilter, QStringLiteral("dat"), Prompts::Icon::Information, {}};
@@ -95,26 +97,26 @@ private slots:
         // Before: edit, card (off, on), port, short (level 2 "BCA"), empty3 (level 3 ""), limit (40 bytes).
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("target");   // in the window's folder; empty: the dialog is cancelled
-        QTest::addColumn<QString>("message");
-        QTest::newRow("save: start-up configuration") << "" << "old.dat" << "";
-        QTest::newRow("save: edited") << "edit" << "old.dat" << "";
+        QTest::addColumn<QList<Message>>("message");
+        QTest::newRow("save: start-up configuration") << "" << "old.dat" << kNone;
+        QTest::newRow("save: edited") << "edit" << "old.dat" << kNone;
         QTest::newRow("save: level 3 empty") << "edit empty3" << "new.dat" << kShortCodes;
         // These fail for root too: a regular file holds no file, the size limit binds, a folder is no file.
         QTest::newRow("save: parent is a regular file") << "edit" << "old.dat/new.dat" << kCannotSave;
         QTest::newRow("save: write cut short") << "edit limit" << "old.dat" << kCannotSave;
-        QTest::newRow("quit: nothing edited but the card presence") << "card quit" << "new.dat" << "";
-        QTest::newRow("quit: No") << "edit quit no" << "new.dat" << "";
-        QTest::newRow("quit: Yes, dialog cancelled") << "edit quit" << "" << "";
+        QTest::newRow("quit: nothing edited but the card presence") << "card quit" << "new.dat" << kNone;
+        QTest::newRow("quit: No") << "edit quit no" << "new.dat" << kNone;
+        QTest::newRow("quit: Yes, dialog cancelled") << "edit quit" << "" << kNone;
         QTest::newRow("quit: Yes, target is a folder") << "edit quit" << "." << kCannotSave;
         QTest::newRow("quit: Yes, short code") << "edit short quit" << "new.dat" << kShortCodes;
-        QTest::newRow("quit: port opened by a transfer") << "edit port quit no" << "new.dat" << "";
+        QTest::newRow("quit: port opened by a transfer") << "edit port quit no" << "new.dat" << kNone;
     }
 
     void saveAndLeave()
     {
         QFETCH(QString, steps);
         QFETCH(QString, target);
-        QFETCH(QString, message);
+        QFETCH(QList<Message>, message);
         Editor e;
         QVERIFY(writeAll(e.path("old.dat"), "kept"));
         const bool edited = steps.contains("edit"), quit = steps.contains("quit");
@@ -145,9 +147,10 @@ private slots:
         QCOMPARE(mayEnd, message.isEmpty());
         QCOMPARE(e.prompts.shown.count(kQuestion), asked ? 1 : 0);
         QCOMPARE(e.prompts.shown.count(kSaveDialog), dialog ? 1 : 0);
-        QCOMPARE(e.prompts.messages().join('\n'), message);
+        QCOMPARE(e.prompts.messages(), message);
         QCOMPARE(e.session.ConfigSaved, saved || !edited);
         QVERIFY(!portOpenAtPrompt && !e.link.isPortOpen());
+        QCOMPARE(e.prompts.busyCalls > 0, dialog && !target.isEmpty());   // the hourglass while it writes
         QCOMPARE(e.prompts.busyDepth, 0);
         const QByteArray file = written(startupWith(edited ? "7=1" : "7=0"));   // loop 3 discrimination
         if (saved)
@@ -162,19 +165,19 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");   // the file's contents
         QTest::addColumn<QString>("target");     // the file chosen; empty: the dialog is cancelled
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QList<Message>>("message");
         QTest::addColumn<QByteArray>("saved");   // what a save writes once the file is loaded
         // Loop 1: immediate UGA command and CMSI function 1; function 1: RSC_UGA with the auxiliary contact.
         const QList<QByteArray> v2 = startupWith("2=5 18=69");
         const QList<QByteArray> v1 = QList<QByteArray>{"TORVA_DATA"} + v2.mid(1, 31);
         const QByteArray file = joinLines(v2), kept = written(v2);
         const auto loads = [&](const char *name, const QByteArray &bytes, const QByteArray &saved = {}) {
-            QTest::newRow(name) << bytes << "file.dat" << "" << (saved.isEmpty() ? kept : saved);
+            QTest::newRow(name) << bytes << "file.dat" << kNone << (saved.isEmpty() ? kept : saved);
         };
         const auto trip = [&](const char *name, const QByteArray &changes) {
             loads(name, written(startupWith(changes)), written(startupWith(changes)));
         };
-        const auto refuses = [](const char *name, const QByteArray &bytes, const QString &message = kIncompatible,
+        const auto refuses = [](const char *name, const QByteArray &bytes, const QList<Message> &message = kIncompatible,
                                 const char *target = "file.dat") {
             QTest::newRow(name) << bytes << target << message << QByteArray();
         };
@@ -209,12 +212,78 @@ private slots:
         refuses("long number", joinLines(startupWith("4=99999999999999999999")));
         refuses("NUL inside a number", joinLines(startupFields()).replace("30", QByteArray("3\0" "0", 3)));
         refuses("code character 68", joinLines(startupWith("32=68")));
+        // Values the editor cannot show as they are.
+        refuses("card line 2", joinLines(startupWith("33=2")));
+        refuses("function type 6", joinLines(startupWith("19=6")));
+        refuses("alarm mode 3", joinLines(startupWith("3=3")));
+        refuses("loop 1 double detection, loop 2 not", joinLines(startupWith("3=2")));
+        refuses("command byte 31", joinLines(startupWith("2=31")));
+        refuses("12 V mode 2", joinLines(startupWith("23=2")));
+        refuses("AES choice 2, card absent", joinLines(startupWith("24=2 33=0")));
+        QList<QByteArray> v1Grouped = v1;
+        v1Grouped[17] = "17";   // function 1 grouped: it has no such box
+        refuses("import: function 1 grouped", joinLines(v1Grouped));
         refuses("version-1 file", joinLines(v1),
-                "FICHIER DONNEES|FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP");
+                {Msg::warning("FICHIER DONNEES", "FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP")});
         refuses("device", {}, kIncompatible, "/dev/zero");
-        refuses("dialog cancelled", {}, "", "");
+        refuses("dialog cancelled", {}, kNone, "");
         refuses("import: version-2 file", file);
         refuses("import: 31 lines", joinLines(v1.mid(0, 31)));
+    }
+
+    // The check of a file's values and the editor agree both ways: from configurations the editor
+    // computed, with a few values spoilt at random, a value is accepted exactly when showing it (the
+    // card present) and computing it back from the controls gives it again, whatever the card line
+    // says; and whatever the editor computes is accepted.
+    void checkAgreesWithEditor()
+    {
+        Editor e;
+        QRandomGenerator random(20261206);
+        const auto byte = [&](int below) { return std::uint8_t(random.bounded(below)); };
+        int accepted = 0, refused = 0;
+        for (int n = 0; n < 3000; ++n) {
+            PanelConfig &shown = e.session.config;
+            shown.UpCardPresent = 1;
+            for (int i = 0; i < kLoopCount; ++i) {
+                shown.CommandMatrix[i] = byte(32);
+                shown.AlarmModes[i] = byte(3);
+            }
+            for (int k = 0; k < kFunctionCount; ++k)
+                shown.FunctionTypes[k] = std::uint8_t(byte(6) | byte(16) << 4);
+            shown.RelayMatrix = {byte(256), byte(256), 0};
+            shown.Output12vMode = byte(2);
+            shown.AesChoice = byte(2);
+            e.window.showConfiguration();
+            DataFileContent content{e.window.itemsFromControls(), {"BCAB", "CCBA"}, byte(2)};
+            QVERIFY(DataFile::editorCanShow(content));
+
+            std::array<std::uint8_t *, 23> values{&content.items.Output12vMode, &content.items.AesChoice};
+            for (int i = 0; i < kLoopCount; ++i) {
+                values[2 + i] = &content.items.CommandMatrix[i];
+                values[10 + i] = &content.items.AlarmModes[i];
+            }
+            for (int k = 0; k < kFunctionCount; ++k)
+                values[18 + k] = &content.items.FunctionTypes[k];
+            values[21] = &content.items.RelayMatrix[0];
+            values[22] = &content.items.RelayMatrix[1];
+            for (int spoilt = byte(3); spoilt > 0; --spoilt) {
+                std::uint8_t &value = *values[random.bounded(int(values.size()))];
+                value = random.bounded(2) ? byte(256) : std::uint8_t(value ^ (1 << byte(8)));
+            }
+
+            std::copy_n(content.items.CommandMatrix.begin(), kLoopCount, shown.CommandMatrix.begin());
+            std::copy_n(content.items.AlarmModes.begin(), kLoopCount, shown.AlarmModes.begin());
+            std::copy_n(content.items.FunctionTypes.begin(), kFunctionCount, shown.FunctionTypes.begin());
+            std::copy_n(content.items.RelayMatrix.begin(), kRelayCount, shown.RelayMatrix.begin());
+            shown.Output12vMode = content.items.Output12vMode;
+            shown.AesChoice = content.items.AesChoice;
+            e.window.showConfiguration();
+            const bool same = e.window.itemsFromControls() == content.items;
+            QVERIFY2(DataFile::editorCanShow(content) == same,
+                     qPrintable(QString::fromLatin1(DataFile::format(content).simplified())));
+            (same ? accepted : refused) += 1;
+        }
+        QVERIFY2(accepted > 500 && refused > 500, qPrintable(QStringLiteral("%1 / %2").arg(accepted).arg(refused)));
     }
 
     // From a window showing another configuration, a tempo and no card.
@@ -223,7 +292,7 @@ private slots:
         const bool import = QByteArray(QTest::currentDataTag()).startsWith("import");
         QFETCH(QByteArray, bytes);
         QFETCH(QString, target);
-        QFETCH(QString, message);
+        QFETCH(QList<Message>, message);
         QFETCH(QByteArray, saved);
         Editor e, other;
         for (Editor *w : {&e, &other}) {
@@ -241,7 +310,8 @@ private slots:
         QCOMPARE(import ? e.files.importVersion1() : e.files.open(),
                  !saved.isEmpty() ? LoadResult::Loaded : message.isEmpty() ? LoadResult::Cancelled : LoadResult::Refused);
         QCOMPARE(e.prompts.shown.first(), kOpenDialog);
-        QCOMPARE(e.prompts.messages().join('\n'), message);
+        QCOMPARE(e.prompts.messages(), message);
+        QCOMPARE(e.prompts.busyCalls > 0, !target.isEmpty());   // the hourglass while it reads
         QCOMPARE(e.prompts.busyDepth, 0);
         QCOMPARE(e.window.Tempo_Lbl->text(), tempo);
         if (saved.isEmpty()) {

@@ -15,6 +15,7 @@
 #include <grp.h>
 #include <pty.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(PortChoice)
@@ -70,10 +71,38 @@ private slots:
         const bool opened = bench.link.openPort(device(path));
         if (refused)
             QVERIFY(::setresuid(0, 0, 0) == 0 && ::setresgid(0, 0, 0) == 0 && ::close(slave) == 0 && ::close(master) == 0);
-        QVERIFY(!opened && bench.link.LinkStatus && !bench.link.isPortOpen() && !bench.link.wakeUp());
-        QCOMPARE(bench.prompts.messages(), QStringList{QStringLiteral("ERREUR DE COM|Port série introuvable ou déjà ouvert !")});
-        QCOMPARE(bench.prompts.shown.front().icon, Prompts::Icon::Warning);
+        QVERIFY(!opened && bench.link.LinkStatus && !bench.link.isPortOpen());
+        QCOMPARE(bench.prompts.messages(), QList<Message>{Msg::portFailed()});
         QCOMPARE(bench.prompts.shown.front().details, details.arg(path));
+    }
+
+    // The line as the far end sees it once QSerialPort has opened it: 9600 baud, 8 data bits, no
+    // parity, one stop bit, no flow control, raw. The pseudo-terminal starts with other settings.
+    void settingsOnTheLine()
+    {
+        int master = -1, slave = -1;
+        char name[256] = {};
+        QVERIFY(::openpty(&master, &slave, name, nullptr, nullptr) == 0);
+        termios before{};
+        QVERIFY(::tcgetattr(slave, &before) == 0);
+        before.c_cflag = (before.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+        before.c_iflag |= IXON | IXOFF;
+        ::cfsetspeed(&before, B19200);
+        QVERIFY(::tcsetattr(slave, TCSANOW, &before) == 0);
+
+        LinkBench bench;
+        QVERIFY(bench.link.openPort(device(QString::fromLocal8Bit(name))));
+        termios line{};
+        QVERIFY(::tcgetattr(slave, &line) == 0);
+        bench.link.closePort();
+        ::close(slave);
+        ::close(master);
+        QCOMPARE(::cfgetispeed(&line), speed_t(B9600));
+        QCOMPARE(::cfgetospeed(&line), speed_t(B9600));
+        QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
+        QCOMPARE(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+        QCOMPARE(line.c_iflag & (IXON | IXOFF | INPCK | ISTRIP | ICRNL), tcflag_t(0));
+        QCOMPARE(line.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(0));
     }
 
     void selectionWindow_data()

@@ -161,9 +161,9 @@ private slots:
         const bool saved = b.session.ConfigSaved;
         const QString path = target.isEmpty() ? QString() : b.path(target);
         b.make(print, path);
-        const QString refusal = print ? "IMPRESSION|Impossible d'imprimer la configuration !"
-                                      : "EXPORT PDF|Impossible d'écrire le fichier PDF !";
-        QCOMPARE(b.prompts.messages(), shown.isEmpty() && !target.isEmpty() ? QStringList{refusal} : QStringList());
+        const Message refusal = print ? Msg::warning("IMPRESSION", "Impossible d'imprimer la configuration !")
+                                      : Msg::warning("EXPORT PDF", "Impossible d'écrire le fichier PDF !");
+        QCOMPARE(b.prompts.messages(), shown.isEmpty() && !target.isEmpty() ? QList<Message>{refusal} : QList<Message>());
         QCOMPARE(b.prompts.busyDepth, 0);
         QCOMPARE(b.session.ConfigSaved, saved);   // a sheet is no save and no edit
         if (!print) {

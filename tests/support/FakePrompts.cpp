@@ -1,5 +1,7 @@
 #include "FakePrompts.h"
 
+#include <QByteArray>
+
 namespace {
 
 void record(FakePrompts &prompts, FakePrompts::Shown entry)
@@ -45,11 +47,19 @@ void FakePrompts::setBusy(bool busy)
     }
 }
 
-QStringList FakePrompts::messages() const
+QList<Message> FakePrompts::messages() const
 {
-    QStringList out;
+    QList<Message> out;
     for (const Shown &s : shown)
         if (s.kind == Shown::Kind::Message)
-            out << s.title + QLatin1Char('|') + s.text;
+            out << Message{s.icon, s.title, s.text};
     return out;
+}
+
+char *toString(const Message &message)
+{
+    static const char *const icons[] = {"information", "warning", "critical"};
+    const QString text = QStringLiteral("%1 %2 | %3")
+                             .arg(QLatin1String(icons[int(message.icon)]), message.title, message.text);
+    return qstrdup(text.toUtf8().constData());
 }

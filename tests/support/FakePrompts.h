@@ -3,10 +3,48 @@
 #include "ui/Prompts.h"
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+
+// A message box as the installer sees it: its icon, title and text.
+struct Message
+{
+    Prompts::Icon icon;
+    QString title;
+    QString text;
+    bool operator==(const Message &) const = default;
+};
+char *toString(const Message &message);   // for QCOMPARE's report
+
+// The program's messages, each with its icon.
+namespace Msg {
+inline Message warning(const char *title, const char *text)
+{
+    return {Prompts::Icon::Warning, QString::fromUtf8(title), QString::fromUtf8(text)};
+}
+inline Message timeOut()
+{
+    return {Prompts::Icon::Information, QStringLiteral("TIME OUT"), QStringLiteral("Pas de réponse de l'ECS !")};
+}
+inline Message transferError() { return warning("ERREUR COM", "Erreur de transfert, Configuration Invalide !"); }
+inline Message manualMode()
+{
+    return warning("ACCES ECS", "Le mode de configuration manuelle est engagé, accès PC interdit !");
+}
+inline Message partialRead()
+{
+    return warning("CARTE UGA/CMSI", "La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !");
+}
+inline Message portFailed() { return warning("ERREUR DE COM", "Port série introuvable ou déjà ouvert !"); }
+inline Message incompatible() { return warning("FICHIER DONNEES", "FORMAT FICHIER INCOMPATIBLE !"); }
+inline Message cannotSave() { return warning("FICHIER DONNEES", "Impossible d'enregistrer le fichier !"); }
+inline Message shortCodes() { return warning("ERREUR DE SAISIE", "Les codes doivent avoir 4 lettres !"); }
+inline Message equalCodes() { return warning("ERREUR DE SAISIE", "Les deux codes doivent être différents !"); }
+inline Message invalidSerial() { return warning("ERREUR DE SAISIE", "Numéro de série invalide !"); }
+} // namespace Msg
 
 // Records every prompt and answers from a script, so that no test ever blocks on a dialog.
 class FakePrompts : public Prompts
@@ -39,7 +77,8 @@ public:
     int busyDepth = 0;      // 0 when the pointer is back to normal
     int busyCalls = 0;      // how many times the hourglass was set
 
-    // The messages only (no questions or dialogs), as "title|text".
-    QStringList messages() const;
+    // The messages only (no questions or dialogs), in order.
+    QList<Message> messages() const;
     void clear() { shown.clear(); }
 };
+Q_DECLARE_METATYPE(Message)
