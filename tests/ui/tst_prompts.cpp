@@ -3,13 +3,17 @@
 
 #include "config/Session.h"
 #include "editor/Leave.h"
+#include "files/FileCommands.h"
 #include "link/Link.h"
+#include "sheet/SheetCommands.h"
 #include "ui/StartUp.h"
 #include "ui/WidgetPrompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -90,6 +94,53 @@ private slots:
         seen.sort();
         texts.sort();
         QCOMPARE(seen, texts);
+    }
+
+    void filterLists_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<int>("entry");   // the filter chosen in the dialog
+        QTest::addColumn<QStringList>("listed");
+        const QStringList every{"LISEZMOI", "config.dat", "fiche.pdf"};
+        QTest::newRow("data files") << FileCommands::kFilter << 0 << QStringList{"config.dat"};
+        QTest::newRow("data files' dialog, every file") << FileCommands::kFilter << 1 << every;
+        QTest::newRow("PDF dialog, every file") << SheetCommands::kPdfFilter << 1 << every;
+    }
+
+    // The files the dialog offers in a folder holding a name without a dot, once a filter is chosen.
+    void filterLists()
+    {
+        QFETCH(QString, filter);
+        QFETCH(int, entry);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        for (const char *name : {"LISEZMOI", "config.dat", "fiche.pdf"})
+            QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+        WidgetPrompts prompts;
+        QStringList seen;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(dir.path());
+            dialog->selectNameFilter(dialog->nameFilters().value(entry));
+            const QListView *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
+            const auto shown = [&] {
+                QStringList names;
+                for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+                    const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
+                    if (!list->isRowHidden(row) && (index.flags() & Qt::ItemIsEnabled))
+                        names << index.data().toString();
+                }
+                names.sort();
+                return names;
+            };
+            // The folder is read in the background; a file that never shows fails the comparison.
+            (void)QTest::qWaitFor([&] { return shown().size() >= listed.size(); }, 2000);
+            seen = shown();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QCOMPARE(prompts.openFileName(filter, QStringLiteral("dat")), QString());
+        QCOMPARE(seen, listed);
     }
 };
 
