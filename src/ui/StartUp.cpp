@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <csignal>
 #include <cstdio>
 
 namespace StartUp {
@@ -28,6 +29,7 @@ bool loadQtFrench(const QString &folder)
 
 void prepareProgram()
 {
+    std::signal(SIGXFSZ, SIG_IGN);
     loadQtFrench();
 }
 

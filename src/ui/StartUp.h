@@ -12,7 +12,8 @@ namespace StartUp {
 // says why.
 bool loadQtFrench(const QString &folder = {});
 
-// torva-pc's start: the French texts.
+// torva-pc's start: the French texts, and SIGXFSZ ignored, so that a save past the process's
+// file-size limit ends as a failed write that the program reports, instead of killing it.
 void prepareProgram();
 
 } // namespace StartUp
