@@ -6,24 +6,24 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace StartUp {
 
 bool loadQtFrench(const QString &folder)
 {
-    QCoreApplication *app = QCoreApplication::instance();
     const QString where = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath)
                                            : folder;
-    auto *translator = new QTranslator(app);
-    if (!app || !translator->load(QStringLiteral("qtbase_fr"), where)
-        || !QCoreApplication::installTranslator(translator)) {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_fr"), where)
+        || !QCoreApplication::installTranslator(translator.get())) {
         std::fprintf(stderr,
                      "Qt's French translations (qtbase_fr.qm) not found in %s: the standard "
                      "dialogs stay in English (package qt6-translations-l10n)\n",
                      qPrintable(where));
-        delete translator;
         return false;
     }
+    translator.release()->setParent(QCoreApplication::instance());   // kept for the whole run
     return true;
 }
 
