@@ -7,6 +7,7 @@
 #include "link/QtSerialPort.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
+#include "ui/StartUp.h"
 #include "ui/WidgetPrompts.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVA-PC"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    StartUp::prepareProgram();
 
     // The panel behind the "ECS simulée" choice keeps its state for the whole run, so that a
     // configuration sent to it can be received back.

@@ -1,6 +1,7 @@
 # The Debian package: `cpack -G DEB` in the build folder. Its library dependencies are found by
 # dpkg-shlibdeps (package dpkg-dev) from the installed programs; the platform plugins that show
-# a window are not linked, so they are named here.
+# a window are not linked, nor is Qt's French catalogue that the standard dialogs read, so they
+# are named here.
 set(CPACK_PACKAGE_NAME torva-pc)
 set(CPACK_PACKAGE_VENDOR "OSTRALEC")
 set(CPACK_PACKAGE_CONTACT "TORVA-PC <torva-pc@ostralec.invalid>")
@@ -14,5 +15,5 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)

@@ -4,6 +4,9 @@
 TORVA_PACKAGES=(build-essential cmake qt6-base-dev qt6-serialport-dev libgl-dev
                 xvfb xauth fonts-dejavu-core poppler-utils)
 
+# Qt's own French texts for the standard buttons and dialogs (qtbase_fr).
+TORVA_PACKAGES+=(qt6-translations-l10n)
+
 # The icon's PNG sizes (QtSvg), the desktop entry's check and the Debian package (dpkg-shlibdeps,
 # which CPack reaches through `file`).
 TORVA_PACKAGES+=(qt6-svg-dev desktop-file-utils dpkg-dev file)

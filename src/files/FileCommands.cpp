@@ -31,9 +31,12 @@ std::optional<QByteArray> readDataFile(const QString &path)
 }
 
 // Writes the whole file next to the target and renames it over the target only once complete.
+// A folder where no new file can be made (the installer may write the file but not the folder)
+// still lets the file itself be rewritten in place: the target is then written directly.
 bool writeDataFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     // Unbuffered, so that a short write (disk full, size limit) shows in what write() returns:
     // a buffered QSaveFile can flush part of the data at commit() and still report success.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

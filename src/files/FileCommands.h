@@ -17,14 +17,16 @@ enum class LoadResult { Loaded, Cancelled, Refused };
 // only through EditorView; every message, dialog and the hourglass go through Prompts.
 //
 // Save writes the whole file beside the old one and replaces it only once complete, so a failed
-// save never damages the previous file. Open and Import check the whole file before they touch
+// save never damages the previous file; only in a folder that takes no new file does it write
+// over the old one in place. Open and Import check the whole file before they touch
 // anything: a refused file changes neither the record nor the code boxes.
 // A successful open, import or save records the file's path in the session (DataFileName), for
 // the configuration sheet; a cancelled or failed one leaves the previous path.
 class FileCommands
 {
 public:
-    static inline const QString kFilter = QStringLiteral("Fichiers données (*.dat);;Tout type (*.*)");
+    // "Tout type" lists every file: "*.*" would leave out the names without a dot.
+    static inline const QString kFilter = QStringLiteral("Fichiers données (*.dat);;Tout type (*)");
     static inline const QString kSuffix = QStringLiteral("dat");
 
     FileCommands(Session &session, EditorView &view, Prompts &prompts);

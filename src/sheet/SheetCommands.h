@@ -17,7 +17,7 @@ struct Session;
 class SheetCommands
 {
 public:
-    static inline const QString kPdfFilter = QStringLiteral("Fichiers PDF (*.pdf);;Tout type (*.*)");
+    static inline const QString kPdfFilter = QStringLiteral("Fichiers PDF (*.pdf);;Tout type (*)");
     static inline const QString kPdfSuffix = QStringLiteral("pdf");
 
     enum class Outcome { Done, Cancelled, Failed };

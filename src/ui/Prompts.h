@@ -16,7 +16,7 @@ public:
                          const QString &details = {}) = 0;
     // A Yes/No question; true when the answer is Yes.
     virtual bool askYesNo(const QString &text, const QString &title, Icon icon) = 0;
-    // File dialogs. `filter` uses Qt's form ("Fichiers données (*.dat);;Tout type (*.*)");
+    // File dialogs. `filter` uses Qt's form ("Fichiers données (*.dat);;Tout type (*)");
     // `defaultSuffix` has no dot ("dat"). An empty result means the dialog was cancelled.
     virtual QString openFileName(const QString &filter, const QString &defaultSuffix) = 0;
     virtual QString saveFileName(const QString &filter, const QString &defaultSuffix) = 0;

@@ -26,16 +26,18 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// torva-ecs-sim, running for the life of the object; `device` is the path it prints once it
-// listens, empty (`error` says why) when it does not.
+// torva-ecs-sim, running for the life of the object (in `folder` when given); `device` is the path
+// it prints once it listens, empty (`error` says why) when it does not.
 struct Sim
 {
-    explicit Sim(const QStringList &arguments)
+    explicit Sim(const QStringList &arguments, const QString &folder = {})
     {
+        process.setWorkingDirectory(folder);
         process.start(QStringLiteral(TORVA_SIM_PATH), arguments);
         QByteArray out;
         while (!out.contains('\n') && process.waitForReadyRead(5000))
@@ -213,16 +215,52 @@ private slots:
         QCOMPARE((parsed ? QList<int>{int(parsed->fault), parsed->command, parsed->index, parsed->times} : QList<int>()), rule);
     }
 
+    // What the simulator cannot start from says so, and it ends at once instead of waiting.
+    void refusesItsCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");   // in a folder holding the named pipe "pipe"
+        QTest::addColumn<QString>("error");
+        QTest::newRow("stray argument") << QStringList{"--steady", "extra"}
+                                        << "torva-ecs-sim: unexpected argument \"extra\" (see --help)\n";
+        QTest::newRow("configuration from a pipe") << QStringList{"--config", "pipe"}
+                                                   << "torva-ecs-sim: pipe is not a regular file\n";
+    }
+
+    void refusesItsCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        QVERIFY(::mkfifo(qPrintable(dir.filePath("pipe")), 0600) == 0);
+        const Sim sim(arguments, dir.path());
+        QCOMPARE(sim.process.state(), QProcess::NotRunning);
+        QCOMPARE(sim.error, error);
+        QCOMPARE(sim.process.exitCode(), 2);
+    }
+
     // With --device the panel answers on that device: here a pseudo-terminal's slave, whose
-    // master stands for the PC's end of a null-modem cable.
+    // master stands for the PC's end of a null-modem cable. A relative path is taken from the
+    // simulator's working folder.
+    void servesANamedDevice_data()
+    {
+        QTest::addColumn<bool>("relative");
+        QTest::newRow("absolute path") << false;
+        QTest::newRow("path relative to the working folder") << true;
+    }
+
     void servesANamedDevice()
     {
+        QFETCH(bool, relative);
         int master = -1, slave = -1;
         char name[256] = {};
         QVERIFY(::openpty(&master, &slave, name, nullptr, nullptr) == 0);
-        const Sim sim({QStringLiteral("--device"), QString::fromLocal8Bit(name), QStringLiteral("--manual")});
+        QTemporaryDir dir;
+        const QString path = relative ? dir.filePath("line") : QString::fromLocal8Bit(name);
+        QVERIFY(!relative || QFile::link(QString::fromLocal8Bit(name), path));
+        const Sim sim({QStringLiteral("--device"), relative ? QStringLiteral("line") : path, QStringLiteral("--manual")},
+                      dir.path());
         ::close(slave);
-        QCOMPARE(sim.device, QString::fromLocal8Bit(name));
+        QCOMPARE(sim.device, path);
         QTest::qWait(100);   // the simulator has set the line raw
         const QByteArray modeRead = QByteArray::fromHex("01 05 14 1A 00");
         QCOMPARE(::write(master, modeRead.constData(), size_t(modeRead.size())), ssize_t(modeRead.size()));

@@ -80,7 +80,7 @@ foreach(size 16 32 48 64 128 256)
   endif()
 endforeach()
 
-# The Debian package, with its Qt dependencies declared.
+# The Debian package, with its Qt dependencies declared, Qt's French texts among them.
 run(cpack -G DEB -B ${WORK_DIR}/package --config ${BUILD_DIR}/CPackConfig.cmake)
 file(GLOB debs ${WORK_DIR}/package/torva-pc_*.deb)
 list(LENGTH debs count)
@@ -89,7 +89,7 @@ if(NOT count EQUAL 1)
 endif()
 run(dpkg-deb --field ${debs} Package Depends Maintainer Description)
 foreach(expected "Package: torva-pc" "libqt6widgets6" "libqt6serialport6" "libqt6gui6"
-                 "qt6-qpa-plugins" "Maintainer: " "Configurateur pour TORVA-UP")
+                 "qt6-qpa-plugins" "qt6-translations-l10n" "Maintainer: " "Configurateur pour TORVA-UP")
   string(FIND "${run_output}" "${expected}" at)
   if(at EQUAL -1)
     fail("the package's control lacks ${expected}:\n${run_output}")

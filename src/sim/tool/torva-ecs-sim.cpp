@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <QSocketNotifier>
@@ -94,6 +95,11 @@ int main(int argc, char **argv)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "torva-ecs-sim: unexpected argument \"" << parser.positionalArguments().constFirst()
+            << "\" (see --help)\n";
+        return 2;
+    }
     bool turnaroundOk = false;
     const int turnaroundMs = parser.value(turnaroundOption).toInt(&turnaroundOk);
     if (!turnaroundOk || turnaroundMs < 0 || turnaroundMs > 10000) {
@@ -114,6 +120,11 @@ int main(int argc, char **argv)
     EmulatedPanel panel;
     if (parser.isSet(configOption)) {
         const QString path = parser.value(configOption);
+        // A pipe or a device could keep the start waiting for ever: only a regular file is read.
+        if (QFileInfo::exists(path) && !QFileInfo(path).isFile()) {
+            err << "torva-ecs-sim: " << path << " is not a regular file\n";
+            return 2;
+        }
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             err << "torva-ecs-sim: cannot read " << path << ": " << file.errorString() << '\n';
@@ -147,7 +158,11 @@ int main(int argc, char **argv)
     QString shown;
     const QString link = parser.value(linkOption);
     if (parser.isSet(deviceOption)) {
-        const QString device = parser.value(deviceOption);
+        // QSerialPort takes a name without a leading "/" or "./" for one in /dev: a path that
+        // names something from the working folder is meant from there.
+        QString device = parser.value(deviceOption);
+        if (QFileInfo(device).isRelative() && QFileInfo::exists(device))
+            device = QFileInfo(device).absoluteFilePath();
         serial.setTurnaround(std::chrono::milliseconds(turnaroundMs));
         if (!serial.start(device)) {
             err << "torva-ecs-sim: cannot open " << device << ": " << serial.errorString() << '\n';
