@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     MainWindow window(session, link, prompts);
     prompts.setParent(&window);
     MainCommands commands(window, link, session, prompts,
-                          [&] { DiagFrm::run(link, session, prompts, &window); });
+                          [&] { DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window); });
     window.show();
     return app.exec();
 }

@@ -8,34 +8,44 @@ namespace Reads {
 
 namespace {
 
-// One transaction whose reply must carry exactly `expected` data bytes.
-bool exchange(Link &link, std::uint8_t command, std::uint8_t length, int expected)
+Outcome outcomeOf(const LinkReply &reply, std::size_t expected)
 {
-    return link.transaction(command, length) && link.RxCount == expected;
+    switch (reply.failure) {
+    case LinkFailure::None:
+        return reply.data.size() == expected ? Outcome::Read : Outcome::Refused;
+    case LinkFailure::Aborted:
+        return Outcome::Aborted;
+    default:
+        return Outcome::NoReply;
+    }
 }
 
 // A read of one byte with no request data.
-bool readByte(Link &link, std::uint8_t command, std::uint8_t &item)
+Outcome readByte(Link &link, PanelCommand command, std::uint8_t &item)
 {
-    if (!exchange(link, command, 5, 1))
-        return false;
-    item = link.RxData[0];
-    return true;
+    const LinkReply reply = link.request(command);
+    const Outcome outcome = outcomeOf(reply, 1);
+    if (outcome == Outcome::Read)
+        item = reply.data[0];
+    return outcome;
 }
 
 // A read of one byte per element, element index in the request; stops at the first failure,
 // leaving the elements read so far with their new values and the others with their old ones.
-template <typename Store>
-bool readIndexed(Link &link, std::uint8_t command, int count, Store store)
+template <std::size_t N, typename Decode>
+Outcome readIndexed(Link &link, PanelCommand command, std::array<std::uint8_t, N> &items, Decode decode)
 {
-    for (int i = 0; i < count; ++i) {
-        link.TxData[0] = std::uint8_t(i);
-        if (!exchange(link, command, 6, 1))
-            return false;
-        store(i, link.RxData[0]);
+    for (std::size_t i = 0; i < N; ++i) {
+        const LinkReply reply = link.request(command, {std::uint8_t(i)});
+        const Outcome outcome = outcomeOf(reply, 1);
+        if (outcome != Outcome::Read)
+            return outcome;
+        items[i] = decode(reply.data[0]);
     }
-    return true;
+    return Outcome::Read;
 }
+
+std::uint8_t asIs(std::uint8_t byte) { return byte; }
 
 // The panel sends one byte per code letter: 3 for "A", 4 for "B", 5 for "C".
 bool decodeCode(std::span<const std::uint8_t> bytes, QString &code)
@@ -51,87 +61,81 @@ bool decodeCode(std::span<const std::uint8_t> bytes, QString &code)
 
 } // namespace
 
-PanelMode panelMode(Link &link)
+Outcome panelMode(Link &link, bool &manualMode)
 {
-    if (!exchange(link, 20, 5, 1))
-        return NoValidReply;
-    return link.RxData[0] == 1 ? ManualMode : AccessGranted;
+    std::uint8_t mode = 0;
+    const Outcome outcome = readByte(link, PanelCommand::PanelMode, mode);
+    manualMode = mode == 1;
+    return outcome;
 }
 
-bool accessCodes(Link &link, EditorView &view)
+Outcome accessCodes(Link &link, std::array<QString, 2> &codes)
 {
-    if (!link.transaction(4, 5)) {
-        // A panel that did not answer leaves the delivery codes in the boxes; an abandoned
-        // transfer changes nothing.
-        if (!link.isAborted()) {
-            view.setCode(0, QString::fromLatin1(kDefaultCodes[0]));
-            view.setCode(1, QString::fromLatin1(kDefaultCodes[1]));
-        }
-        return false;
-    }
-    // A reply that came whole but holds no pair of codes must not replace the installer's.
-    QString level2, level3;
-    if (link.RxCount != 8 || !decodeCode(std::span(link.RxData).subspan(0, 4), level2)
-        || !decodeCode(std::span(link.RxData).subspan(4, 4), level3))
-        return false;
-    view.setCode(0, level2);
-    view.setCode(1, level3);
-    return true;
+    const LinkReply reply = link.request(PanelCommand::AccessCodes);
+    const Outcome outcome = outcomeOf(reply, 8);
+    if (outcome != Outcome::Read)
+        return outcome;
+    std::array<QString, 2> read;
+    if (!decodeCode(std::span(reply.data).subspan(0, 4), read[0])
+        || !decodeCode(std::span(reply.data).subspan(4, 4), read[1]))
+        return Outcome::Refused;
+    codes = read;
+    return Outcome::Read;
 }
 
-bool relays(Link &link, PanelConfig &config)
+Outcome relays(Link &link, PanelConfig &config)
 {
-    return readIndexed(link, 12, kRelayCount, [&](int r, std::uint8_t b) { config.RelayMatrix[r] = b; });
+    return readIndexed(link, PanelCommand::Relay, config.RelayMatrix, asIs);
 }
 
-bool output12v(Link &link, PanelConfig &config)
+Outcome output12v(Link &link, PanelConfig &config)
 {
-    return readByte(link, 14, config.Output12vMode);
+    return readByte(link, PanelCommand::Output12v, config.Output12vMode);
 }
 
-bool alarmModes(Link &link, PanelConfig &config)
+Outcome alarmModes(Link &link, PanelConfig &config)
 {
-    return readIndexed(link, 21, kLoopCount, [&](int i, std::uint8_t b) { config.AlarmModes[i] = b; });
+    return readIndexed(link, PanelCommand::AlarmMode, config.AlarmModes, asIs);
 }
 
-bool upCardPresence(Link &link)
+Outcome upCardPresence(Link &link, std::uint8_t &presence)
 {
-    return exchange(link, 30, 5, 1);
+    return readByte(link, PanelCommand::CardPresence, presence);
 }
 
-bool upCardState(Link &link, Session &session)
+Outcome upCardState(Link &link, std::uint8_t &status)
 {
     std::uint8_t state = 0;
-    if (!readByte(link, 5, state))
-        return false;
-    session.UpCardStatus = state <= 1 ? state : 2;
-    return true;
+    const Outcome outcome = readByte(link, PanelCommand::CardState, state);
+    if (outcome == Outcome::Read)
+        status = state <= 1 ? state : 2;
+    return outcome;
 }
 
-bool commandMatrix(Link &link, PanelConfig &config)
+Outcome commandMatrix(Link &link, PanelConfig &config)
 {
     // The panel answers with the complement of the byte it holds.
-    return readIndexed(link, 2, kLoopCount,
-                       [&](int i, std::uint8_t b) { config.CommandMatrix[i] = std::uint8_t(255 - b); });
+    return readIndexed(link, PanelCommand::CommandMatrix, config.CommandMatrix,
+                       [](std::uint8_t byte) { return std::uint8_t(255 - byte); });
 }
 
-bool functionTypes(Link &link, PanelConfig &config)
+Outcome functionTypes(Link &link, PanelConfig &config)
 {
-    return readIndexed(link, 3, kFunctionCount, [&](int k, std::uint8_t b) { config.FunctionTypes[k] = b; });
+    return readIndexed(link, PanelCommand::FunctionType, config.FunctionTypes, asIs);
 }
 
-bool ugaTempo(Link &link, PanelConfig &config)
+Outcome ugaTempo(Link &link, PanelConfig &config)
 {
     std::uint8_t tempo = 0;
-    if (!readByte(link, 6, tempo))
-        return false;
-    config.UgaTempo = tempo;
-    return true;
+    const Outcome outcome = readByte(link, PanelCommand::UgaTempo, tempo);
+    if (outcome == Outcome::Read)
+        config.UgaTempo = tempo;
+    return outcome;
 }
 
-bool aesChoice(Link &link, PanelConfig &config)
+Outcome aesChoice(Link &link, PanelConfig &config)
 {
-    return readByte(link, 27, config.AesChoice);
+    return readByte(link, PanelCommand::AesChoice, config.AesChoice);
 }
 
 } // namespace Reads

@@ -1,29 +1,37 @@
 #pragma once
 
-#include "config/EditorView.h"
-#include "config/Session.h"
+#include "config/PanelConfig.h"
+
+#include <array>
+#include <cstdint>
 
 class Link;
 
-// The read commands of the panel. Each sends its command through the link's transaction (one
-// per element for the indexed items), accepts a reply only with the expected number of data
-// bytes, and stores what it read as soon as it is accepted. None shows a message of its own:
-// the transaction has already said so when the panel did not answer.
+// The read commands of the panel. Each sends its command through the link (one request per
+// element for the indexed items), accepts a reply only with the expected number of data bytes,
+// and stores what it read as soon as it is accepted: an indexed read that stops part-way leaves
+// the elements read so far with their new values. None shows a message of its own.
 namespace Reads {
 
-enum PanelMode { AccessGranted = 0, ManualMode = 1, NoValidReply = 2 };
+// How a read ended.
+enum class Outcome {
+    Read,
+    NoReply,   // the transaction failed; it has already told the installer
+    Aborted,   // the wait was abandoned: nobody is there to be told
+    Refused,   // a whole reply that cannot be used: the wrong number of data bytes, or letters
+               // that are no code
+};
 
-PanelMode panelMode(Link &link);                          // command 20
-// Command 4, into the two code boxes; the delivery codes go there when the panel does not answer.
-bool accessCodes(Link &link, EditorView &view);
-bool relays(Link &link, PanelConfig &config);             // command 12, relays 0 and 1
-bool output12v(Link &link, PanelConfig &config);          // command 14
-bool alarmModes(Link &link, PanelConfig &config);         // command 21, loops 0 to 7
-bool upCardPresence(Link &link);                          // command 30; the caller reads RxData[0]
-bool upCardState(Link &link, Session &session);           // command 5, into UpCardStatus
-bool commandMatrix(Link &link, PanelConfig &config);      // command 2, stored as 255 - byte
-bool functionTypes(Link &link, PanelConfig &config);      // command 3, functions 0 to 2
-bool ugaTempo(Link &link, PanelConfig &config);           // command 6
-bool aesChoice(Link &link, PanelConfig &config);          // command 27
+Outcome panelMode(Link &link, bool &manualMode);                     // command 20
+Outcome accessCodes(Link &link, std::array<QString, 2> &codes);      // command 4: level 2, level 3
+Outcome relays(Link &link, PanelConfig &config);                     // command 12, relays 0 and 1
+Outcome output12v(Link &link, PanelConfig &config);                  // command 14
+Outcome alarmModes(Link &link, PanelConfig &config);                 // command 21, loops 0 to 7
+Outcome upCardPresence(Link &link, std::uint8_t &presence);          // command 30: present when 1
+Outcome upCardState(Link &link, std::uint8_t &status);               // command 5: 0, 1, or 2 for any other
+Outcome commandMatrix(Link &link, PanelConfig &config);              // command 2, stored as 255 - byte
+Outcome functionTypes(Link &link, PanelConfig &config);              // command 3, functions 0 to 2
+Outcome ugaTempo(Link &link, PanelConfig &config);                   // command 6
+Outcome aesChoice(Link &link, PanelConfig &config);                  // command 27
 
 } // namespace Reads

@@ -1,77 +1,86 @@
 #include "config/EditorView.h"
 #include "config/Reads.h"
+#include "config/Session.h"
 #include "config/Transfer.h"
 #include "config/TransferTexts.h"
-#include "link/WaitFrm.h"
+#include "link/ProgressView.h"
 #include "ui/Prompts.h"
-
-#include <QLabel>
-#include <QProgressBar>
 
 namespace {
 
 constexpr int kReceiveSteps = 38;
 
-using Step = std::pair<const char *, std::function<bool()>>;
+using Outcome = Reads::Outcome;
+using Step = std::pair<const char *, std::function<Outcome()>>;
 
 // Runs reads in order, each under its own step text; stops at the first failure.
 template <std::size_t N>
-bool runSteps(TransferContext &c, const Step (&steps)[N])
+Outcome runSteps(TransferContext &c, const Step (&steps)[N])
 {
     for (const auto &[text, read] : steps) {
-        c.progress.Label2->setText(QString::fromUtf8(text));
-        if (!read()) {
-            reportRefusedReply(c);
-            return false;
-        }
+        c.progress.setStep(QString::fromUtf8(text));
+        if (const Outcome outcome = read(); outcome != Outcome::Read)
+            return outcome;
     }
-    return true;
+    return Outcome::Read;
 }
 
-// Reads the items of the UP card.
-bool readCardItems(TransferContext &c)
+// The codes read writes the code boxes at once, whatever comes after: the panel's codes, or the
+// delivery codes when the panel did not answer. A reply that cannot be used, or an abandoned
+// wait, leaves the boxes as they were.
+Outcome readCodesIntoEditor(TransferContext &c, PanelConfig &config)
 {
-    PanelConfig &config = c.session.config;
-    const Step steps[] = {
-        {"Lecture matrice des commandes", [&] { return Reads::commandMatrix(c.link, config); }},
-        {"Lecture type des fonctions", [&] { return Reads::functionTypes(c.link, config); }},
-        {"Lecture tempo UGA", [&] { return Reads::ugaTempo(c.link, config); }},
-        {"Lecture choix AES", [&] { return Reads::aesChoice(c.link, config); }},
-    };
-    return runSteps(c, steps);
+    const Outcome outcome = Reads::accessCodes(c.link, config.AccessCodes);
+    if (outcome == Outcome::NoReply)
+        config.AccessCodes = kDeliveryCodes;
+    if (outcome == Outcome::Read || outcome == Outcome::NoReply)
+        c.view.setCodes(config.AccessCodes);
+    return outcome;
 }
 
-// Everything after the wake-up. Returns true when the configuration was shown.
-bool readConfiguration(TransferContext &c)
+// Everything after the wake-up, into `config`, which starts as the editor shows it: the card's
+// items that are not read keep what the editor shows. Nothing but the code boxes reaches the
+// editor until every read has succeeded; then the whole configuration is shown and `shown` set.
+Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
 {
-    PanelConfig &config = c.session.config;
-    if (!panelGrantsAccess(c))
-        return false;
+    bool manual = false;
+    if (const Outcome outcome = Reads::panelMode(c.link, manual); outcome != Outcome::Read)
+        return outcome;
+    if (manual) {
+        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(), Prompts::Icon::Warning);
+        return Outcome::Read;   // refused by the panel, which has been said
+    }
 
+    std::uint8_t presence = 0;
     const Step steps[] = {
-        {"Lecture codes d'accès", [&] { return Reads::accessCodes(c.link, c.view); }},
+        {"Lecture codes d'accès", [&] { return readCodesIntoEditor(c, config); }},
         {"Lecture relais programmable", [&] { return Reads::relays(c.link, config); }},
         {"Lecture mode sortie 12v", [&] { return Reads::output12v(c.link, config); }},
         {"Lecture modes alarme", [&] { return Reads::alarmModes(c.link, config); }},
-        {"Vérification présence Carte UGA/CMSI", [&] { return Reads::upCardPresence(c.link); }},
+        {"Vérification présence Carte UGA/CMSI", [&] { return Reads::upCardPresence(c.link, presence); }},
     };
-    if (!runSteps(c, steps))
-        return false;
+    if (const Outcome outcome = runSteps(c, steps); outcome != Outcome::Read)
+        return outcome;
 
-    if (c.link.RxData[0] != 1) {
-        config.UpCardPresent = 0;
-        c.view.showConfiguration();
-        return true;
+    const bool present = presence == 1;
+    config.UpCardPresent = present ? 1 : 0;
+    if (!present) {
+        c.view.show(config);
+        shown = true;
+        return Outcome::Read;
     }
-    config.UpCardPresent = 1;
-    if (!Reads::upCardState(c.link, c.session)) {
-        reportRefusedReply(c);
-        return false;
-    }
+    if (const Outcome outcome = Reads::upCardState(c.link, c.session.UpCardStatus); outcome != Outcome::Read)
+        return outcome;
 
     if (c.session.UpCardStatus == 1) {
-        if (!readCardItems(c))
-            return false;
+        const Step cardSteps[] = {
+            {"Lecture matrice des commandes", [&] { return Reads::commandMatrix(c.link, config); }},
+            {"Lecture type des fonctions", [&] { return Reads::functionTypes(c.link, config); }},
+            {"Lecture tempo UGA", [&] { return Reads::ugaTempo(c.link, config); }},
+            {"Lecture choix AES", [&] { return Reads::aesChoice(c.link, config); }},
+        };
+        if (const Outcome outcome = runSteps(c, cardSteps); outcome != Outcome::Read)
+            return outcome;
         c.view.setCardFramesVisible(true);
     } else {
         // Without a working card only the panel's own items were read.
@@ -81,8 +90,9 @@ bool readConfiguration(TransferContext &c)
             c.prompts.message(TransferTexts::partialRead(), TransferTexts::cardTitle(),
                               Prompts::Icon::Warning);
     }
-    c.view.showConfiguration();
-    return true;
+    c.view.show(config);
+    shown = true;
+    return Outcome::Read;
 }
 
 } // namespace
@@ -92,33 +102,29 @@ bool receiveConfiguration(TransferContext &c)
     const PortOutcome port = c.selectPort();
     if (port == PortOutcome::Cancelled)
         return false;
-    // What the editor holds before the panel is read: a receive abandoned by the installer (the
-    // window closed during a wait) gives all of it back, and one that stops on a failure gives
-    // back the card presence, which the reads below set in the record before anything is shown.
+    // What an abandoned receive (the window closed during a wait) gives back.
     const bool wasSaved = c.session.ConfigSaved;
-    const QString codes[2] = {c.view.code(0), c.view.code(1)};
-    const std::uint8_t shownPresence = c.session.config.UpCardPresent;
+    PanelConfig config = c.view.configuration();
+    const std::array<QString, 2> codesBefore = config.AccessCodes;
     c.session.ConfigSaved = false;
     if (port == PortOutcome::Failed)
         return false;
 
-    c.progress.Label1->setText(QStringLiteral("RECEPTION EN COURS..."));
-    c.progress.ProgressBar1->setMaximum(kReceiveSteps);
-    c.progress.ProgressBar1->setValue(0);
-    c.progress.Label2->setText(QStringLiteral("Lecture mode ECS"));
-    c.progress.show();
+    c.progress.setTitle(QStringLiteral("RECEPTION EN COURS..."));
+    c.progress.setMaximum(kReceiveSteps);
+    c.progress.setValue(0);
+    c.progress.setStep(QStringLiteral("Lecture mode ECS"));
+    c.progress.showProgress();
 
-    const bool shown = c.link.wakeUp() && readConfiguration(c);
-    c.progress.hide();
-    if (shown)
-        return true;
-    // Nothing was shown, so the record's presence must stay what the editor shows: a later save
-    // or send takes it from the record.
-    c.session.config.UpCardPresent = shownPresence;
-    if (c.link.isAborted()) {
-        c.view.setCode(0, codes[0]);
-        c.view.setCode(1, codes[1]);
+    // A wake-up that fails has been reported by the link (a lost port), or was abandoned.
+    bool shown = false;
+    const Outcome outcome = c.link.wakeUp() ? readConfiguration(c, config, shown)
+                            : c.link.isAborted() ? Outcome::Aborted : Outcome::NoReply;
+    c.progress.hideProgress();
+    if (outcome == Outcome::Aborted) {
+        c.view.setCodes(codesBefore);
         c.session.ConfigSaved = wasSaved;
     }
-    return false;
+    reportFailedRead(c, outcome);
+    return shown;
 }

@@ -1,16 +1,13 @@
 #pragma once
 
-#include "config/PanelConfig.h"
-
 #include <QString>
 
 #include <cstdint>
 #include <optional>
 
-// The editing session: the one configuration record and the flags that go with it.
+// What goes with the configuration shown in the editor during one run of the program.
 struct Session
 {
-    PanelConfig config;
     // True when the configuration shown has been saved, or not changed since start-up.
     bool ConfigSaved = true;
     // The UP card's state as last reported by the panel: 0 absent, 1 operational, 2 other.

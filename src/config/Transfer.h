@@ -5,8 +5,8 @@
 #include <functional>
 
 class EditorView;
+class ProgressView;
 class Prompts;
-class WaitFrm;
 struct Session;
 
 // What the receive and send procedures work with. The main window builds one; tests build one
@@ -17,7 +17,7 @@ struct TransferContext
     Session &session;
     EditorView &view;
     Prompts &prompts;
-    WaitFrm &progress;
+    ProgressView &progress;
     std::function<PortOutcome()> selectPort;
 };
 

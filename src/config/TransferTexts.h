@@ -2,12 +2,12 @@
 
 #include "config/Reads.h"
 #include "config/Transfer.h"
-#include "link/WaitFrm.h"
+#include "link/ProgressView.h"
 #include "ui/Prompts.h"
 
 #include <QString>
 
-// Messages shared by the receive and send procedures.
+// Messages shared by the receive and send procedures and the diagnostic window.
 namespace TransferTexts {
 
 inline QString manualMode()
@@ -29,14 +29,14 @@ inline QString entryErrorTitle() { return QStringLiteral("ERREUR DE SAISIE"); }
 } // namespace TransferTexts
 
 // After a read failed: a panel that did not answer was reported by the transaction, and an
-// abandoned transfer says nothing; a reply that came whole but could not be used (the wrong
-// number of data bytes, letters that are no code) is reported here, once the progress window is
-// gone, since a transfer that stops without a word would look like one that succeeded.
-inline void reportRefusedReply(TransferContext &c)
+// abandoned transfer says nothing; a reply that came whole but could not be used is reported
+// here, once the progress window is gone, since a transfer that stops without a word would look
+// like one that succeeded.
+inline void reportFailedRead(TransferContext &c, Reads::Outcome outcome)
 {
-    if (c.link.isAborted() || c.link.LinkStatus)
+    if (outcome != Reads::Outcome::Refused)
         return;
-    c.progress.hide();
+    c.progress.hideProgress();
     c.prompts.message(TransferTexts::transferError(), TransferTexts::transferErrorTitle(),
                       Prompts::Icon::Warning);
 }
@@ -45,15 +45,13 @@ inline void reportRefusedReply(TransferContext &c)
 // in manual configuration mode is refused with its message.
 inline bool panelGrantsAccess(TransferContext &c)
 {
-    switch (Reads::panelMode(c.link)) {
-    case Reads::AccessGranted:
-        return true;
-    case Reads::ManualMode:
-        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(), Prompts::Icon::Warning);
-        return false;
-    case Reads::NoValidReply:
-        reportRefusedReply(c);
+    bool manual = false;
+    const Reads::Outcome outcome = Reads::panelMode(c.link, manual);
+    if (outcome != Reads::Outcome::Read) {
+        reportFailedRead(c, outcome);
         return false;
     }
-    return false;
+    if (manual)
+        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(), Prompts::Icon::Warning);
+    return !manual;
 }

@@ -6,45 +6,47 @@ namespace DiagCommands {
 
 namespace {
 
-constexpr std::uint8_t kFrameOverhead = 5;   // start, length, command and two check bytes
-
-bool exchange(Link &link, std::uint8_t command, std::initializer_list<std::uint8_t> data,
-              int expected)
+// The reply's data when the transaction succeeded with exactly `expected` bytes.
+std::optional<std::vector<std::uint8_t>> exchange(Link &link, PanelCommand command,
+                                                  std::initializer_list<std::uint8_t> data,
+                                                  std::size_t expected)
 {
-    std::size_t i = 0;
-    for (std::uint8_t byte : data)
-        link.TxData.at(i++) = byte;
-    return link.transaction(command, std::uint8_t(kFrameOverhead + data.size()))
-           && link.RxCount == expected && link.RxData.size() >= std::size_t(expected);
+    LinkReply reply = link.request(command, data);
+    if (!reply.ok() || reply.data.size() != expected)
+        return std::nullopt;
+    return std::move(reply.data);
 }
 
 } // namespace
 
-std::optional<Version> readVersion(Link &link, std::uint8_t command)
+std::optional<Version> readVersion(Link &link, PanelCommand command)
 {
-    if (!exchange(link, command, {}, 2))
+    const auto data = exchange(link, command, {}, 2);
+    if (!data)
         return std::nullopt;
-    return Version{link.RxData[0], link.RxData[1]};
+    return Version{(*data)[0], (*data)[1]};
 }
 
-std::optional<SerialNumber> readSerial(Link &link, std::uint8_t command)
+std::optional<SerialNumber> readSerial(Link &link, PanelCommand command)
 {
-    if (!exchange(link, command, {}, 3))
+    const auto data = exchange(link, command, {}, 3);
+    if (!data)
         return std::nullopt;
-    return SerialNumber{{link.RxData[0], link.RxData[1], link.RxData[2]}};
+    return SerialNumber{{(*data)[0], (*data)[1], (*data)[2]}};
 }
 
-std::optional<std::int16_t> readRaw(Link &link, std::uint8_t command,
+std::optional<std::int16_t> readRaw(Link &link, PanelCommand command,
                                     std::initializer_list<std::uint8_t> data)
 {
-    if (!exchange(link, command, data, 2))
+    const auto reply = exchange(link, command, data, 2);
+    if (!reply)
         return std::nullopt;
-    return std::int16_t(std::uint16_t(link.RxData[1] << 8 | link.RxData[0]));
+    return std::int16_t(std::uint16_t((*reply)[1] << 8 | (*reply)[0]));
 }
 
 void writeSerial(Link &link, const SerialNumber &serial)
 {
-    exchange(link, kWriteSerial, {serial.bytes[0], serial.bytes[1], serial.bytes[2]}, 0);
+    link.request(PanelCommand::WritePanelSerial, {serial.bytes[0], serial.bytes[1], serial.bytes[2]});
 }
 
 } // namespace DiagCommands

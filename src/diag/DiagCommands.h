@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diag/SerialNumber.h"
+#include "link/PanelCommand.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -13,14 +14,7 @@ class Link;
 // installer when the panel did not answer.
 namespace DiagCommands {
 
-constexpr std::uint8_t kPanelVersion = 23;
-constexpr std::uint8_t kCardVersion = 24;
-constexpr std::uint8_t kPanelSerial = 16;
-constexpr std::uint8_t kCardSerial = 17;
-constexpr std::uint8_t kCardMeasurement = 18;
-constexpr std::uint8_t kPanelMeasurement = 19;
-constexpr std::uint8_t kWriteSerial = 25;
-constexpr std::uint8_t kLoopLoadSubCode = 4;
+constexpr std::uint8_t kLoopLoadSubCode = 4;   // command 19 with 4 and a loop index: its load
 
 struct Version
 {
@@ -29,12 +23,12 @@ struct Version
 };
 
 // Command 23 (panel) or 24 (UP card): two bytes, major and minor.
-std::optional<Version> readVersion(Link &link, std::uint8_t command);
+std::optional<Version> readVersion(Link &link, PanelCommand command);
 // Command 16 (panel) or 17 (UP card): three bytes.
-std::optional<SerialNumber> readSerial(Link &link, std::uint8_t command);
+std::optional<SerialNumber> readSerial(Link &link, PanelCommand command);
 // Command 18 or 19 with the request data given (one sub-code, or 4 and a loop index): the two
 // reply bytes, low byte first, as the signed 16-bit raw value. The high byte is not judged here.
-std::optional<std::int16_t> readRaw(Link &link, std::uint8_t command,
+std::optional<std::int16_t> readRaw(Link &link, PanelCommand command,
                                     std::initializer_list<std::uint8_t> data);
 // Command 25 with the three bytes of the serial number. The panel's reply is not examined.
 void writeSerial(Link &link, const SerialNumber &serial);

@@ -44,8 +44,8 @@ void setFill(QFrame *bar, const QColor &color)
 
 } // namespace
 
-DiagFrm::DiagFrm(Link &link, Session &session, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_link(link), m_session(session), m_prompts(prompts)
+DiagFrm::DiagFrm(Link &link, Session &session, Prompts &prompts, bool cardDeclared, QWidget *parent)
+    : QDialog(parent), m_link(link), m_session(session), m_prompts(prompts), m_cardDeclared(cardDeclared)
 {
     setObjectName(QStringLiteral("Diag_Frm"));
     setWindowTitle(QStringLiteral("TORVA DIAGNOSTIC"));
@@ -71,9 +71,9 @@ DiagFrm::~DiagFrm()
     }
 }
 
-void DiagFrm::run(Link &link, Session &session, Prompts &prompts, QWidget *parent)
+void DiagFrm::run(Link &link, Session &session, Prompts &prompts, bool cardDeclared, QWidget *parent)
 {
-    DiagFrm window(link, session, prompts, parent);
+    DiagFrm window(link, session, prompts, cardDeclared, parent);
     window.holdHourglass(true);
     window.exec();
 }
@@ -217,12 +217,12 @@ bool DiagFrm::readPanelInformation()
     // The panel on the line may not be the one read earlier in this run.
     m_session.PanelVersion.reset();
     m_session.PanelSerial.reset();
-    const auto version = DiagCommands::readVersion(m_link, DiagCommands::kPanelVersion);
+    const auto version = DiagCommands::readVersion(m_link, PanelCommand::PanelVersion);
     if (!version)
         return false;
     Label1[3]->setText(Measurements::versionText(version->major, version->minor));
 
-    const auto serial = DiagCommands::readSerial(m_link, DiagCommands::kPanelSerial);
+    const auto serial = DiagCommands::readSerial(m_link, PanelCommand::PanelSerial);
     if (!serial)
         return false;
     Label1[0]->setText(serial->text());
@@ -235,24 +235,24 @@ bool DiagFrm::readPanelInformation()
 
 bool DiagFrm::readCardInformation()
 {
-    if (m_session.config.UpCardPresent != 1) {
+    if (!m_cardDeclared) {
         Frame2->hide();
         return true;
     }
     // A card that does not answer its state, or is not operational, only hides its frame.
-    if (!Reads::upCardState(m_link, m_session) || m_session.UpCardStatus != 1) {
+    if (Reads::upCardState(m_link, m_session.UpCardStatus) != Reads::Outcome::Read || m_session.UpCardStatus != 1) {
         Frame2->hide();
         return true;
     }
     Frame2->show();
 
-    const auto version = DiagCommands::readVersion(m_link, DiagCommands::kCardVersion);
+    const auto version = DiagCommands::readVersion(m_link, PanelCommand::CardVersion);
     if (!version)
         return false;
     Label1[4]->setText(Measurements::versionText(version->major, version->minor));
     Label1[8]->setText(QStringLiteral("Carte Présente = oui"));
 
-    const auto serial = DiagCommands::readSerial(m_link, DiagCommands::kCardSerial);
+    const auto serial = DiagCommands::readSerial(m_link, PanelCommand::CardSerial);
     if (!serial)
         return false;
     Label1[7]->setText(serial->text());
@@ -316,7 +316,7 @@ bool DiagFrm::runCycle()
             return false;
     // The card is polled whenever the configuration says it is present, even when its frame
     // is hidden because it did not report itself operational.
-    if (m_session.config.UpCardPresent == 1)
+    if (m_cardDeclared)
         for (const Measurements::Reading &reading : Measurements::kCardReadings)
             if (!showReading(reading))
                 return false;
@@ -325,7 +325,7 @@ bool DiagFrm::runCycle()
 
 bool DiagFrm::ReadLoopLoad(int k)
 {
-    const auto raw = DiagCommands::readRaw(m_link, DiagCommands::kPanelMeasurement,
+    const auto raw = DiagCommands::readRaw(m_link, PanelCommand::PanelMeasurement,
                                            {DiagCommands::kLoopLoadSubCode, std::uint8_t(k)});
     if (!raw)
         return false;

@@ -34,12 +34,14 @@ public:
     static constexpr std::chrono::milliseconds kCycleInterval{300};
     static constexpr int kLoops = 8;
 
-    DiagFrm(Link &link, Session &session, Prompts &prompts, QWidget *parent = nullptr);
+    // `cardDeclared`: the editor shows the UP card present; only then is the card read.
+    DiagFrm(Link &link, Session &session, Prompts &prompts, bool cardDeclared, QWidget *parent = nullptr);
     ~DiagFrm() override;
 
     // Shows the window modally, with the hourglass until its opening reads are done, and returns
     // once the diagnostic has ended and the window has closed.
-    static void run(Link &link, Session &session, Prompts &prompts, QWidget *parent = nullptr);
+    static void run(Link &link, Session &session, Prompts &prompts, bool cardDeclared,
+                    QWidget *parent = nullptr);
 
     // Controls, indexed as designed; indexes without a control hold nullptr.
     QGroupBox *Frame1 = nullptr;
@@ -97,6 +99,7 @@ private:
     Link &m_link;
     Session &m_session;
     Prompts &m_prompts;
+    const bool m_cardDeclared;
     bool m_activationQueued = false;
     bool m_exchanging = false;      // a cycle, the opening reads or a serial write talks to the panel
     bool m_tickMissed = false;      // Timer1 fell due while the panel was busy

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/PanelCommand.h"
+
 #include <QColor>
 #include <QLocale>
 #include <QString>
@@ -34,7 +36,7 @@ QString versionText(std::uint8_t major, std::uint8_t minor, const QLocale &local
 struct Reading
 {
     enum class Kind { Supply, Aes, SounderLine };
-    std::uint8_t command;     // 19 for the panel, 18 for the UP card
+    PanelCommand command;     // the panel's measurement, or the UP card's
     std::uint8_t subCode;     // the request's data byte
     int label;                // index into Label1
     const char16_t *prefix;   // written before the number, with nothing between
@@ -43,16 +45,16 @@ struct Reading
 
 // In the order they are polled: the panel's three voltages, then the UP card's five readings.
 inline constexpr std::array<Reading, 3> kPanelReadings{{
-    {19, 0, 13, u"Tension de service = ", Reading::Kind::Supply},
-    {19, 2, 14, u"Tension de Batterie = ", Reading::Kind::Supply},
-    {19, 3, 15, u"Tension du Chargeur = ", Reading::Kind::Supply},
+    {PanelCommand::PanelMeasurement, 0, 13, u"Tension de service = ", Reading::Kind::Supply},
+    {PanelCommand::PanelMeasurement, 2, 14, u"Tension de Batterie = ", Reading::Kind::Supply},
+    {PanelCommand::PanelMeasurement, 3, 15, u"Tension du Chargeur = ", Reading::Kind::Supply},
 }};
 inline constexpr std::array<Reading, 5> kCardReadings{{
-    {18, 2, 17, u"Tension de Batterie = ", Reading::Kind::Supply},
-    {18, 5, 18, u"Tension du Chargeur = ", Reading::Kind::Supply},
-    {18, 4, 5, u"Tension AES = ", Reading::Kind::Aes},
-    {18, 0, 2, u"Charge ligne diffuseurs 1 = ", Reading::Kind::SounderLine},
-    {18, 1, 6, u"Charge ligne diffuseurs 2 = ", Reading::Kind::SounderLine},
+    {PanelCommand::CardMeasurement, 2, 17, u"Tension de Batterie = ", Reading::Kind::Supply},
+    {PanelCommand::CardMeasurement, 5, 18, u"Tension du Chargeur = ", Reading::Kind::Supply},
+    {PanelCommand::CardMeasurement, 4, 5, u"Tension AES = ", Reading::Kind::Aes},
+    {PanelCommand::CardMeasurement, 0, 2, u"Charge ligne diffuseurs 1 = ", Reading::Kind::SounderLine},
+    {PanelCommand::CardMeasurement, 1, 6, u"Charge ligne diffuseurs 2 = ", Reading::Kind::SounderLine},
 }};
 
 // The value of a reading in volts or amperes: supplies through a divider of 4.9 (24.5 V full

@@ -334,7 +334,7 @@ void MainWindow::buildMisc(QWidget *client)
     for (int box = 0; box < 2; ++box) {
         Text_Niveau[box] = place(new CodeEdit(Misc_Frm), indexed("Text_Niveau", box),
                                  twips(3540, 330 + 420 * box, 720, 330), toolTips[box]);
-        Text_Niveau[box]->setText(QLatin1String(kDefaultCodes[box]));
+        Text_Niveau[box]->setText(kDeliveryCodes[std::size_t(box)]);
     }
 }
 
@@ -584,36 +584,26 @@ void MainWindow::connectRules()
 
 void MainWindow::startUp()
 {
-    PanelConfig &config = m_session.config;
-
     if (m_link.isPortOpen())
         m_link.closePort();
 
-    config.UpCardPresent = 1;
     select(Up_Option[1]);
 
     for (int i = 0; i < kLoopCount; ++i) {
         select(Option1[3 * i + 2]);
         select(Mode_Normal[i]);
-        config.CommandMatrix[i] = 30;
-        config.AlarmModes[i] = 0;
     }
     for (int k = 0; k < kFunctionCount; ++k)
         select(Option_Nul[k]);
-    config.RelayMatrix[0] = 0;
-    config.RelayMatrix[1] = 0;
     for (QCheckBox *box : Check_CMSI1)
         tick(box, true);
     for (int k = 0; k < kFunctionCount; ++k) {
         select(Option_RSC[k]);
-        config.FunctionTypes[k] = FunctionType::RSC;
     }
     select(OptionRearm[1]);
     select(AES_Option[0]);
-    config.Output12vMode = 0;
     m_link.DiagInProgress = false;
-    setCode(0, QLatin1String(kDefaultCodes[0]));
-    setCode(1, QLatin1String(kDefaultCodes[1]));
+    setCodes(kDeliveryCodes);
     // The selections above ran the change rules, which marked the configuration as changed.
     m_session.ConfigSaved = true;
 }
@@ -696,7 +686,6 @@ void MainWindow::onGroupedToggled(int function, bool on)
 void MainWindow::onUpCardSelected(int present)
 {
     // Hiding the card's frames clears nothing; the presence is not a change of configuration.
-    m_session.config.UpCardPresent = std::uint8_t(present);
     Frame1->setVisible(present == 1);
     Frm_Cde->setVisible(present == 1);
 }
@@ -715,13 +704,13 @@ void MainWindow::validateCode(int box)
     if (code(0) == code(1)) {
         m_prompts.message(QStringLiteral("Les deux codes doivent être différents !"), title,
                           Prompts::Icon::Warning);
-        setCode(box, QLatin1String(kDefaultCodes[box]));
+        setCode(box, kDeliveryCodes[std::size_t(box)]);
     }
 }
 
-void MainWindow::showConfiguration()
+void MainWindow::show(const PanelConfig &config)
 {
-    const PanelConfig &config = m_session.config;
+    setCodes(config.AccessCodes);
     const bool card = config.UpCardPresent == 1;
 
     for (int i = 0; i < kLoopCount; ++i) {
@@ -790,15 +779,20 @@ void MainWindow::showConfiguration()
     if (card) {
         select(config.AesChoice == 0 ? AES_Option[0] : AES_Option[1]);
         // Nothing received yet: the label keeps what it shows.
-        if (config.UgaTempo)
+        if (config.UgaTempo) {
+            m_ugaTempo = config.UgaTempo;
             Tempo_Lbl->setText(QStringLiteral("Tempo UGA = ") + QStringLiteral(" %1").arg(*config.UgaTempo)
                                + QStringLiteral(" min."));
+        }
     }
 }
 
-ControlItems MainWindow::itemsFromControls() const
+PanelConfig MainWindow::configuration() const
 {
-    ControlItems items;
+    PanelConfig items;
+    items.AccessCodes = {code(0), code(1)};
+    items.UpCardPresent = Up_Option[1]->isChecked() ? 1 : 0;
+    items.UgaTempo = m_ugaTempo;
     for (int r = 0; r < kRelayCount; ++r) {
         std::uint8_t mask = 0;
         for (int j = 0; j < kLoopCount; ++j)
@@ -850,6 +844,12 @@ QString MainWindow::code(int box) const
 void MainWindow::setCode(int box, const QString &text)
 {
     Text_Niveau[box]->setText(text);
+}
+
+void MainWindow::setCodes(const std::array<QString, 2> &codes)
+{
+    setCode(0, codes[0]);
+    setCode(1, codes[1]);
 }
 
 void MainWindow::setCardFramesVisible(bool visible)

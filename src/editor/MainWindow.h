@@ -24,7 +24,7 @@ struct Session;
 // panel is a control here, each with the objectName the installer's documentation uses
 // ("Check_Alb(3)", "Option1(23)"). The rules that tie the controls together are connected to the
 // controls' own change signals, so a change made by the program runs them exactly as a click
-// would; the start-up and showConfiguration() rely on that and make their changes in order.
+// would; the start-up and show() rely on that and make their changes in order.
 //
 // The controls are public so that the application can connect the menu items and the two
 // buttons, which do nothing on their own. Control arrays are indexed exactly as named; an index
@@ -37,11 +37,15 @@ public:
     ~MainWindow() override;
 
     // EditorView
-    ControlItems itemsFromControls() const override;
-    void showConfiguration() override;
-    QString code(int box) const override;
-    void setCode(int box, const QString &text) override;
+    PanelConfig configuration() const override;
+    void show(const PanelConfig &config) override;
+    void setCodes(const std::array<QString, 2> &codes) override;
     void setCardFramesVisible(bool visible) override;
+    using QMainWindow::show;
+
+    // The access-code boxes: 0 level 2, 1 level 3.
+    QString code(int box) const;
+    void setCode(int box, const QString &text);
 
     // Called when the window is asked to close (the leave procedure); returning false keeps the
     // window open. Without a handler the window closes.
@@ -157,5 +161,6 @@ private:
     Link &m_link;
     Prompts &m_prompts;
     std::function<bool()> m_closeHandler;
+    std::optional<std::uint8_t> m_ugaTempo;   // the tempo the label shows, once one was read
     bool m_validating = false;
 };

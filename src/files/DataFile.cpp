@@ -92,20 +92,9 @@ void appendNumber(QByteArray &out, unsigned value)
 
 } // namespace
 
-bool isValidCode(const QString &code)
+bool editorCanShow(const PanelConfig &items)
 {
-    if (code.size() != 4)
-        return false;
-    for (QChar c : code)
-        if (c != u'A' && c != u'B' && c != u'C')
-            return false;
-    return true;
-}
-
-bool editorCanShow(const DataFileContent &content)
-{
-    const ControlItems &items = content.items;
-    if (content.UpCardPresent > 1 || items.Output12vMode > 1 || items.AesChoice > 1)
+    if (items.UpCardPresent > 1 || items.Output12vMode > 1 || items.AesChoice > 1)
         return false;
     for (int i = 0; i < kLoopCount; ++i) {
         // Bits 0-1 one UGA command of three (both bits set has no option button), bits 2-4 the
@@ -136,9 +125,8 @@ bool editorCanShow(const DataFileContent &content)
     return true;
 }
 
-QByteArray format(const DataFileContent &content)
+QByteArray format(const PanelConfig &items)
 {
-    const ControlItems &items = content.items;
     QByteArray out;
     out.reserve(256);
     out += kMarkV2;
@@ -154,9 +142,9 @@ QByteArray format(const DataFileContent &content)
     appendNumber(out, items.Output12vMode);
     appendNumber(out, items.AesChoice);
     for (int pos = 0; pos < 4; ++pos)
-        for (const QString &code : content.codes)
+        for (const QString &code : items.AccessCodes)
             appendNumber(out, pos < code.size() ? code[pos].unicode() : 0);
-    appendNumber(out, content.UpCardPresent);
+    appendNumber(out, items.UpCardPresent);
     return out;
 }
 
@@ -183,8 +171,7 @@ ParseResult parse(QByteArrayView bytes, Version expected)
         return value.value_or(0);
     };
 
-    DataFileContent content;
-    ControlItems &items = content.items;
+    PanelConfig items;
     for (int i = 0; i < kLoopCount; ++i) {
         items.CommandMatrix[i] = nextByte();
         items.AlarmModes[i] = nextByte();
@@ -195,18 +182,19 @@ ParseResult parse(QByteArrayView bytes, Version expected)
         items.RelayMatrix[r] = nextByte();
     items.Output12vMode = nextByte();
     items.AesChoice = nextByte();
+    items.AccessCodes = {};
     for (int pos = 0; pos < 4; ++pos) {
-        for (QString &code : content.codes) {
+        for (QString &code : items.AccessCodes) {
             const std::uint8_t c = nextByte();
             if (c < 'A' || c > 'C')
                 good = false;
             code.append(QChar(c));
         }
     }
-    content.UpCardPresent = expected == Version::V2 ? nextByte() : 1;
+    items.UpCardPresent = expected == Version::V2 ? nextByte() : 1;
     if (!good)
         return fail(ParseError::Incompatible);
-    return {content, ParseError::None};
+    return {items, ParseError::None};
 }
 
 } // namespace DataFile

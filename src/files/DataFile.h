@@ -1,6 +1,5 @@
 #pragma once
 
-#include "config/EditorView.h"
 #include "config/PanelConfig.h"
 
 #include <QByteArray>
@@ -11,17 +10,8 @@
 #include <cstdint>
 #include <optional>
 
-// What a data file holds: the six items the editor derives from its controls, the two access
-// codes (level 2, level 3) and the UP card presence.
-struct DataFileContent
-{
-    ControlItems items;
-    std::array<QString, 2> codes;
-    std::uint8_t UpCardPresent = 1;
-    bool operator==(const DataFileContent &) const = default;
-};
-
-// The ".dat" format, with no file and no widget: bytes in, bytes out.
+// The ".dat" format, with no file and no widget: bytes in, bytes out. A file holds a
+// configuration's items, its two access codes and the card presence; not the UGA tempo.
 //
 // A version-2 file is 33 lines ended by CR LF: the mark "TORVA_DATA_V2", then one number per line
 // written " n " (a blank, the decimal value, a blank): each loop's command byte followed by its
@@ -43,23 +33,20 @@ enum class ParseError { None, Version1File, Incompatible };
 
 struct ParseResult
 {
-    std::optional<DataFileContent> content;
+    std::optional<PanelConfig> content;   // no UGA tempo
     ParseError error = ParseError::None;
     bool ok() const { return content.has_value(); }
 };
-
-// A code the file can hold: exactly four letters, each "A", "B" or "C".
-bool isValidCode(const QString &code);
 
 // True when every value is one the editor's controls can hold: shown (with the card present)
 // and computed back from the controls, it gives the same value; the card presence is 0 or 1.
 // The card's items are checked whether the card is present or not, since a file saved with the
 // card absent still carries them. A file the editor cannot show as it is would otherwise leave
 // the editor showing a mix of two configurations, and a later save would write other values.
-bool editorCanShow(const DataFileContent &content);
+bool editorCanShow(const PanelConfig &config);
 
-// The bytes of a version-2 file. Both codes must satisfy isValidCode().
-QByteArray format(const DataFileContent &content);
+// The bytes of a version-2 file. Both codes must be complete (isCompleteCode()).
+QByteArray format(const PanelConfig &config);
 
 // Reads a whole file of the given version and checks every value before giving anything back.
 // Fields end at a line end (CR LF, LF or CR) or at a comma; blanks around a value are ignored; a

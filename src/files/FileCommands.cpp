@@ -53,20 +53,6 @@ bool writeDataFile(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
-void copyItems(const ControlItems &items, PanelConfig &config)
-{
-    for (int i = 0; i < kLoopCount; ++i) {
-        config.CommandMatrix[i] = items.CommandMatrix[i];
-        config.AlarmModes[i] = items.AlarmModes[i];
-    }
-    for (int k = 0; k < kFunctionCount; ++k)
-        config.FunctionTypes[k] = items.FunctionTypes[k];
-    for (int r = 0; r < kRelayCount; ++r)
-        config.RelayMatrix[r] = items.RelayMatrix[r];
-    config.Output12vMode = items.Output12vMode;
-    config.AesChoice = items.AesChoice;
-}
-
 } // namespace
 
 FileCommands::FileCommands(Session &session, EditorView &view, Prompts &prompts)
@@ -78,8 +64,8 @@ SaveResult FileCommands::save()
 {
     // A code shorter than four letters has no character to write at its end; refuse before the
     // installer picks a file rather than write a file the reader would refuse.
-    const std::array<QString, 2> codes{m_view.code(0), m_view.code(1)};
-    if (!DataFile::isValidCode(codes[0]) || !DataFile::isValidCode(codes[1])) {
+    const PanelConfig config = m_view.configuration();
+    if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
         m_prompts.message(QStringLiteral("Les codes doivent avoir 4 lettres !"),
                           QStringLiteral("ERREUR DE SAISIE"), Prompts::Icon::Warning);
         return SaveResult::Failed;
@@ -92,9 +78,7 @@ SaveResult FileCommands::save()
     bool written = false;
     {
         BusyPointer busy(m_prompts);
-        const ControlItems items = m_view.itemsFromControls();
-        copyItems(items, m_session.config);
-        written = writeDataFile(path, DataFile::format({items, codes, m_session.config.UpCardPresent}));
+        written = writeDataFile(path, DataFile::format(config));
     }
     if (!written) {
         m_prompts.message(QStringLiteral("Impossible d'enregistrer le fichier !"), kFileTitle,
@@ -133,12 +117,7 @@ LoadResult FileCommands::load(Kind kind)
             // A value the editor cannot show as it is would leave it showing a mix of this file
             // and the configuration before it: refused like any malformed file.
             if (result.ok() && DataFile::editorCanShow(*result.content)) {
-                const DataFileContent &content = *result.content;
-                copyItems(content.items, m_session.config);
-                m_session.config.UpCardPresent = content.UpCardPresent;
-                m_view.setCode(0, content.codes[0]);
-                m_view.setCode(1, content.codes[1]);
-                m_view.showConfiguration();
+                m_view.show(*result.content);
                 m_session.DataFileName = path;
                 return LoadResult::Loaded;
             }

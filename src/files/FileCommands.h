@@ -13,13 +13,13 @@ enum class SaveResult { Saved, Cancelled, Failed };
 enum class LoadResult { Loaded, Cancelled, Refused };
 
 // The file commands of the "Utilitaires" menu: Save ("Enregistrer"), Open ("Ouvrir") and Import
-// ("Importer fichier Version 1"). They work on the session's record and reach the main window
-// only through EditorView; every message, dialog and the hourglass go through Prompts.
+// ("Importer fichier Version 1"). They reach the editor only through EditorView; every message,
+// dialog and the hourglass go through Prompts.
 //
 // Save writes the whole file beside the old one and replaces it only once complete, so a failed
 // save never damages the previous file; only in a folder that takes no new file does it write
 // over the old one in place. Open and Import check the whole file before they touch
-// anything: a refused file changes neither the record nor the code boxes.
+// anything: a refused file changes nothing in the editor.
 // A successful open, import or save records the file's path in the session (DataFileName), for
 // the configuration sheet; a cancelled or failed one leaves the previous path.
 class FileCommands
@@ -31,13 +31,12 @@ public:
 
     FileCommands(Session &session, EditorView &view, Prompts &prompts);
 
-    // Refuses codes that are not four letters, asks for the file, refreshes the editor-derived
-    // items of the record from the controls, writes the file, and marks the configuration saved.
+    // Refuses codes that are not four letters, asks for the file, writes the configuration the
+    // editor shows, and marks it saved.
     SaveResult save();
-    // Reads a version-2 file into the record and the code boxes, then shows it.
+    // Reads a version-2 file and shows it.
     LoadResult open();
-    // Reads a version-1 file into the record and the code boxes, with the UP card present, then
-    // shows it.
+    // Reads a version-1 file and shows it with the UP card present.
     LoadResult importVersion1();
 
 private:

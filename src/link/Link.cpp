@@ -168,9 +168,12 @@ bool Link::wakeUp()
 
 bool Link::transaction(std::uint8_t command, std::uint8_t length)
 {
-    if (m_busy)
+    if (m_busy) {
+        m_lastFailure = {LinkFailure::Busy};
         return false;   // the waiting transaction owns every shared byte: touch nothing
+    }
     if (m_aborted) {
+        m_lastFailure = {LinkFailure::Aborted};
         LinkStatus = true;
         return false;
     }
@@ -178,6 +181,7 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
     const std::vector<std::uint8_t> frame = Frame::buildRequest(command, length, TxData);
     LastCommand = command;
     if (frame.empty()) {
+        m_lastFailure = {LinkFailure::NoReply};
         LinkStatus = true;   // a length outside 5..14 is the caller's fault, not the panel's
         return false;
     }
@@ -202,6 +206,7 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         // byte, after the reply was accepted.
         LinkStatus = !accepted;
         Timer_Time_Out.stop();
+        noteFailure(accepted, sent);
         if (d->check.verdict() == ReplyCheck::Verdict::Failed && !m_aborted)
             settleLine();
     }
@@ -214,6 +219,34 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         return false;
     }
     return true;
+}
+
+void Link::noteFailure(bool accepted, bool sent)
+{
+    m_lastFailure = {};
+    if (accepted)
+        return;
+    if (m_aborted)
+        m_lastFailure.failure = LinkFailure::Aborted;
+    else if (!sent || !m_port)
+        m_lastFailure.failure = LinkFailure::PortLost;
+    else if (d->check.verdict() == ReplyCheck::Verdict::Failed)
+        m_lastFailure = {LinkFailure::BadByte, {}, d->check.fault(), d->check.faultPosition()};
+    else
+        m_lastFailure.failure = LinkFailure::NoReply;
+}
+
+LinkReply Link::request(PanelCommand command, std::span<const std::uint8_t> data)
+{
+    if (data.size() > TxData.size()) {
+        LinkStatus = true;
+        return {LinkFailure::NoReply};
+    }
+    if (!m_busy)
+        std::copy(data.begin(), data.end(), TxData.begin());
+    if (!transaction(std::uint8_t(command), std::uint8_t(Frame::kMinLength + data.size())))
+        return m_lastFailure;
+    return {LinkFailure::None, {RxData.begin(), RxData.begin() + RxCount}};
 }
 
 void Link::reportNoReply()

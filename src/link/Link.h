@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/PanelCommand.h"
+#include "link/ReplyCheck.h"
 #include "link/SerialPort.h"
 
 #include <QObject>
@@ -9,9 +11,30 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 class Prompts;
+
+// Why a transaction failed: the reason of its last attempt.
+enum class LinkFailure {
+    None,
+    NoReply,    // nothing, or a reply cut short, before the time-out
+    BadByte,    // a reply byte that cannot belong to a valid reply (see LinkReply::badByte)
+    PortLost,   // the port failed or was gone
+    Aborted,    // the wait was abandoned (the window closing)
+    Busy,       // refused: another wait was running; nothing was sent
+};
+
+// What a transaction gives back: the reply's data bytes, or why there is none.
+struct LinkReply
+{
+    LinkFailure failure = LinkFailure::None;
+    std::vector<std::uint8_t> data;   // the accepted reply's data bytes
+    ReplyCheck::Fault badByte = ReplyCheck::Fault::None;
+    int badBytePosition = -1;         // index in the reply of the byte that failed it
+    bool ok() const { return failure == LinkFailure::None; }
+};
 
 // The one way to talk to the panel: the serial port, the wake-up and the command transaction,
 // with the state they share (the request's data bytes, the last reply, the failure flag).
@@ -56,6 +79,14 @@ public:
     // Sends command `command` in a frame of `length` bytes (5 to 14) carrying TxData[0..length-6].
     // A length outside 5..14 sends nothing and returns false with LinkStatus true, silently.
     bool transaction(std::uint8_t command, std::uint8_t length);
+    // The transaction for `command` with these request data bytes (at most nine), its reply's
+    // data or the reason it failed. The named state (TxData, RxData, RxCount, LinkStatus) is set
+    // as by transaction().
+    LinkReply request(PanelCommand command, std::span<const std::uint8_t> data = {});
+    LinkReply request(PanelCommand command, std::initializer_list<std::uint8_t> data)
+    {
+        return request(command, std::span<const std::uint8_t>(data.begin(), data.size()));
+    }
 
     // True while a wake-up or a transaction waits.
     bool isBusy() const { return m_busy; }
@@ -87,6 +118,7 @@ private:
 
     void setBusy(bool busy);
     void reportNoReply();
+    void noteFailure(bool accepted, bool sent);
     void flushInput();
     bool sendFrame(const std::vector<std::uint8_t> &frame);
     // Runs a local event loop until the wait ends: for the wake-up when the time-out fires, for
@@ -105,6 +137,7 @@ private:
     Prompts &m_prompts;
     PortFactory m_factory;
     std::unique_ptr<SerialPort> m_port;
+    LinkReply m_lastFailure;   // why the last attempt of the last transaction failed
     bool m_busy = false;
     bool m_aborted = false;
 };

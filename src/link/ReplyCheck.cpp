@@ -7,6 +7,7 @@ void ReplyCheck::reset(std::uint8_t command)
     m_command = command;
     m_state = State::Start;
     m_verdict = Verdict::Pending;
+    m_fault = Fault::None;
     m_position = 0;
     m_length = 0;
     m_sum = 0;
@@ -22,12 +23,18 @@ ReplyCheck::Step ReplyCheck::finish(Verdict verdict, bool dataStored)
     return {verdict, dataStored};
 }
 
+ReplyCheck::Step ReplyCheck::fail(Fault fault)
+{
+    m_fault = fault;
+    return finish(Verdict::Failed);
+}
+
 ReplyCheck::Step ReplyCheck::feed(std::uint8_t byte)
 {
     switch (m_state) {
     case State::Start:
         if (byte != Frame::kStartByte)
-            return finish(Verdict::Failed);
+            return fail(Fault::StartByte);
         m_sum = byte;
         m_position = 0;
         m_state = State::Length;
@@ -40,7 +47,7 @@ ReplyCheck::Step ReplyCheck::feed(std::uint8_t byte)
         // A length below 5 leaves no room for the echo and the check bytes: such a reply can
         // only be noise, and waiting for its time-out would gain nothing.
         if (byte > Frame::kMaxReplyLength || byte < Frame::kMinLength)
-            return finish(Verdict::Failed);
+            return fail(Fault::Length);
         m_state = State::Echo;
         return finish(Verdict::Pending);
 
@@ -50,7 +57,7 @@ ReplyCheck::Step ReplyCheck::feed(std::uint8_t byte)
         m_rxData.assign(std::size_t(m_length) + 1, 0);
         m_sum += byte;
         if (byte != m_command)
-            return finish(Verdict::Failed);
+            return fail(Fault::Echo);
         m_state = m_length == Frame::kMinLength ? State::CheckLow : State::Data;
         return finish(Verdict::Pending);
 
@@ -58,7 +65,7 @@ ReplyCheck::Step ReplyCheck::feed(std::uint8_t byte)
         m_position += 1;
         const std::size_t index = std::size_t(m_position - 3);
         if (index >= m_rxData.size())   // cannot happen with L + 1 elements; never write outside
-            return finish(Verdict::Failed);
+            return fail(Fault::Length);
         m_rxData[index] = byte;
         ++m_rxCount;
         m_sum += byte;
@@ -77,7 +84,7 @@ ReplyCheck::Step ReplyCheck::feed(std::uint8_t byte)
         m_position += 1;
         // The one place that decides: both check bytes, low first, against the running sum.
         const bool valid = m_checkLow == (m_sum & 0xFF) && byte == ((m_sum >> 8) & 0xFF);
-        return finish(valid ? Verdict::Accepted : Verdict::Failed);
+        return valid ? finish(Verdict::Accepted) : fail(Fault::Check);
     }
 
     case State::Done:

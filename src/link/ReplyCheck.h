@@ -16,6 +16,8 @@ class ReplyCheck
 public:
     enum class State { Start, Length, Echo, Data, CheckLow, CheckHigh, Done };
     enum class Verdict { Pending, Accepted, Failed };
+    // What made a reply fail, at the byte where it failed.
+    enum class Fault { None, StartByte, Length, Echo, Check };
 
     struct Step
     {
@@ -33,16 +35,21 @@ public:
 
     State state() const { return m_state; }
     Verdict verdict() const { return m_verdict; }
+    Fault fault() const { return m_fault; }
+    // The index in the reply of the byte that failed it (0 the start byte, 1 the length...).
+    int faultPosition() const { return m_position; }
     bool started() const { return m_state != State::Start || m_verdict != Verdict::Pending; }
 
 private:
     Step finish(Verdict verdict, bool dataStored = false);
+    Step fail(Fault fault);
 
     std::vector<std::uint8_t> &m_rxData;
     std::uint8_t &m_rxCount;
     std::uint8_t m_command = 0;
     State m_state = State::Start;
     Verdict m_verdict = Verdict::Pending;
+    Fault m_fault = Fault::None;
     int m_position = 0;        // index in the frame of the byte fed last
     int m_length = 0;          // the reply's length byte
     int m_sum = 0;             // start, length, echo and data bytes so far

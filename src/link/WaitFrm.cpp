@@ -121,3 +121,23 @@ void WaitFrm::stepProgress()
     if (ProgressBar1->value() < ProgressBar1->maximum())
         ProgressBar1->setValue(ProgressBar1->value() + 1);
 }
+
+void WaitFrm::setTitle(const QString &title)
+{
+    Label1->setText(title);
+}
+
+void WaitFrm::setStep(const QString &step)
+{
+    Label2->setText(step);
+}
+
+void WaitFrm::setMaximum(int maximum)
+{
+    ProgressBar1->setMaximum(maximum);
+}
+
+void WaitFrm::setValue(int value)
+{
+    ProgressBar1->setValue(value);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/ProgressView.h"
+
 #include <QWidget>
 
 class Link;
@@ -11,11 +13,19 @@ class QTimer;
 // The progress window shown, without blocking, while a receive or a send runs: a title line,
 // the current step, a progress bar that the link steps once per reply data byte, and two lamps
 // (send, reply) that the link lights and that go out again within about 300 ms.
-class WaitFrm : public QWidget
+class WaitFrm : public QWidget, public ProgressView
 {
     Q_OBJECT
 public:
     explicit WaitFrm(Link &link, QWidget *parent = nullptr);
+
+    // ProgressView: Label1, Label2 and ProgressBar1, and the window itself.
+    void setTitle(const QString &title) override;
+    void setStep(const QString &step) override;
+    void setMaximum(int maximum) override;
+    void setValue(int value) override;
+    void showProgress() override { show(); }
+    void hideProgress() override { hide(); }
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -69,22 +69,22 @@ QString header(const SheetContent &c)
 
 QString loops(const SheetContent &c)
 {
-    QString out = section(c.cardPresent ? QStringLiteral("MODES ALARME ET COMMANDES UGA/CMSI")
+    QString out = section((c.config.UpCardPresent == 1) ? QStringLiteral("MODES ALARME ET COMMANDES UGA/CMSI")
                                         : QStringLiteral("MODES ALARME"));
     out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Boucle"))
            + headingCell(QStringLiteral("Mode alarme"));
-    if (c.cardPresent)
+    if ((c.config.UpCardPresent == 1))
         out += headingCell(QStringLiteral("Commande UGA"))
                + headingCell(QStringLiteral("Fonctions CMSI commandées"));
     out += QStringLiteral("</tr>");
     for (int i = 0; i < kLoopCount; ++i) {
-        out += QStringLiteral("<tr>") + cell(loopName(i)) + cell(alarmMode(c.items.AlarmModes, i));
-        if (c.cardPresent)
-            out += cell(ugaCommand(c.items.CommandMatrix[i])) + cell(cmsiFunctions(c.items.CommandMatrix[i]));
+        out += QStringLiteral("<tr>") + cell(loopName(i)) + cell(alarmMode(c.config.AlarmModes, i));
+        if ((c.config.UpCardPresent == 1))
+            out += cell(ugaCommand(c.config.CommandMatrix[i])) + cell(cmsiFunctions(c.config.CommandMatrix[i]));
         out += QStringLiteral("</tr>");
     }
     out += QStringLiteral("</table>");
-    if (!c.cardPresent)
+    if (!(c.config.UpCardPresent == 1))
         out += QStringLiteral("<p>Commandes UGA/CMSI : sans objet, carte UP absente.</p>");
     return out;
 }
@@ -94,14 +94,14 @@ QString relays(const SheetContent &c)
     QString out = section(QStringLiteral("RELAIS PROGRAMMABLES")) + tableStart();
     for (int r = 0; r < kRelayCount; ++r)
         out += QStringLiteral("<tr>") + cell(QStringLiteral("RELAIS %1").arg(r + 1), QStringLiteral(" width=\"18%\""))
-               + cell(relayLoops(c.items.RelayMatrix[r])) + QStringLiteral("</tr>");
+               + cell(relayLoops(c.config.RelayMatrix[r])) + QStringLiteral("</tr>");
     return out + QStringLiteral("</table>");
 }
 
 QString card(const SheetContent &c)
 {
     QString out = section(QStringLiteral("CARTE UP (UGA/CMSI)"));
-    if (!c.cardPresent) {
+    if (!(c.config.UpCardPresent == 1)) {
         out += line(QStringLiteral("Carte UP"), QStringLiteral("ABSENTE"));
         out += QStringLiteral("<p>Fonctions CMSI, commandes UGA, alimentation des diffuseurs et tempo "
                               "UGA : sans objet, carte UP absente.</p>");
@@ -113,12 +113,12 @@ QString card(const SheetContent &c)
            + QStringLiteral("</tr>");
     for (int k = 0; k < kFunctionCount; ++k)
         out += QStringLiteral("<tr>") + cell(QStringLiteral("FONCTION %1").arg(k + 1), QStringLiteral(" width=\"18%\""))
-               + cell(functionType(c.items.FunctionTypes[k]))
-               + cell(functionOptions(c.items.FunctionTypes[k])) + QStringLiteral("</tr>");
+               + cell(functionType(c.config.FunctionTypes[k]))
+               + cell(functionOptions(c.config.FunctionTypes[k])) + QStringLiteral("</tr>");
     out += QStringLiteral("</table>");
     out += line(QStringLiteral("Alimentation Diffuseurs"),
-                c.items.AesChoice == 0 ? QStringLiteral("AES Interne") : QStringLiteral("AES Externe"));
-    out += QStringLiteral("<p>%1</p>").arg(esc(ugaTempo(c.ugaTempo)));
+                c.config.AesChoice == 0 ? QStringLiteral("AES Interne") : QStringLiteral("AES Externe"));
+    out += QStringLiteral("<p>%1</p>").arg(esc(ugaTempo(c.config.UgaTempo)));
     return out;
 }
 
@@ -132,9 +132,9 @@ QString misc(const SheetContent &c)
 {
     QString out = section(QStringLiteral("DIVERS"));
     out += line(QStringLiteral("SORTIE 12V"),
-                c.items.Output12vMode == 0 ? QStringLiteral("Permanente") : QStringLiteral("Réarmable"));
-    out += line(QStringLiteral("CODE NIVEAU 2"), codeText(c.codes[0]));
-    out += line(QStringLiteral("CODE NIVEAU 3"), codeText(c.codes[1]));
+                c.config.Output12vMode == 0 ? QStringLiteral("Permanente") : QStringLiteral("Réarmable"));
+    out += line(QStringLiteral("CODE NIVEAU 2"), codeText(c.config.AccessCodes[0]));
+    out += line(QStringLiteral("CODE NIVEAU 3"), codeText(c.config.AccessCodes[1]));
     return out;
 }
 

@@ -1,9 +1,13 @@
 #include "support/TestRegistry.h"
-#include "TransferBench.h"
+#include "ConfigBench.h"
 
 #include "config/Reads.h"
 
 #include <QTest>
+
+using Outcome = Reads::Outcome;
+Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(std::optional<std::uint8_t>)
 
 class TestReads : public QObject
 {
@@ -12,29 +16,35 @@ class TestReads : public QObject
 private slots:
     void panelMode_data()
     {
-        QTest::addColumn<int>("answer");   // -1: no reply, -2: a reply without its data byte
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("messages");
-        QTest::newRow("0 grants access") << 0 << 0 << 0;
-        QTest::newRow("1 is manual mode") << 1 << 1 << 0;
-        QTest::newRow("2 grants access") << 2 << 0 << 0;
-        QTest::newRow("255 grants access") << 255 << 0 << 0;
-        QTest::newRow("no reply") << -1 << 2 << 1;
-        QTest::newRow("wrong length, silently") << -2 << 2 << 0;
+        QTest::addColumn<std::optional<std::uint8_t>>("answer");
+        QTest::addColumn<std::optional<FaultRule>>("fault");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<bool>("manual");
+        const std::optional<FaultRule> none;
+        const auto byte = [](int b) { return std::optional<std::uint8_t>(std::uint8_t(b)); };
+        QTest::newRow("0 grants access") << byte(0) << none << Outcome::Read << false;
+        QTest::newRow("1 is manual mode") << byte(1) << none << Outcome::Read << true;
+        QTest::newRow("2 grants access") << byte(2) << none << Outcome::Read << false;
+        QTest::newRow("255 grants access") << byte(255) << none << Outcome::Read << false;
+        QTest::newRow("reply without its data byte") << byte(0) << std::optional(FaultRule{Fault::MissingDataByte, 20})
+                                                     << Outcome::Refused << false;
     }
     void panelMode()
     {
-        QFETCH(int, answer);
-        QFETCH(int, mode);
-        QFETCH(int, messages);
-        TransferBench b;
-        if (answer >= 0)
-            b.panel.state.modeByte = std::uint8_t(answer);
-        else
-            b.panel.addFault({answer == -1 ? Fault::Silence : Fault::MissingDataByte, 20});
+        QFETCH(std::optional<std::uint8_t>, answer);
+        QFETCH(std::optional<FaultRule>, fault);
+        QFETCH(Outcome, outcome);
+        QFETCH(bool, manual);
+        PanelBench b;
+        b.panel.state.modeByte = answer;
+        if (fault)
+            b.panel.addFault(*fault);
         QVERIFY(b.start());
-        QCOMPARE(int(Reads::panelMode(b.link)), mode);
-        QCOMPARE(b.prompts.messages().size(), messages);
+        bool manualMode = !manual;
+        QCOMPARE(Reads::panelMode(b.link, manualMode), outcome);
+        if (outcome == Outcome::Read)
+            QCOMPARE(manualMode, manual);
+        QVERIFY(b.prompts.shown.isEmpty());
     }
 
     void matrixStoredAsComplement_data()
@@ -47,59 +57,60 @@ private slots:
     void matrixStoredAsComplement()
     {
         QFETCH(int, held);
-        TransferBench b;
+        PanelBench b;
         b.panel.state.commandMatrix[1] = std::uint8_t(held);
         QVERIFY(b.start());
-        QVERIFY(Reads::commandMatrix(b.link, b.session.config));
-        QCOMPARE(int(b.session.config.CommandMatrix[1]), held);
+        PanelConfig config;
+        QCOMPARE(Reads::commandMatrix(b.link, config), Outcome::Read);
+        QCOMPARE(int(config.CommandMatrix[1]), held);
         QCOMPARE(b.requestsHex().at(1), frameHex(2, {1}));
     }
 
-    // The boxes hold "ABAB" and "BABA" before the read.
+    // The codes hold "ABAB" and "BABA" before the read; only a whole, good reply replaces them.
     void accessCodes_data()
     {
         QTest::addColumn<QByteArray>("panelCodes");
-        QTest::addColumn<std::optional<Fault>>("fault");
-        QTest::addColumn<QString>("codes");   // the two boxes afterwards
-        QTest::addColumn<bool>("ok");
+        QTest::addColumn<std::optional<FaultRule>>("fault");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QString>("codes");
         const QByteArray good("\x03\x04\x05\x03\x05\x05\x04\x03", 8);
-        const std::optional<Fault> none;
-        QTest::newRow("letters by position") << good << none << "ABCA CCBA" << true;
-        QTest::newRow("no reply: delivery codes") << good << std::optional(Fault::Silence) << "BCAB CCBA" << false;
-        QTest::newRow("seven bytes: boxes kept") << good << std::optional(Fault::MissingDataByte) << "ABAB BABA" << false;
-        QTest::newRow("byte 6 is no letter: boxes kept") << QByteArray("\x03\x04\x06\x03\x05\x05\x04\x03", 8)
-                                                          << none << "ABAB BABA" << false;
-        QTest::newRow("byte 0 is no letter: boxes kept") << QByteArray("\x03\x04\x05\x03\x05\x05\x04\x00", 8)
-                                                          << none << "ABAB BABA" << false;
+        const std::optional<FaultRule> none;
+        QTest::newRow("letters by position") << good << none << Outcome::Read << "ABCA CCBA";
+        QTest::newRow("seven bytes") << good << std::optional(FaultRule{Fault::MissingDataByte, 4}) << Outcome::Refused
+                                     << "ABAB BABA";
+        QTest::newRow("byte 6 is no letter") << QByteArray("\x03\x04\x06\x03\x05\x05\x04\x03", 8) << none
+                                             << Outcome::Refused << "ABAB BABA";
+        QTest::newRow("byte 0 is no letter") << QByteArray("\x03\x04\x05\x03\x05\x05\x04\x00", 8) << none
+                                             << Outcome::Refused << "ABAB BABA";
     }
     void accessCodes()
     {
         QFETCH(QByteArray, panelCodes);
-        QFETCH(std::optional<Fault>, fault);
+        QFETCH(std::optional<FaultRule>, fault);
+        QFETCH(Outcome, outcome);
         QFETCH(QString, codes);
-        QFETCH(bool, ok);
-        TransferBench b;
-        b.window.setCode(0, QStringLiteral("ABAB"));
-        b.window.setCode(1, QStringLiteral("BABA"));
+        PanelBench b;
         std::copy(panelCodes.begin(), panelCodes.end(), b.panel.state.codes.begin());
         if (fault)
-            b.panel.addFault({*fault, 4});
+            b.panel.addFault(*fault);
         QVERIFY(b.start());
-        QCOMPARE(Reads::accessCodes(b.link, b.window), ok);
-        QCOMPARE(b.window.code(0) + ' ' + b.window.code(1), codes);
-        QCOMPARE(b.prompts.messages(), fault == Fault::Silence ? QList<Message>{Msg::timeOut()} : QList<Message>{});
+        std::array<QString, 2> read{QStringLiteral("ABAB"), QStringLiteral("BABA")};
+        QCOMPARE(Reads::accessCodes(b.link, read), outcome);
+        QCOMPARE(read[0] + ' ' + read[1], codes);
+        QVERIFY(b.prompts.shown.isEmpty());
     }
 
-    void alarmModesStopAtMissingReply()
+    // An indexed read keeps the elements read before the one that failed.
+    void alarmModesStopAtRefusedReply()
     {
-        TransferBench b;
+        PanelBench b;
         b.panel.state.alarmModes = {1, 2, 1, 1, 1, 1, 1, 1};
-        b.panel.addFault({Fault::Silence, 21, 3});
+        b.panel.addFault({Fault::MissingDataByte, 21, 3});
         QVERIFY(b.start());
-        QVERIFY(!Reads::alarmModes(b.link, b.session.config));
-        const std::array<std::uint8_t, 9> expected{1, 2, 1, 0, 0, 0, 0, 0, 0};
-        QCOMPARE(b.session.config.AlarmModes, expected);
-        QCOMPARE(b.prompts.messages(), QList<Message>{Msg::timeOut()});
+        PanelConfig config;
+        QCOMPARE(Reads::alarmModes(b.link, config), Outcome::Refused);
+        QCOMPARE(config.AlarmModes, (std::array<std::uint8_t, 8>{1, 2, 1, 0, 0, 0, 0, 0}));
+        QCOMPARE(b.panel.requests().size(), 4);
     }
 
     void cardState_data()
@@ -115,11 +126,12 @@ private slots:
     {
         QFETCH(int, answer);
         QFETCH(int, status);
-        TransferBench b;
+        PanelBench b;
         b.panel.state.cardState = std::uint8_t(answer);
         QVERIFY(b.start());
-        QVERIFY(Reads::upCardState(b.link, b.session));
-        QCOMPARE(int(b.session.UpCardStatus), status);
+        std::uint8_t read = 99;
+        QCOMPARE(Reads::upCardState(b.link, read), Outcome::Read);
+        QCOMPARE(int(read), status);
     }
 };
 

@@ -1,67 +1,56 @@
 #include "support/TestRegistry.h"
-#include "TransferBench.h"
+#include "ConfigBench.h"
 
-#include <QCheckBox>
-#include <QProgressBar>
-#include <QRadioButton>
 #include <QTest>
 
 namespace {
 
-// A configuration of the editor that shows every example frame of the write commands:
-// relay 1 on loops 1 and 8, 12 V permanent, loop 8 double (with loop 7), loop 3 temporised
-// driving functions 1 and 3, function 2 RSC_UGA with all four option boxes, AES external.
-void setExampleConfiguration(MainWindow &w)
+// A configuration that shows every example frame of the write commands: relay 1 on loops 1 and 8,
+// 12 V permanent, loop 8 double (with loop 7), loop 3 temporised driving functions 1 and 3,
+// function 2 RSC_UGA with all four option boxes, AES external.
+PanelConfig exampleConfiguration()
 {
-    w.Check_Alb[0]->setChecked(true);
-    w.Check_Alb[7]->setChecked(true);
-    w.OptionRearm[1]->setChecked(true);
-    w.Mode_Double[7]->setChecked(true);
-    w.Option1[3 * 2 + 2]->setChecked(true);
-    w.Check_CMSI1[3 * 2 + 0]->setChecked(true);
-    w.Check_CMSI1[3 * 2 + 1]->setChecked(false);
-    w.Check_CMSI1[3 * 2 + 2]->setChecked(true);
-    w.Option_RSC_UGA[1]->setChecked(true);
-    w.Check_Hs_Ctc_Aux[1]->setChecked(true);
-    w.Check_Tempo[1]->setChecked(true);
-    w.Check_Rgp[1]->setChecked(true);
-    w.Check_Bp_Actif[1]->setChecked(true);
-    w.AES_Option[1]->setChecked(true);
-    w.setCode(0, QStringLiteral("ABCA"));
-    w.setCode(1, QStringLiteral("CCAB"));
+    PanelConfig c;
+    c.RelayMatrix = {0x81, 0};
+    c.AlarmModes[6] = c.AlarmModes[7] = 2;
+    c.CommandMatrix[2] = 2 | 0x04 | 0x10;
+    c.FunctionTypes[1] = FunctionType::RSC_UGA | FunctionFlag::AuxContact | FunctionFlag::Delayed
+                         | FunctionFlag::Grouped | FunctionFlag::ActiveButton;
+    c.AesChoice = 1;
+    c.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("CCAB")};
+    return c;
 }
 
-// The frames of a complete send of the editor's items, reads of verification included.
-QStringList expectedSend(const ControlItems &items, const QString &codes, bool card)
+// The frames of a complete send, reads of verification included.
+QStringList expectedSend(const PanelConfig &c)
 {
-    std::initializer_list<int> noData;
     QList<int> letters;
-    for (QChar ch : codes)
-        letters << 3 + (ch.unicode() - 'A');
+    for (const QString &code : c.AccessCodes)
+        for (QChar ch : code)
+            letters << 3 + (ch.unicode() - 'A');
     QStringList f{frameHex(20)};
     for (int r = 0; r < 2; ++r)
-        f << frameHex(13, {r, items.RelayMatrix[r]});
+        f << frameHex(13, {r, c.RelayMatrix[r]});
     f << frameHex(12, {0}) << frameHex(12, {1});
-    f << frameHex(15, {items.Output12vMode}) << frameHex(14);
+    f << frameHex(15, {c.Output12vMode}) << frameHex(14);
     for (int i = 0; i < 8; ++i)
-        f << frameHex(22, {i, items.AlarmModes[i]});
+        f << frameHex(22, {i, c.AlarmModes[i]});
     for (int i = 0; i < 8; ++i)
         f << frameHex(21, {i});
-    f << frameHex(10, {letters[0], letters[1], letters[2], letters[3], letters[4], letters[5],
-                       letters[6], letters[7]})
-      << frameHex(4, noData);
-    f << frameHex(29, {card ? 1 : 0}) << frameHex(30);
-    if (!card)
+    f << frameHex(10, {letters[0], letters[1], letters[2], letters[3], letters[4], letters[5], letters[6], letters[7]})
+      << frameHex(4);
+    f << frameHex(29, {c.UpCardPresent}) << frameHex(30);
+    if (c.UpCardPresent != 1)
         return f;
     for (int i = 0; i < 8; ++i)
-        f << frameHex(8, {i, items.CommandMatrix[i]});
+        f << frameHex(8, {i, c.CommandMatrix[i]});
     for (int i = 0; i < 8; ++i)
         f << frameHex(2, {i});
     for (int k = 0; k < 3; ++k)
-        f << frameHex(9, {k, items.FunctionTypes[k]});
+        f << frameHex(9, {k, c.FunctionTypes[k]});
     for (int k = 0; k < 3; ++k)
         f << frameHex(3, {k});
-    f << frameHex(28, {items.AesChoice}) << frameHex(27);
+    f << frameHex(28, {c.AesChoice}) << frameHex(27);
     return f;
 }
 
@@ -74,73 +63,71 @@ class TestSend : public QObject
 private slots:
     void fullSendWritesAndVerifiesEveryItem()
     {
-        TransferBench b;
-        setExampleConfiguration(b.window);
-        const ControlItems items = b.window.itemsFromControls();
-        const bool savedBefore = b.session.ConfigSaved;
+        ConfigBench b;
+        b.editor.shown = exampleConfiguration();
         QVERIFY(sendConfiguration(b.context));
 
         // The exact frames: nothing else goes out, the UGA tempo in particular.
         const QStringList frames = b.requestsHex();
-        QCOMPARE(frames, expectedSend(items, "ABCACCAB", true));
+        QCOMPARE(frames, expectedSend(b.editor.shown));
         for (const char *example : {"01 07 0D 00 81 96 00", "01 06 0F 00 16 00", "01 07 16 07 02 27 00",
                                     "01 07 08 02 16 28 00", "01 07 09 01 F5 07 01", "01 06 1D 01 25 00",
                                     "01 06 1C 01 24 00"})
             QVERIFY2(frames.contains(QString::fromLatin1(example)), example);
 
-        QCOMPARE(panelItems(b.panel.state), items);
-        QCOMPARE(b.panel.state.codes, (std::array<std::uint8_t, 8>{3, 4, 5, 3, 5, 5, 3, 4}));
-
+        QCOMPARE(configOf(b.panel.state), exampleConfiguration());
+        QCOMPARE(b.editor.shown, exampleConfiguration());
         QVERIFY(b.prompts.shown.isEmpty());
-        QVERIFY(!b.progress.isVisible());
-        QVERIFY(b.progress.ProgressBar1->value() <= b.progress.ProgressBar1->maximum());
-        QCOMPARE(b.progress.ProgressBar1->maximum(), 42);
-        QCOMPARE(b.session.ConfigSaved, savedBefore);   // sending is not saving
+        QCOMPARE(b.progress.title, QStringLiteral("EMISSION EN COURS..."));
+        QCOMPARE(b.progress.steps.mid(0, 3), (QStringList{"Lecture mode ECS", "Ecriture Relais programmables",
+                                                          "Vérification Relais programmables"}));
+        QCOMPARE(b.progress.steps.size(), 1 + 2 * 8);
+        QVERIFY(!b.progress.visible);
+        QCOMPARE(b.progress.maximum, 42);
+        QVERIFY(b.session.ConfigSaved);   // sending is not saving
     }
 
     void withoutCardStopsAfterPresence()
     {
-        TransferBench b;
-        b.window.Up_Option[0]->setChecked(true);
-        const ControlItems items = b.window.itemsFromControls();
+        ConfigBench b;
+        b.editor.shown.UpCardPresent = 0;
         QVERIFY(sendConfiguration(b.context));
         // The mode read, 13 writes and 5 verification reads; nothing after the presence.
-        QCOMPARE(b.requestsHex(), expectedSend(items, "BCABCCBA", false));
+        QCOMPARE(b.requestsHex(), expectedSend(b.editor.shown));
         QVERIFY(b.prompts.shown.isEmpty());
     }
 
     void verificationDifferenceStops_data()
     {
-        QTest::addColumn<int>("command");
+        QTest::addColumn<PanelCommand>("read");
         QTest::addColumn<int>("index");
-        QTest::addColumn<int>("lastWrite");   // the command of the last write that went out
-        QTest::newRow("fifth loop mode") << 21 << 4 << 22;
-        QTest::newRow("second relay") << 12 << 1 << 13;
-        QTest::newRow("codes") << 4 << -1 << 10;
-        QTest::newRow("matrix of loop 8") << 2 << 7 << 8;
-        QTest::newRow("AES") << 27 << -1 << 28;
+        QTest::addColumn<PanelCommand>("lastWrite");
+        QTest::newRow("fifth loop mode") << PanelCommand::AlarmMode << 4 << PanelCommand::WriteAlarmMode;
+        QTest::newRow("second relay") << PanelCommand::Relay << 1 << PanelCommand::WriteRelay;
+        QTest::newRow("codes") << PanelCommand::AccessCodes << -1 << PanelCommand::WriteAccessCodes;
+        QTest::newRow("matrix of loop 8") << PanelCommand::CommandMatrix << 7 << PanelCommand::WriteCommandMatrix;
+        QTest::newRow("AES") << PanelCommand::AesChoice << -1 << PanelCommand::WriteAesChoice;
     }
     void verificationDifferenceStops()
     {
-        QFETCH(int, command);
+        QFETCH(PanelCommand, read);
         QFETCH(int, index);
-        QFETCH(int, lastWrite);
-        TransferBench b;
+        QFETCH(PanelCommand, lastWrite);
+        ConfigBench b;
+        b.editor.shown = exampleConfiguration();
         bool progressShownAtMessage = true;
-        b.panel.addFault({Fault::ReadBackDiffers, command, index});
-        b.prompts.onShown = [&](const FakePrompts::Shown &) { progressShownAtMessage = b.progress.isVisible(); };
-        const ControlItems items = b.window.itemsFromControls();
+        b.panel.addFault({Fault::ReadBackDiffers, int(read), index});
+        b.prompts.onShown = [&](const FakePrompts::Shown &) { progressShownAtMessage = b.progress.visible; };
         QVERIFY(!sendConfiguration(b.context));
         QCOMPARE(b.prompts.messages(), QList<Message>{Msg::transferError()});
         QVERIFY(!progressShownAtMessage);
-        const QList<QByteArray> requests = b.panel.requests();
         int lastWriteSeen = -1;
-        for (const QByteArray &f : requests)
+        for (const QByteArray &f : b.panel.requests())
             if (QList<int>{13, 15, 22, 10, 29, 8, 9, 28}.contains(quint8(f[2])))
                 lastWriteSeen = quint8(f[2]);
-        QCOMPARE(lastWriteSeen, lastWrite);
+        QCOMPARE(lastWriteSeen, int(lastWrite));
         // Nothing is written after the failing item, and what came before stays written.
-        QCOMPARE(b.panel.state.relays[0], items.RelayMatrix[0]);
+        QCOMPARE(b.panel.state.relays[0], exampleConfiguration().RelayMatrix[0]);
     }
 
     // A write without reply, a panel that refuses the PC or a line lost before the first command
@@ -164,20 +151,15 @@ private slots:
         QFETCH(FaultRule, fault);
         QFETCH(QString, lastFrame);
         QFETCH(Message, message);
-        TransferBench b;
+        ConfigBench b;
         b.panel.state.manualMode = manual;
         b.panel.addFault(fault);
-        if (lastFrame.isEmpty()) {
-            b.context.selectPort = [&b] {
-                const bool opened = b.link.openPort(PortChoice::simulated());
-                b.port->vanishAfterWrites(1);   // the wake-up byte goes, then the adapter
-                return opened ? PortOutcome::Opened : PortOutcome::Failed;
-            };
-        }
+        if (lastFrame.isEmpty())
+            b.loseLineAtWakeUp();
         QVERIFY(!sendConfiguration(b.context));
         QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QCOMPARE(b.requestsHex().value(b.requestsHex().size() - 1), lastFrame);
-        QVERIFY(!b.progress.isVisible());
+        QVERIFY(!b.progress.visible);
     }
 
     void codesRefusedBeforePort_data()
@@ -187,6 +169,7 @@ private slots:
         QTest::addColumn<Message>("message");
         QTest::newRow("two letters") << "AB" << "CCBA" << Msg::shortCodes();
         QTest::newRow("empty level 3") << "BCAB" << "" << Msg::shortCodes();
+        QTest::newRow("a letter D") << "BCAD" << "CCBA" << Msg::shortCodes();
         QTest::newRow("equal codes") << "ABCA" << "ABCA" << Msg::equalCodes();
     }
     void codesRefusedBeforePort()
@@ -194,25 +177,23 @@ private slots:
         QFETCH(QString, level2);
         QFETCH(QString, level3);
         QFETCH(Message, message);
-        TransferBench b;
-        b.window.setCode(0, level2);
-        b.window.setCode(1, level3);
+        ConfigBench b;
+        b.editor.shown.AccessCodes = {level2, level3};
         QVERIFY(!sendConfiguration(b.context));
         QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QCOMPARE(b.portSelections, 0);
         QVERIFY(b.panel.requests().isEmpty());
     }
 
+    // A codes read that fails during the verification leaves the installer's codes in the boxes.
     void failedCodesReadKeepsInstallersCodes()
     {
-        TransferBench b;
-        b.window.setCode(0, QStringLiteral("AAAB"));
-        b.window.setCode(1, QStringLiteral("CCCA"));
+        ConfigBench b;
+        b.editor.shown.AccessCodes = {QStringLiteral("AAAB"), QStringLiteral("CCCA")};
         b.panel.addFault({Fault::MissingDataByte, 4});
         QVERIFY(!sendConfiguration(b.context));
         QCOMPARE(b.prompts.messages(), QList<Message>{Msg::transferError()});
-        QCOMPARE(b.window.code(0), QStringLiteral("AAAB"));
-        QCOMPARE(b.window.code(1), QStringLiteral("CCCA"));
+        QCOMPARE(b.editor.shown.AccessCodes, (std::array<QString, 2>{"AAAB", "CCCA"}));
     }
 };
 

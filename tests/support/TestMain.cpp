@@ -2,8 +2,14 @@
 // Usage: test_<subsystem> [ClassName] [QTest options and test functions]
 #include "TestRegistry.h"
 
-#include <QApplication>
 #include <QTest>
+#ifdef TORVA_TEST_WIDGETS
+#include <QApplication>
+using Application = QApplication;
+#else
+#include <QCoreApplication>
+using Application = QCoreApplication;   // the subsystems below the editor need no widget
+#endif
 
 #include <cstring>
 
@@ -11,7 +17,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    Application app(argc, argv);
 
     const char *only = nullptr;
     std::vector<char *> args(argv, argv + argc);

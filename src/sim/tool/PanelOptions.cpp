@@ -83,17 +83,17 @@ bool loadDataFile(QByteArrayView bytes, PanelState &state)
         parsed = DataFile::parse(bytes, DataFile::Version::V1);
     if (!parsed.ok())
         return false;
-    const DataFileContent &file = *parsed.content;
-    state.commandMatrix = file.items.CommandMatrix;
-    state.alarmModes = file.items.AlarmModes;
-    state.functionTypes = file.items.FunctionTypes;
-    state.relays = file.items.RelayMatrix;
-    state.output12v = file.items.Output12vMode;
-    state.aes = file.items.AesChoice;
+    const PanelConfig &file = *parsed.content;
+    state.commandMatrix = file.CommandMatrix;
+    state.alarmModes = file.AlarmModes;
+    state.functionTypes = file.FunctionTypes;
+    state.relays = file.RelayMatrix;
+    state.output12v = file.Output12vMode;
+    state.aes = file.AesChoice;
     state.upCardPresent = file.UpCardPresent;
     for (int level = 0; level < 2; ++level)
         for (int p = 0; p < 4; ++p)
-            state.codes[std::size_t(4 * level + p)] = letterByte(file.codes[std::size_t(level)][p]);
+            state.codes[std::size_t(4 * level + p)] = letterByte(file.AccessCodes[std::size_t(level)][p]);
     return true;
 }
 

@@ -1,43 +1,36 @@
 #pragma once
 
-#include "config/Session.h"
-#include "config/Transfer.h"
-#include "editor/MainWindow.h"
-#include "link/Link.h"
-#include "link/WaitFrm.h"
-#include "sim/EmulatedPanel.h"
-#include "sim/EmulatedPort.h"
+// The fixture most tests share: an emulated panel behind a link whose "ECS simulée" port leads to
+// it, and prompts that record. `port` is the emulated port the link holds, to watch or spoil the
+// line.
 #include "support/FakePrompts.h"
 
+#include "config/PanelConfig.h"
+#include "link/Link.h"
+#include "sim/EmulatedPanel.h"
+#include "sim/EmulatedPort.h"
+
 #include <QPointer>
+#include <QStringList>
 
 #include <initializer_list>
 #include <optional>
 
 Q_DECLARE_METATYPE(FaultRule)
+Q_DECLARE_METATYPE(std::optional<FaultRule>)
 
-// The main window, the link and the progress window, talking to an emulated panel through the
-// emulated port; the port selection opens "ECS simulée" directly.
-struct TransferBench
+struct PanelBench
 {
     EmulatedPanel panel;
     FakePrompts prompts;
     QPointer<EmulatedPort> port;
-    int portSelections = 0;
     Link link{prompts, [this](const PortChoice &) -> std::unique_ptr<SerialPort> {
                   auto made = std::make_unique<EmulatedPort>(panel);
                   port = made.get();
                   return made;
               }};
-    Session session;
-    MainWindow window{session, link, prompts};
-    WaitFrm progress{link};
-    TransferContext context{link, session, window, prompts, progress, [this] {
-                                ++portSelections;
-                                return link.openPort(PortChoice::simulated()) ? PortOutcome::Opened
-                                                                              : PortOutcome::Failed;
-                            }};
 
+    // Opens the line and wakes the panel, as every procedure does before its first command.
     bool start() { return link.openPort(PortChoice::simulated()) && link.wakeUp(); }
 
     // The request frames the panel received, as hex strings ("01 05 14 1A 00").
@@ -67,16 +60,21 @@ inline QString frameHex(int command, std::initializer_list<int> data = {})
     return QString::fromLatin1(f.toHex(' ').toUpper());
 }
 
-// The items the emulated panel holds, as the editor would compute them from its controls.
-inline ControlItems panelItems(const PanelState &s)
+// The configuration the emulated panel holds, in the configurator's terms (its codes as letters).
+inline PanelConfig configOf(const PanelState &s)
 {
-    ControlItems items;
-    std::copy(s.commandMatrix.begin(), s.commandMatrix.end(), items.CommandMatrix.begin());
-    std::copy(s.alarmModes.begin(), s.alarmModes.end(), items.AlarmModes.begin());
-    std::copy(s.functionTypes.begin(), s.functionTypes.end(), items.FunctionTypes.begin());
-    std::copy(s.relays.begin(), s.relays.end(), items.RelayMatrix.begin());
-    items.Output12vMode = s.output12v;
-    items.AesChoice = s.aes;
-    return items;
+    PanelConfig c;
+    c.CommandMatrix = s.commandMatrix;
+    c.AlarmModes = s.alarmModes;
+    c.FunctionTypes = s.functionTypes;
+    c.RelayMatrix = s.relays;
+    c.Output12vMode = s.output12v;
+    c.AesChoice = s.aes;
+    c.UpCardPresent = s.upCardPresent;
+    for (int level = 0; level < 2; ++level) {
+        c.AccessCodes[std::size_t(level)].clear();
+        for (int p = 0; p < 4; ++p)
+            c.AccessCodes[std::size_t(level)] += QChar(u'A' + s.codes[std::size_t(4 * level + p)] - 3);
+    }
+    return c;
 }
-
