@@ -1,0 +1,54 @@
+#pragma once
+
+// The editor and the progress window as the procedures below the editor see them, recording.
+#include "config/EditorView.h"
+#include "link/Link.h"
+#include "link/ProgressView.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <algorithm>
+#include <optional>
+
+// The editor as the procedures see it: the configuration it shows, and each one they showed.
+class FakeEditor : public EditorView
+{
+public:
+    PanelConfig shown;
+    QList<PanelConfig> showCalls;
+    std::optional<bool> cardFrames;   // set by setCardFramesVisible()
+
+    PanelConfig configuration() const override { return shown; }
+    void show(const PanelConfig &config) override
+    {
+        shown = config;
+        showCalls << config;
+    }
+    void setCodes(const std::array<QString, 2> &codes) override { shown.AccessCodes = codes; }
+    void setCardFramesVisible(bool visible) override { cardFrames = visible; }
+};
+
+// The progress window's texts and bar; the link steps the bar once per reply data byte.
+class FakeProgress : public QObject, public ProgressView
+{
+public:
+    explicit FakeProgress(Link &link)
+    {
+        connect(&link, &Link::dataByteReceived, this, [this] { value = std::min(value + 1, maximum); });
+    }
+    QString title;
+    QStringList steps;
+    int maximum = 0;
+    int value = 0;
+    bool visible = false;
+
+    void setTitle(const QString &text) override { title = text; }
+    void setStep(const QString &step) override { steps << step; }
+    void setMaximum(int m) override { maximum = m; }
+    void setValue(int v) override { value = v; }
+    void showProgress() override { visible = true; }
+    void hideProgress() override { visible = false; }
+};
+
