@@ -1,78 +1,59 @@
-// The data file's bytes; Save, Open, Import and leaving through the real main window and real files.
+// The data file: its lines, what its reader accepts and refuses, and the Open, Import and Save
+// commands against a recording editor.
 #include "FileFixtures.h"
+#include "support/FakeEditor.h"
 #include "support/FakePrompts.h"
 #include "support/TestRegistry.h"
 
 #include "config/Session.h"
-#include "editor/Leave.h"
-#include "editor/MainWindow.h"
 #include "files/DataFile.h"
-#include "link/Link.h"
-#include "sim/EmulatedPanel.h"
-#include "sim/EmulatedPort.h"
-#include "ui/StartUp.h"
+#include "files/FileCommands.h"
 
 #include <QDir>
-#include <QLabel>
-#include <QRadioButton>
 #include <QTemporaryDir>
-#include <QRandomGenerator>
 #include <QTest>
 
+#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace FileFixtures;
-using Kind = FakePrompts::Shown::Kind;
+
+Q_DECLARE_METATYPE(DataFile::Version)
+Q_DECLARE_METATYPE(DataFile::ParseError)
+Q_DECLARE_METATYPE(PanelConfig)
 
 namespace {
 
-const QList<Message> kNone;
-const QList<Message> kIncompatible{Msg::incompatible()};
-const QList<Message> kCannotSave{Msg::cannotSave()};
-const QList<Message> kShortCodes{Msg::shortCodes()};
-const QString kFilter = QStringLiteral("Fichiers données (*.dat);;Tout type (*)");
-const FakePrompts::Shown kSaveDialog{Kind::SaveDialog, kFilter, QStringLiteral("dat"), Prompts::Icon::Information, {}};
-const FakePrompts::Shown kOpenDialog{Kind::OpenDialog, kFilter, QStringLiteral("dat"), Prompts::Icon::Information, {}};
-const FakePrompts::Shown kQuestion{Kind::Question, QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
-                                   QStringLiteral("FICHIER DONNEES"), Prompts::Icon::Critical, {}};
+// Line numbers of a version-2 file (the mark is line 1).
+int commandLine(int loop) { return 2 + 2 * loop; }
+int modeLine(int loop) { return 3 + 2 * loop; }
+int typeLine(int function) { return 18 + function; }
+constexpr int k12vLine = 23, kAesLine = 24, kCardLine = 33;
 
-// The fields as the program writes them: the mark, then every value between two blanks, CR LF after each.
-QByteArray written(const QList<QByteArray> &fields)
-{
-    return fields[0] + "\r\n " + fields.mid(1).join(" \r\n ") + " \r\n";
-}
-
-// The start-up file's fields with some lines changed: "18=0 19=1" puts 0 on line 18 and 1 on line 19.
-QList<QByteArray> startupWith(const QByteArray &changes)
+// The start-up configuration's file with some lines replaced.
+QByteArray fileWith(std::initializer_list<std::pair<int, QByteArray>> lines, const QByteArray &eol = "\r\n")
 {
     QList<QByteArray> fields = startupFields();
-    for (const QByteArray &change : changes.split(' '))
-        fields[change.left(change.indexOf('=')).toInt() - 1] = change.mid(change.indexOf('=') + 1);
-    return fields;
+    for (const auto &[line, text] : lines)
+        fields[line - 1] = text;
+    return joinLines(fields, eol);
 }
 
-// A main window fresh from start-up, its file commands, a folder of its own and an emulated panel.
-struct Editor
+const QByteArray kStartupFile = fileWith({});
+const QString kFilter = QStringLiteral("Fichiers données (*.dat);;Tout type (*)");
+const QList<Message> kNone;
+
+struct FilesBench
 {
-    EmulatedPanel panel;
     FakePrompts prompts;
     Session session;
-    Link link{prompts, [this](const PortChoice &) { return std::unique_ptr<SerialPort>(new EmulatedPort(panel)); }};
-    MainWindow window{session, link, prompts};
-    FileCommands files{session, window, prompts};
+    FakeEditor editor;
+    FileCommands files{session, editor, prompts};
     QTemporaryDir dir;
 
     QString path(const QString &name) const { return QDir(dir.path()).filePath(name); }
-    // The codes and every option button and check box: checked, enabled.
-    QStringList controls() const
-    {
-        QStringList out{window.code(0) + '/' + window.code(1)};
-        for (const QAbstractButton *b : window.findChildren<QAbstractButton *>())
-            out << b->objectName() + QString::number(b->isChecked()) + QString::number(b->isEnabled());
-        return out;
-    }
 };
 
 } // namespace
@@ -83,262 +64,239 @@ class TestFiles : public QObject
 
 private slots:
     // As the program starts: past the file-size limit, a write fails instead of killing the process.
-    void initTestCase() { StartUp::prepareProgram(); }
+    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
 
     // Every line a different value, so that two items written or read in each other's place show.
     void everyItemOnItsLine()
     {
-        const DataFileContent content{{{10, 11, 12, 13, 14, 15, 16, 17}, {20, 21, 22, 23, 24, 25, 26, 27},
-                                       {31, 32, 33}, {41, 255}, 51, 52}, {"ABCA", "CBAB"}, 0};
-        const QByteArray bytes = written(QByteArray("TORVA_DATA_V2 10 20 11 21 12 22 13 23 14 24 15 25 16 26 17 27 "
-                                                    "31 32 33 41 255 51 52 65 67 66 66 67 65 65 66 0").split(' '));
-        QCOMPARE(DataFile::format(content), bytes);
-        QCOMPARE(DataFile::parse(bytes, DataFile::Version::V2).content, std::optional(content));
+        PanelConfig config;
+        config.CommandMatrix = {10, 11, 12, 13, 14, 15, 16, 17};
+        config.AlarmModes = {20, 21, 22, 23, 24, 25, 26, 27};
+        config.FunctionTypes = {31, 32, 33};
+        config.RelayMatrix = {41, 255};
+        config.Output12vMode = 51;
+        config.AesChoice = 52;
+        config.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("CBAB")};
+        config.UpCardPresent = 0;
+        const QByteArray bytes = "TORVA_DATA_V2\r\n 10 \r\n 20 \r\n 11 \r\n 21 \r\n 12 \r\n 22 \r\n 13 \r\n 23 \r\n 14 \r\n"
+                                 " 24 \r\n 15 \r\n 25 \r\n 16 \r\n 26 \r\n 17 \r\n 27 \r\n 31 \r\n 32 \r\n 33 \r\n 41 \r\n"
+                                 " 255 \r\n 51 \r\n 52 \r\n 65 \r\n 67 \r\n 66 \r\n 66 \r\n 67 \r\n 65 \r\n 65 \r\n 66 \r\n 0 \r\n";
+        QCOMPARE(DataFile::format(config), bytes);
+        QCOMPARE(DataFile::parse(bytes, DataFile::Version::V2).content, std::optional(config));
     }
 
-    // "Enregistrer" alone, and the way out with its question, its save and the serial port.
-    void saveAndLeave_data()
+    // What the reader takes as the start-up configuration, and what it refuses.
+    void reader_data()
     {
-        // Before: edit, card (off, on), port, short (level 2 "BCA"), empty3 (level 3 ""), limit (40 bytes).
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("target");   // in the window's folder; empty: the dialog is cancelled
-        QTest::addColumn<QList<Message>>("message");
-        QTest::newRow("save: start-up configuration") << "" << "old.dat" << kNone;
-        QTest::newRow("save: edited") << "edit" << "old.dat" << kNone;
-        QTest::newRow("save: level 3 empty") << "edit empty3" << "new.dat" << kShortCodes;
-        // These fail for root too: a regular file holds no file, the size limit binds, a folder is no file.
-        QTest::newRow("save: parent is a regular file") << "edit" << "old.dat/new.dat" << kCannotSave;
-        QTest::newRow("save: write cut short") << "edit limit" << "old.dat" << kCannotSave;
-        // The installer may rewrite the file but not add one beside it: the file is written in place.
-        QTest::newRow("save: folder takes no new file") << "edit locked" << "old.dat" << kNone;
-        QTest::newRow("quit: nothing edited but the card presence") << "card quit" << "new.dat" << kNone;
-        QTest::newRow("quit: No") << "edit quit no" << "new.dat" << kNone;
-        QTest::newRow("quit: Yes, dialog cancelled") << "edit quit" << "" << kNone;
-        QTest::newRow("quit: Yes, target is a folder") << "edit quit" << "." << kCannotSave;
-        QTest::newRow("quit: Yes, short code") << "edit short quit" << "new.dat" << kShortCodes;
-        QTest::newRow("quit: port opened by a transfer") << "edit port quit no" << "new.dat" << kNone;
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<DataFile::Version>("version");
+        QTest::addColumn<DataFile::ParseError>("error");
+        const auto v2 = DataFile::Version::V2;
+        const auto none = DataFile::ParseError::None, bad = DataFile::ParseError::Incompatible;
+        const QByteArray v1 = joinLines(startupFields("TORVA_DATA"));
+        QTest::newRow("as written") << kStartupFile << v2 << none;
+        QTest::newRow("tabs and many blanks") << QByteArray(kStartupFile).replace("\r\n", "   \t\r\n\t  ") << v2 << none;
+        QTest::newRow("LF line ends") << fileWith({}, "\n") << v2 << none;
+        QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + kStartupFile << v2 << none;
+        QTest::newRow("no line end after the last line") << kStartupFile.chopped(2) << v2 << none;
+        QTest::newRow("lines after the last one") << kStartupFile + "junk\r\n300\r\n" << v2 << none;
+        QTest::newRow("comma between two values") << QByteArray(kStartupFile).replace("\r\n1\r\n1\r\n", "\r\n1 , 1\r\n")
+                                                  << v2 << none;
+        QTest::newRow("comma ending a line") << QByteArray(kStartupFile).replace("\r\n30\r\n", "\r\n 30 ,\r\n") << v2 << none;
+        QTest::newRow("version 1, imported") << v1 << DataFile::Version::V1 << none;
+        QTest::newRow("version 1, opened") << v1 << v2 << DataFile::ParseError::Version1File;
+        QTest::newRow("version 2, imported") << kStartupFile << DataFile::Version::V1 << bad;
+        QTest::newRow("version 1 of 31 lines") << joinLines(startupFields("TORVA_DATA").mid(0, 31))
+                                               << DataFile::Version::V1 << bad;
+        QTest::newRow("empty file") << QByteArray() << v2 << bad;
+        QTest::newRow("20 lines") << joinLines(startupFields().mid(0, 20)) << v2 << bad;
+        QTest::newRow("last line missing") << joinLines(startupFields().mid(0, 32)) << v2 << bad;
+        QTest::newRow("value 300") << fileWith({{commandLine(0), "300"}}) << v2 << bad;
+        QTest::newRow("negative value") << fileWith({{k12vLine, "-1"}}) << v2 << bad;
+        QTest::newRow("word") << fileWith({{typeLine(0), "RSC"}}) << v2 << bad;
+        QTest::newRow("long number") << fileWith({{modeLine(1), "99999999999999999999"}}) << v2 << bad;
+        QTest::newRow("NUL inside a number") << QByteArray(kStartupFile).replace("30", QByteArray("3\0" "0", 3)) << v2 << bad;
+        QTest::newRow("code character 68") << fileWith({{32, "68"}}) << v2 << bad;
+    }
+    void reader()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(DataFile::Version, version);
+        QFETCH(DataFile::ParseError, error);
+        const DataFile::ParseResult result = DataFile::parse(bytes, version);
+        QCOMPARE(result.error, error);
+        QCOMPARE(result.content, error == DataFile::ParseError::None ? std::optional(PanelConfig{}) : std::nullopt);
     }
 
-    void saveAndLeave()
+    // Values the editor could not show as they are: a file holding one is refused.
+    void valuesTheEditorCannotShow_data()
     {
-        QFETCH(QString, steps);
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("start-up") << kStartupFile << true;
+        QTest::newRow("card line 2") << fileWith({{kCardLine, "2"}}) << false;
+        QTest::newRow("function type 6") << fileWith({{typeLine(1), "6"}}) << false;
+        QTest::newRow("alarm mode 3") << fileWith({{modeLine(0), "3"}}) << false;
+        QTest::newRow("loops 1 and 2 double detection") << fileWith({{modeLine(0), "2"}, {modeLine(1), "2"}}) << true;
+        QTest::newRow("loop 1 double detection, loop 2 not") << fileWith({{modeLine(0), "2"}}) << false;
+        QTest::newRow("both UGA commands") << fileWith({{commandLine(0), "31"}}) << false;
+        QTest::newRow("command bit 5") << fileWith({{commandLine(7), "32"}}) << false;
+        QTest::newRow("12 V mode 2") << fileWith({{k12vLine, "2"}}) << false;
+        QTest::newRow("AES choice 2, card absent") << fileWith({{kAesLine, "2"}, {kCardLine, "0"}}) << false;
+        QTest::newRow("function 1 grouped") << fileWith({{typeLine(0), "17"}}) << false;
+        QTest::newRow("function 2 grouped with active button") << fileWith({{typeLine(1), "49"}}) << true;
+        QTest::newRow("active button without grouping") << fileWith({{typeLine(1), "33"}}) << false;
+        QTest::newRow("auxiliary contact on RSC") << fileWith({{typeLine(2), "65"}}) << false;
+        QTest::newRow("auxiliary contact on RSC_UGA, delayed") << fileWith({{typeLine(2), "197"}}) << true;
+    }
+    void valuesTheEditorCannotShow()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, shown);
+        const DataFile::ParseResult result = DataFile::parse(bytes, DataFile::Version::V2);
+        QVERIFY(result.ok());
+        QCOMPARE(DataFile::editorCanShow(*result.content), shown);
+    }
+
+    // "Ouvrir" and "Importer": a file accepted is shown whole; any other changes nothing.
+    void openAndImport_data()
+    {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("target");   // in the folder; empty: the dialog is cancelled
+        QTest::addColumn<QList<Message>>("messages");
+        const QList<Message> incompatible{Msg::incompatible()};
+        QTest::newRow("open") << false << fileWith({{typeLine(0), "69"}}) << "file.dat" << kNone;
+        QTest::newRow("import") << true << joinLines(startupFields("TORVA_DATA")) << "file.dat" << kNone;
+        QTest::newRow("open: a value the editor cannot show") << false << fileWith({{kCardLine, "2"}}) << "file.dat"
+                                                              << incompatible;
+        QTest::newRow("open: a version-1 file") << false << joinLines(startupFields("TORVA_DATA")) << "file.dat"
+            << QList<Message>{Msg::warning("FICHIER DONNEES", "FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP")};
+        QTest::newRow("import: a version-2 file") << true << kStartupFile << "file.dat" << incompatible;
+        QTest::newRow("open: a device") << false << QByteArray() << "/dev/zero" << incompatible;
+        QTest::newRow("open: a folder") << false << QByteArray() << "." << incompatible;
+        QTest::newRow("open: dialog cancelled") << false << QByteArray() << "" << kNone;
+    }
+    void openAndImport()
+    {
+        QFETCH(bool, import);
+        QFETCH(QByteArray, bytes);
         QFETCH(QString, target);
-        QFETCH(QList<Message>, message);
-        Editor e;
-        QVERIFY(writeAll(e.path("old.dat"), "kept"));
-        const bool edited = steps.contains("edit"), quit = steps.contains("quit");
-        e.window.Mode_Discrim[2]->setChecked(edited);
-        e.window.Up_Option[0]->setChecked(steps.contains("card"));
-        e.window.Up_Option[1]->setChecked(true);
-        if (steps.contains("port"))
-            QVERIFY(e.link.openPort(PortChoice::simulated()));
-        e.window.setCode(0, steps.contains("short") ? "BCA" : "BCAB");
-        e.window.setCode(1, steps.contains("empty3") ? "" : "CCBA");
-        e.session.config.AlarmModes = {2, 2, 2, 2, 2, 2, 2, 2};   // a save refreshes the record from the controls
-        e.prompts.yesNoAnswers << !steps.contains("no");
-        e.prompts.fileAnswers << (target.isEmpty() ? QString() : e.path(target));
-        bool portOpenAtPrompt = false;
-        e.prompts.onShown = [&](const FakePrompts::Shown &) { portOpenAtPrompt |= e.link.isPortOpen(); };
+        QFETCH(QList<Message>, messages);
+        FilesBench b;
+        QVERIFY(writeAll(b.path("file.dat"), bytes));
+        b.editor.shown.AlarmModes.fill(1);
+        const PanelConfig before = b.editor.shown;
+        b.prompts.fileAnswers << (target.isEmpty() ? QString() : b.path(target));
+
+        const LoadResult result = import ? b.files.importVersion1() : b.files.open();
+        const bool loaded = messages.isEmpty() && !target.isEmpty();
+        QCOMPARE(result, loaded ? LoadResult::Loaded : target.isEmpty() ? LoadResult::Cancelled : LoadResult::Refused);
+        QCOMPARE(b.prompts.shown.first().kind, FakePrompts::Shown::Kind::OpenDialog);
+        QCOMPARE(b.prompts.shown.first().text, kFilter);
+        QCOMPARE(b.prompts.messages(), messages);
+        QCOMPARE(b.prompts.busyCalls > 0, !target.isEmpty());   // the hourglass while it reads
+        QCOMPARE(b.prompts.busyDepth, 0);
+        if (!loaded) {
+            QVERIFY(b.editor.showCalls.isEmpty());
+            QCOMPARE(b.session.DataFileName, std::nullopt);
+            return;
+        }
+        QCOMPARE(b.editor.showCalls, QList<PanelConfig>{*DataFile::parse(bytes, import ? DataFile::Version::V1
+                                                                                     : DataFile::Version::V2).content});
+        QCOMPARE(b.session.DataFileName, std::optional(b.path(target)));
+    }
+
+    // "Enregistrer": the file the editor's configuration makes, over the previous one, which stays
+    // whole unless replaced; nothing is left beside it.
+    void save_data()
+    {
+        QTest::addColumn<QString>("level3");
+        QTest::addColumn<QString>("target");   // in the folder; empty: the dialog is cancelled
+        QTest::addColumn<int>("sizeLimit");    // bytes a file may hold; 0: no limit
+        QTest::addColumn<bool>("lockedFolder");
+        QTest::addColumn<QList<Message>>("messages");
+        const QList<Message> cannotSave{Msg::cannotSave()};
+        QTest::newRow("over the previous file") << "CCBA" << "old.dat" << 0 << false << kNone;
+        QTest::newRow("dialog cancelled") << "CCBA" << "" << 0 << false << kNone;
+        QTest::newRow("level 3 empty: refused before the dialog") << "" << "old.dat" << 0 << false
+                                                                   << QList<Message>{Msg::shortCodes()};
+        QTest::newRow("level 3 with a D: refused") << "CCBD" << "old.dat" << 0 << false << QList<Message>{Msg::shortCodes()};
+        // These fail for root too: a regular file holds no file, the size limit binds, a folder is no file.
+        QTest::newRow("parent is a regular file") << "CCBA" << "old.dat/new.dat" << 0 << false << cannotSave;
+        QTest::newRow("write cut short") << "CCBA" << "old.dat" << 40 << false << cannotSave;
+        QTest::newRow("target is a folder") << "CCBA" << "." << 0 << false << cannotSave;
+        // The installer may rewrite the file but not add one beside it: the file is written in place.
+        QTest::newRow("folder takes no new file") << "CCBA" << "old.dat" << 0 << true << kNone;
+    }
+    void save()
+    {
+        QFETCH(QString, level3);
+        QFETCH(QString, target);
+        QFETCH(int, sizeLimit);
+        QFETCH(bool, lockedFolder);
+        QFETCH(QList<Message>, messages);
+        FilesBench b;
+        QVERIFY(writeAll(b.path("old.dat"), "kept"));
+        b.editor.shown.AlarmModes[2] = 1;
+        b.editor.shown.AccessCodes[1] = level3;
+        b.session.ConfigSaved = false;
+        b.prompts.fileAnswers << (target.isEmpty() ? QString() : b.path(target));
 
         // Root passes any folder's rights: the locked folder's save runs as nobody, who may write the file only.
-        const bool locked = steps.contains("locked"), asNobody = locked && ::geteuid() == 0;
-        if (locked)
-            QVERIFY(::chmod(qPrintable(e.path("old.dat")), 0666) == 0 && ::chmod(qPrintable(e.dir.path()), 0555) == 0);
+        constexpr uid_t kNobody = 65534;
+        const bool asNobody = lockedFolder && ::geteuid() == 0;
+        if (lockedFolder)
+            QVERIFY(::chmod(qPrintable(b.path("old.dat")), 0666) == 0 && ::chmod(qPrintable(b.dir.path()), 0555) == 0);
         rlimit normal{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
-        const rlimit limited{steps.contains("limit") ? 40 : normal.rlim_cur, normal.rlim_max};
+        const rlimit limited{sizeLimit > 0 ? rlim_t(sizeLimit) : normal.rlim_cur, normal.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
-        constexpr uid_t kNobody = 65534;
         const bool switched = asNobody && ::seteuid(kNobody) == 0;
-        const bool mayEnd = quit ? leaveProgram(e.link, e.session, e.prompts, [&] { return e.files.save(); })
-                                 : e.files.save() != SaveResult::Failed;
-        const bool restored = (!switched || ::seteuid(0) == 0) && (!locked || ::chmod(qPrintable(e.dir.path()), 0700) == 0);
+        const SaveResult result = b.files.save();
+        const bool restored = (!switched || ::seteuid(0) == 0) && (!lockedFolder || ::chmod(qPrintable(b.dir.path()), 0700) == 0);
         setrlimit(RLIMIT_FSIZE, &normal);
         QVERIFY(restored && switched == asNobody);
 
-        const bool asked = quit && edited, dialog = (!quit || (asked && !steps.contains("no"))) && message != kShortCodes;
-        const bool saved = dialog && !target.isEmpty() && message.isEmpty();
-        QCOMPARE(mayEnd, message.isEmpty());
-        QCOMPARE(e.prompts.shown.count(kQuestion), asked ? 1 : 0);
-        QCOMPARE(e.prompts.shown.count(kSaveDialog), dialog ? 1 : 0);
-        QCOMPARE(e.prompts.messages(), message);
-        QCOMPARE(e.session.ConfigSaved, saved || !edited);
-        QVERIFY(!portOpenAtPrompt && !e.link.isPortOpen());
-        QCOMPARE(e.prompts.busyCalls > 0, dialog && !target.isEmpty());   // the hourglass while it writes
-        QCOMPARE(e.prompts.busyDepth, 0);
-        const QByteArray file = written(startupWith(edited ? "7=1" : "7=0"));   // loop 3 discrimination
-        if (saved)
-            QCOMPARE(e.session.config.AlarmModes, (std::array<std::uint8_t, 9>{0, 0, std::uint8_t(edited)}));
-        // Every save goes over the previous file, which stays whole unless replaced; nothing is left beside it.
-        QCOMPARE(readAll(e.path("old.dat")), saved ? file : "kept");
-        QCOMPARE(QDir(e.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
+        const bool saved = messages.isEmpty() && !target.isEmpty();
+        QCOMPARE(result, saved ? SaveResult::Saved : target.isEmpty() && messages.isEmpty() ? SaveResult::Cancelled
+                                                                                             : SaveResult::Failed);
+        QCOMPARE(b.prompts.messages(), messages);
+        QCOMPARE(b.session.ConfigSaved, saved);
+        QCOMPARE(b.session.DataFileName, saved ? std::optional(b.path(target)) : std::nullopt);
+        const bool dialog = messages != QList<Message>{Msg::shortCodes()};
+        QCOMPARE(b.prompts.shown.count({FakePrompts::Shown::Kind::SaveDialog, kFilter,
+                                        QStringLiteral("dat"), Prompts::Icon::Information, {}}), dialog ? 1 : 0);
+        QCOMPARE(b.prompts.busyCalls > 0, dialog && !target.isEmpty());   // the hourglass while it writes
+        QCOMPARE(b.prompts.busyDepth, 0);
+        QCOMPARE(readAll(b.path("old.dat")), saved ? DataFile::format(b.editor.shown) : "kept");
+        QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
     }
 
-    // Rows with a file to save back are loaded, the others refused or cancelled; "import" rows import.
-    void openAndImport_data()
+    // What the program writes, it reads back the same, whatever the values.
+    void writtenThenRead_data()
     {
-        QTest::addColumn<QByteArray>("bytes");   // the file's contents
-        QTest::addColumn<QString>("target");     // the file chosen; empty: the dialog is cancelled
-        QTest::addColumn<QList<Message>>("message");
-        QTest::addColumn<QByteArray>("saved");   // what a save writes once the file is loaded
-        // Loop 1: immediate UGA command and CMSI function 1; function 1: RSC_UGA with the auxiliary contact.
-        const QList<QByteArray> v2 = startupWith("2=5 18=69");
-        const QList<QByteArray> v1 = QList<QByteArray>{"TORVA_DATA"} + v2.mid(1, 31);
-        const QByteArray file = joinLines(v2), kept = written(v2);
-        const auto loads = [&](const char *name, const QByteArray &bytes, const QByteArray &saved = {}) {
-            QTest::newRow(name) << bytes << "file.dat" << kNone << (saved.isEmpty() ? kept : saved);
-        };
-        const auto trip = [&](const char *name, const QByteArray &changes) {
-            loads(name, written(startupWith(changes)), written(startupWith(changes)));
-        };
-        const auto refuses = [](const char *name, const QByteArray &bytes, const QList<Message> &message = kIncompatible,
-                                const char *target = "file.dat") {
-            QTest::newRow(name) << bytes << target << message << QByteArray();
-        };
-        loads("no blanks", file);
-        loads("tabs and many blanks", QByteArray(file).replace("\r\n", "   \t\r\n\t  "));
-        loads("LF line ends", joinLines(v2, "\n"));
-        loads("UTF-8 byte-order mark", "\xEF\xBB\xBF" + file);
-        loads("no line end after the last line", file.chopped(2));
-        loads("lines after the last one", file + "junk\r\n300\r\n");
-        loads("comma between two values", QByteArray(file).replace("\r\n5\r\n0\r\n", "\r\n5 , 0\r\n"));
-        loads("comma ending a line", QByteArray(file).replace("\r\n5\r\n", "\r\n 5 ,\r\n"));
-        loads("import: version-1 file", joinLines(v1));
-        // Save, then open in another window: the same controls, and the same file.
-        trip("start-up", "2=30");
-        trip("types Nul, RSC, RAC, relay 1 on every loop", "18=0 19=1 20=2 21=255 22=0");
-        trip("types ESC, EAC, RSC_UGA, relay 2 on every loop", "18=3 19=4 20=5 21=0 22=255");
-        trip("RSC_UGA with the auxiliary contact, relays alternate", "18=69 19=69 20=69 21=165 22=90");
-        trip("delayed functions, rearmable 12 V, external AES", "18=129 19=130 20=133 23=1 24=1");
-        trip("Nul delayed, other codes", "18=128 19=0 20=128 25=65 26=67 27=65 28=67 29=65 30=67 31=65 32=67");
-        trip("grouped on function 1, all loops discrimination", "18=1 19=17 20=20 3=1 5=1 7=1 9=1 11=1 13=1 15=1 17=1");
-        trip("grouped with active button, all loops double detection",
-             "18=2 19=49 20=180 3=2 5=2 7=2 9=2 11=2 13=2 15=2 17=2");
-        trip("every UGA command and function, mixed loop modes",
-             "2=0 3=0 4=1 5=1 6=2 7=2 8=4 9=2 10=8 11=1 12=16 13=0 14=30 15=2 16=29 17=2");
-        trip("card absent", "3=1 7=2 9=2 17=1 21=3 22=128 23=1 33=0");
-        refuses("empty file", {});
-        refuses("20 lines", joinLines(startupFields().mid(0, 20)));
-        refuses("last line missing", joinLines(startupFields().mid(0, 32)));
-        refuses("value 300", joinLines(startupWith("2=300")));
-        refuses("negative value", joinLines(startupWith("23=-1")));
-        refuses("word", joinLines(startupWith("18=RSC")));
-        refuses("long number", joinLines(startupWith("4=99999999999999999999")));
-        refuses("NUL inside a number", joinLines(startupFields()).replace("30", QByteArray("3\0" "0", 3)));
-        refuses("code character 68", joinLines(startupWith("32=68")));
-        // Values the editor cannot show as they are.
-        refuses("card line 2", joinLines(startupWith("33=2")));
-        refuses("function type 6", joinLines(startupWith("19=6")));
-        refuses("alarm mode 3", joinLines(startupWith("3=3")));
-        refuses("loop 1 double detection, loop 2 not", joinLines(startupWith("3=2")));
-        refuses("command byte 31", joinLines(startupWith("2=31")));
-        refuses("12 V mode 2", joinLines(startupWith("23=2")));
-        refuses("AES choice 2, card absent", joinLines(startupWith("24=2 33=0")));
-        QList<QByteArray> v1Grouped = v1;
-        v1Grouped[17] = "17";   // function 1 grouped: it has no such box
-        refuses("import: function 1 grouped", joinLines(v1Grouped));
-        refuses("version-1 file", joinLines(v1),
-                {Msg::warning("FICHIER DONNEES", "FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP")});
-        refuses("device", {}, kIncompatible, "/dev/zero");
-        refuses("dialog cancelled", {}, kNone, "");
-        refuses("import: version-2 file", file);
-        refuses("import: 31 lines", joinLines(v1.mid(0, 31)));
+        QTest::addColumn<PanelConfig>("config");
+        PanelConfig types;
+        types.FunctionTypes = {FunctionType::Nul | FunctionFlag::Delayed, FunctionType::EAC | FunctionFlag::Grouped,
+                               FunctionType::RSC_UGA | FunctionFlag::AuxContact};
+        types.RelayMatrix = {0xFF, 0x5A};
+        PanelConfig loops;
+        loops.CommandMatrix = {0, 1, 2, 4, 8, 16, 29, 30};
+        loops.AlarmModes = {0, 1, 2, 2, 1, 0, 2, 2};
+        loops.Output12vMode = loops.AesChoice = 1;
+        loops.AccessCodes = {QStringLiteral("AAAA"), QStringLiteral("CCCC")};
+        PanelConfig absent;
+        absent.UpCardPresent = 0;
+        QTest::newRow("types and options, relays") << types;
+        QTest::newRow("every command, loop modes, 12 V, AES, codes") << loops;
+        QTest::newRow("card absent") << absent;
     }
-
-    // The check of a file's values and the editor agree both ways: from configurations the editor
-    // computed, with a few values spoilt at random, a value is accepted exactly when showing it (the
-    // card present) and computing it back from the controls gives it again, whatever the card line
-    // says; and whatever the editor computes is accepted.
-    void checkAgreesWithEditor()
+    void writtenThenRead()
     {
-        Editor e;
-        QRandomGenerator random(20261206);
-        const auto byte = [&](int below) { return std::uint8_t(random.bounded(below)); };
-        int accepted = 0, refused = 0;
-        for (int n = 0; n < 3000; ++n) {
-            PanelConfig &shown = e.session.config;
-            shown.UpCardPresent = 1;
-            for (int i = 0; i < kLoopCount; ++i) {
-                shown.CommandMatrix[i] = byte(32);
-                shown.AlarmModes[i] = byte(3);
-            }
-            for (int k = 0; k < kFunctionCount; ++k)
-                shown.FunctionTypes[k] = std::uint8_t(byte(6) | byte(16) << 4);
-            shown.RelayMatrix = {byte(256), byte(256), 0};
-            shown.Output12vMode = byte(2);
-            shown.AesChoice = byte(2);
-            e.window.showConfiguration();
-            DataFileContent content{e.window.itemsFromControls(), {"BCAB", "CCBA"}, byte(2)};
-            QVERIFY(DataFile::editorCanShow(content));
-
-            std::array<std::uint8_t *, 23> values{&content.items.Output12vMode, &content.items.AesChoice};
-            for (int i = 0; i < kLoopCount; ++i) {
-                values[2 + i] = &content.items.CommandMatrix[i];
-                values[10 + i] = &content.items.AlarmModes[i];
-            }
-            for (int k = 0; k < kFunctionCount; ++k)
-                values[18 + k] = &content.items.FunctionTypes[k];
-            values[21] = &content.items.RelayMatrix[0];
-            values[22] = &content.items.RelayMatrix[1];
-            for (int spoilt = byte(3); spoilt > 0; --spoilt) {
-                std::uint8_t &value = *values[random.bounded(int(values.size()))];
-                value = random.bounded(2) ? byte(256) : std::uint8_t(value ^ (1 << byte(8)));
-            }
-
-            std::copy_n(content.items.CommandMatrix.begin(), kLoopCount, shown.CommandMatrix.begin());
-            std::copy_n(content.items.AlarmModes.begin(), kLoopCount, shown.AlarmModes.begin());
-            std::copy_n(content.items.FunctionTypes.begin(), kFunctionCount, shown.FunctionTypes.begin());
-            std::copy_n(content.items.RelayMatrix.begin(), kRelayCount, shown.RelayMatrix.begin());
-            shown.Output12vMode = content.items.Output12vMode;
-            shown.AesChoice = content.items.AesChoice;
-            e.window.showConfiguration();
-            const bool same = e.window.itemsFromControls() == content.items;
-            QVERIFY2(DataFile::editorCanShow(content) == same,
-                     qPrintable(QString::fromLatin1(DataFile::format(content).simplified())));
-            (same ? accepted : refused) += 1;
-        }
-        QVERIFY2(accepted > 500 && refused > 500, qPrintable(QStringLiteral("%1 / %2").arg(accepted).arg(refused)));
-    }
-
-    // From a window showing another configuration, a tempo and no card.
-    void openAndImport()
-    {
-        const bool import = QByteArray(QTest::currentDataTag()).startsWith("import");
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, target);
-        QFETCH(QList<Message>, message);
-        QFETCH(QByteArray, saved);
-        Editor e, other;
-        for (Editor *w : {&e, &other}) {
-            w->session.config.AlarmModes = {2, 2, 2, 2, 2, 2, 2, 2};
-            w->session.config.UgaTempo = 9;
-            w->window.showConfiguration();
-            w->window.Up_Option[0]->setChecked(true);
-        }
-        QVERIFY(writeAll(e.path("file.dat"), bytes));
-        const QStringList before = e.controls();
-        const PanelConfig record = e.session.config;
-        const QString tempo = e.window.Tempo_Lbl->text();
-        e.prompts.fileAnswers << (target.isEmpty() ? QString() : e.path(target)) << e.path("saved.dat");
-
-        QCOMPARE(import ? e.files.importVersion1() : e.files.open(),
-                 !saved.isEmpty() ? LoadResult::Loaded : message.isEmpty() ? LoadResult::Cancelled : LoadResult::Refused);
-        QCOMPARE(e.prompts.shown.first(), kOpenDialog);
-        QCOMPARE(e.prompts.messages(), message);
-        QCOMPARE(e.prompts.busyCalls > 0, !target.isEmpty());   // the hourglass while it reads
-        QCOMPARE(e.prompts.busyDepth, 0);
-        QCOMPARE(e.window.Tempo_Lbl->text(), tempo);
-        if (saved.isEmpty()) {
-            QCOMPARE(e.controls(), before);
-            QCOMPARE(e.session.config, record);
-            return;
-        }
-        QCOMPARE(e.window.Up_Option[1]->isChecked(), saved.endsWith(" 1 \r\n"));   // present for a version-1 file
-        QCOMPARE(e.files.save(), SaveResult::Saved);
-        QCOMPARE(readAll(e.path("saved.dat")), saved);
-        other.prompts.fileAnswers << e.path("saved.dat");
-        QCOMPARE(other.files.open(), LoadResult::Loaded);
-        QCOMPARE(other.controls(), e.controls());
+        QFETCH(PanelConfig, config);
+        QCOMPARE(DataFile::parse(DataFile::format(config), DataFile::Version::V2).content, std::optional(config));
+        QVERIFY(DataFile::editorCanShow(config));
     }
 };
 
