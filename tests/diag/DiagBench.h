@@ -23,19 +23,20 @@ struct DiagBench
     Link link{prompts, [this](const PortChoice &) { return std::make_unique<EmulatedPort>(panel); }};
     Session session;
     std::unique_ptr<DiagFrm> window;
+    bool cardDeclared = true;
     int ended = 0;
 
     DiagBench() { link.openPort(PortChoice::simulated()); }
 
     void declareCard(bool present, std::uint8_t state = 1)
     {
-        session.config.UpCardPresent = present ? 1 : 0;
+        cardDeclared = present;
         panel.state.cardState = state;
     }
 
     void open()
     {
-        window = std::make_unique<DiagFrm>(link, session, prompts);
+        window = std::make_unique<DiagFrm>(link, session, prompts, cardDeclared);
         QObject::connect(window.get(), &DiagFrm::diagnosticEnded, [this] { ++ended; });
         window->show();
     }

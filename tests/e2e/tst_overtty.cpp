@@ -12,7 +12,7 @@
 #include "link/PortFrm.h"
 #include "link/QtSerialPort.h"
 #include "sim/tool/PanelOptions.h"
-#include "support/FakePrompts.h"
+#include "support/PanelBench.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -59,9 +59,17 @@ struct Program
     Session session;
     Link link{prompts, makeRealPortFactory()};
     MainWindow window{session, link, prompts};
-    MainCommands commands{window, link, session, prompts, [this] { DiagFrm::run(link, session, prompts, &window); }};
+    MainCommands commands{window, link, session, prompts, [this] {
+                              DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window);
+                          }};
     Program() { window.show(); }
-    QStringList codes() const { return {window.code(0), window.code(1)}; }
+    // The configuration shown, less the tempo (which a data file does not hold).
+    PanelConfig shown() const
+    {
+        PanelConfig config = window.configuration();
+        config.UgaTempo.reset();
+        return config;
+    }
 };
 
 // Each time Port_Frm comes up: "Autre :", `device` typed into Autre_Port, "CONTINUER" (which
@@ -83,11 +91,6 @@ struct AutreChooser : QTimer
     QString device;
     int chosen = 0;
 };
-
-ControlItems itemsOf(const PanelState &state)
-{
-    return {state.commandMatrix, state.alarmModes, state.functionTypes, state.relays, state.output12v, state.aes};
-}
 
 } // namespace
 
@@ -111,10 +114,11 @@ private slots:
         };
         Program program;
         const PanelState panel;
-        const ControlItems startUp = program.window.itemsFromControls();
-        QVERIFY(startUp != itemsOf(panel));
-        DataFileContent file{startUp, {"CCBA", "BACA"}, 1};
-        file.items.RelayMatrix = {0x0F, 0xF0};
+        const PanelConfig startUp = program.shown();
+        QVERIFY(startUp != configOf(panel));
+        PanelConfig file = startUp;
+        file.AccessCodes = {QStringLiteral("CCBA"), QStringLiteral("BACA")};
+        file.RelayMatrix = {0x0F, 0xF0};
         const Sim refused({QStringLiteral("--config"), write("bad.dat", DataFile::format(file).chopped(10))});
         QVERIFY2(refused.error.contains(QLatin1String("is not a TORVA-PC data file")), qPrintable(refused.error));
         const Sim own({QStringLiteral("--steady")});
@@ -123,12 +127,11 @@ private slots:
 
         AutreChooser chooser(own.device);
         program.commands.receive();
-        QCOMPARE(program.window.itemsFromControls(), itemsOf(panel));
-        QCOMPARE(program.codes(), (QStringList{"ABCA", "CABB"}));
+        QCOMPARE(program.shown(), configOf(panel));
+        QCOMPARE(program.window.configuration().UgaTempo, std::optional(panel.ugaTempo));
         chooser.device = fromFile.device;
         program.commands.receive();
-        QCOMPARE(program.window.itemsFromControls(), file.items);
-        QCOMPARE(program.codes(), (QStringList{"CCBA", "BACA"}));
+        QCOMPARE(program.shown(), file);
         chooser.device = own.device;
         {
             Program sender;   // gone before the receive, which opens the same port
@@ -138,8 +141,9 @@ private slots:
             QCOMPARE(sender.prompts.messages(), QList<Message>());
         }
         program.commands.receive();
-        QCOMPARE(program.window.itemsFromControls(), startUp);
-        QCOMPARE(program.codes(), (QStringList{"ACBA", "BBCA"}));
+        PanelConfig sent = startUp;
+        sent.AccessCodes = {QStringLiteral("ACBA"), QStringLiteral("BBCA")};
+        QCOMPARE(program.shown(), sent);
 
         const QString load = Measurements::loopLoadText(*Measurements::loopLoad(panel.loopRaw[4]));
         QStringList seen;
@@ -183,10 +187,10 @@ private slots:
         QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
         AutreChooser chooser(sim.device);
         Program program;
-        const ControlItems before = program.window.itemsFromControls();
+        const PanelConfig before = program.window.configuration();
         program.commands.receive();
         QCOMPARE(program.prompts.messages(), QList<Message>{message});
-        QCOMPARE(program.window.itemsFromControls(), before);
+        QCOMPARE(program.window.configuration(), before);
     }
 
     // --fault name[:command[:index[:times]]], an empty part or "*" for any.

@@ -12,6 +12,9 @@
 
 using Bytes = std::vector<std::uint8_t>;
 Q_DECLARE_METATYPE(Bytes)
+Q_DECLARE_METATYPE(std::optional<Fault>)
+Q_DECLARE_METATYPE(LinkFailure)
+Q_DECLARE_METATYPE(ReplyCheck::Fault)
 
 namespace {
 
@@ -178,6 +181,52 @@ private slots:
         QCOMPARE(bench.link.LastCommand, 21);
         QCOMPARE(Bytes(bench.link.RxData.begin(), bench.link.RxData.begin() + bench.link.RxCount), Bytes{2});
         QVERIFY(bench.prompts.messages().isEmpty());
+    }
+
+    // request() gives back the reply's data, or why the last attempt failed: the byte that
+    // spoiled the reply and where, a silent panel, a lost line, an abandoned wait.
+    void failureReasons_data()
+    {
+        QTest::addColumn<std::optional<Fault>>("fault");   // on every reply; none: the line is cut at once
+        QTest::addColumn<LinkFailure>("failure");
+        QTest::addColumn<ReplyCheck::Fault>("badByte");
+        QTest::addColumn<int>("position");
+        using F = ReplyCheck::Fault;
+        QTest::newRow("accepted") << std::optional<Fault>() << LinkFailure::None << F::None << -1;
+        QTest::newRow("wrong start byte") << std::optional(Fault::WrongStartByte) << LinkFailure::BadByte << F::StartByte << 0;
+        QTest::newRow("length 14") << std::optional(Fault::LengthTooLong) << LinkFailure::BadByte << F::Length << 1;
+        QTest::newRow("wrong echo") << std::optional(Fault::WrongEcho) << LinkFailure::BadByte << F::Echo << 2;
+        QTest::newRow("wrong sum") << std::optional(Fault::BadSum) << LinkFailure::BadByte << F::Check << 5;
+        QTest::newRow("silent panel") << std::optional(Fault::Silence) << LinkFailure::NoReply << F::None << -1;
+    }
+    void failureReasons()
+    {
+        QFETCH(std::optional<Fault>, fault);
+        QFETCH(LinkFailure, failure);
+        QFETCH(ReplyCheck::Fault, badByte);
+        QFETCH(int, position);
+        LinkBench bench;
+        QVERIFY(bench.start());
+        if (fault)
+            bench.panel.addFault({*fault, 21});
+        const LinkReply reply = bench.link.request(PanelCommand::AlarmMode, {3});
+        QCOMPARE(reply.failure, failure);
+        QCOMPARE(reply.badByte, badByte);
+        QCOMPARE(reply.badBytePosition, position);
+        QCOMPARE(reply.data, failure == LinkFailure::None ? Bytes{2} : Bytes{});
+        QCOMPARE(bench.link.LinkStatus, failure != LinkFailure::None);
+    }
+
+    void lostAndAbandonedWaits()
+    {
+        LinkBench bench;
+        QVERIFY(bench.start());
+        bench.port->vanishAfterWrites(2);
+        QCOMPARE(bench.link.request(PanelCommand::PanelMode).failure, LinkFailure::PortLost);
+        QVERIFY(bench.start());
+        bench.panel.addFault({Fault::Silence});
+        QTimer::singleShot(100, &bench.link, [&] { bench.link.abort(); });
+        QCOMPARE(bench.link.request(PanelCommand::PanelMode).failure, LinkFailure::Aborted);
     }
 
     // A reply accepted in the same pass of the event loop as the time-out: the transaction

@@ -69,15 +69,15 @@ using Setup = std::function<void(SheetBench &)>;
 Setup everyItem(const QList<int> &types)
 {
     return [types](SheetBench &b) {
-        PanelConfig &c = b.session.config;
-        c.AlarmModes = {1, 0, 2, 2, 0, 1, 2, 2, 0};
-        c.CommandMatrix = {0, 1 | 4, 2 | 8, 16, 4 | 8 | 16, 1, 2 | 4 | 16, 0, 0};
+        PanelConfig c = b.window.configuration();
+        c.AlarmModes = {1, 0, 2, 2, 0, 1, 2, 2};
+        c.CommandMatrix = {0, 1 | 4, 2 | 8, 16, 4 | 8 | 16, 1, 2 | 4 | 16, 0};
         for (int k = 0; k < 3; ++k)
             c.FunctionTypes[k] = std::uint8_t(types[k]);
-        c.RelayMatrix = {0x05, 0x00, 0};
+        c.RelayMatrix = {0x05, 0x00};
         c.Output12vMode = c.AesChoice = 1;
         c.UgaTempo = 5;
-        b.window.showConfiguration();
+        b.window.show(c);
         b.window.setCode(0, QStringLiteral("AAAB"));
         b.window.setCode(1, QStringLiteral("CCCA"));
         b.session.DataFileName = QStringLiteral("/chantiers/<b>Site & Co<i>.dat");   // printed, never obeyed
@@ -130,7 +130,12 @@ private slots:
                    "FONCTION 3 Rupture Sans Contrôle Associé à l'UGA Mise Hors Service avec le Contact Auxiliaire"};
         // The hidden frames still hold their values; none of them may reach the sheet.
         QTest::newRow("card absent") << false
-            << Setup([](SheetBench &b) { b.session.config.UgaTempo = 7; b.window.Up_Option[0]->click(); })
+            << Setup([](SheetBench &b) {
+                   PanelConfig c = b.window.configuration();
+                   c.UgaTempo = 7;
+                   b.window.show(c);
+                   b.window.Up_Option[0]->click();
+               })
             << "fiche.pdf" << QStringList{"Carte UP : ABSENTE", "sans objet, carte UP absente", "Boucle 8 Mode Alarme simple",
                    "SORTIE 12V : Permanente", "RELAIS 1 Aucune boucle", "!Temporisée", "!Rupture Sans Contrôle", "!FONCTION 1",
                    "!AES Interne", "!Tempo UGA =", "!1, 2, 3", "!Commande UGA"};
