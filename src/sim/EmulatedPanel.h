@@ -112,7 +112,6 @@ public:
 
     void addFault(FaultRule rule);
     void clearFaults();
-    QList<FaultRule> faults() const { return m_faults; }
 
     // The reply to send when a request frame completed with this byte, empty otherwise (also
     // when the frame was bad or is not answered).
@@ -124,13 +123,11 @@ public:
 
     // Well-formed request frames received, in order (answered or not).
     QList<QByteArray> requests() const { return m_requests; }
-    void clearRequests() { m_requests.clear(); }
 
     // When live, every measurement drifts slowly around its stored value as time passes, so the
     // built-in simulated panel looks alive in the diagnostic window. Off by default: tests read
     // exactly what they stored.
     void setLive(bool live);
-    bool isLive() const { return m_live; }
 
 private:
     enum class RxStage { Idle, Length, Body };
