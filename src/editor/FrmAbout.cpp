@@ -52,7 +52,7 @@ void FrmAbout::fillTexts()
     setWindowTitle(QStringLiteral("A propos de TORVA PC"));
     Compil_Lbl->setText(QStringLiteral("Date de compilation=09/09/08"));
     lblVersion->setText(QStringLiteral("V3.0"));
-    lblTitle->setText(QLatin1String(kApplicationTitle));
+    lblTitle->setText(QStringLiteral("TORVA-PC"));
     Description_Lbl->setText(QStringLiteral("Configurateur pour TORVA-UP"));
 }
 
