@@ -1,54 +1,14 @@
 #include "editor/FrmAbout.h"
 
+#include "editor/ProgramIcon.h"
+
 #include <QFont>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace {
 
 constexpr int kPictureSize = 64;
-
-// The program's emblem: the front of a fire panel with its alarm lamp lit and a flame above.
-QPixmap emblem()
-{
-    QPixmap picture(kPictureSize, kPictureSize);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-
-    painter.setPen(QPen(QColor(60, 60, 60), 2));
-    painter.setBrush(QColor(225, 225, 220));
-    painter.drawRoundedRect(QRectF(6, 26, 52, 34), 4, 4);
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(40, 40, 40));
-    painter.drawRect(QRectF(12, 32, 28, 10));   // the panel's display
-    painter.setBrush(QColor(220, 0, 0));
-    painter.drawEllipse(QPointF(49, 37), 4, 4);   // alarm lamp
-    painter.setBrush(QColor(0, 170, 0));
-    painter.drawEllipse(QPointF(49, 50), 3, 3);   // power lamp
-    for (int i = 0; i < 4; ++i) {
-        painter.setBrush(QColor(150, 150, 150));
-        painter.drawRect(QRectF(12 + i * 7, 48, 5, 5));   // keys
-    }
-
-    QPainterPath flame;
-    flame.moveTo(32, 2);
-    flame.cubicTo(44, 12, 42, 22, 32, 24);
-    flame.cubicTo(22, 22, 20, 12, 32, 2);
-    painter.setBrush(QColor(240, 90, 0));
-    painter.drawPath(flame);
-    QPainterPath core;
-    core.moveTo(32, 10);
-    core.cubicTo(38, 16, 37, 21, 32, 22);
-    core.cubicTo(27, 21, 26, 16, 32, 10);
-    painter.setBrush(QColor(255, 210, 0));
-    painter.drawPath(core);
-    return picture;
-}
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry)
 {
@@ -66,7 +26,7 @@ FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent)
     setFixedSize(380, 200);
 
     Image1 = makeLabel(this, "Image1", QRect(16, 16, kPictureSize, kPictureSize));
-    Image1->setPixmap(emblem());
+    Image1->setPixmap(ProgramIcon::picture(kPictureSize));
 
     lblTitle = makeLabel(this, "lblTitle", QRect(96, 16, 270, 28));
     QFont titleFont = lblTitle->font();
@@ -92,7 +52,7 @@ void FrmAbout::fillTexts()
     setWindowTitle(QStringLiteral("A propos de TORVA PC"));
     Compil_Lbl->setText(QStringLiteral("Date de compilation=09/09/08"));
     lblVersion->setText(QStringLiteral("V3.0"));
-    lblTitle->setText(QLatin1String(kApplicationTitle));
+    lblTitle->setText(QStringLiteral("TORVA-PC"));
     Description_Lbl->setText(QStringLiteral("Configurateur pour TORVA-UP"));
 }
 

@@ -11,8 +11,6 @@ class FrmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr const char *kApplicationTitle = "TORVA-PC";
-
     explicit FrmAbout(QWidget *parent = nullptr);
 
     // Shows a new about box modally and destroys it when "OK" closes it.

@@ -3,6 +3,7 @@
 #include "config/Session.h"
 #include "editor/CodeEdit.h"
 #include "editor/LinedFrame.h"
+#include "editor/ProgramIcon.h"
 #include "link/Link.h"
 #include "ui/Prompts.h"
 
@@ -13,8 +14,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -115,39 +114,6 @@ void legend(LinedFrame *frame, QLabel *legendLabel, int columnX, int gridBottom,
     line(frame, columnX - kGap + 15, middle, columnX, middle);
 }
 
-// The window's own icon: a white alarm bell on a red plate, drawn at one size.
-QPixmap drawIcon(int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
-    p.setPen(QPen(QColor(0x80, 0x00, 0x00), 1.5));
-    p.setBrush(QColor(0xD0, 0x10, 0x10));
-    p.drawEllipse(QRectF(1, 1, 30, 30));
-    QPainterPath bell;
-    bell.moveTo(9, 21);
-    bell.cubicTo(11, 18, 10, 9, 16, 8);
-    bell.cubicTo(22, 9, 21, 18, 23, 21);
-    bell.closeSubpath();
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawPath(bell);
-    p.drawRect(QRectF(8, 21, 16, 2));
-    p.drawEllipse(QRectF(14, 23, 4, 4));
-    p.drawEllipse(QRectF(15, 5.5, 2, 3));
-    return pixmap;
-}
-
-QIcon makeIcon()
-{
-    QIcon icon;
-    for (int size : {16, 32, 48})
-        icon.addPixmap(drawIcon(size));
-    return icon;
-}
-
 // Selects an option button; its group partners go off. Selecting the one already selected
 // changes nothing and runs no rule, since the button emits no signal then.
 void select(QRadioButton *button)
@@ -172,7 +138,7 @@ MainWindow::MainWindow(Session &session, Link &link, Prompts &prompts, QWidget *
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("OSTRALEC CONFIGURATION TORVA Rev.3.00"));
-    setWindowIcon(makeIcon());
+    setWindowIcon(ProgramIcon::windowIcon());
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));

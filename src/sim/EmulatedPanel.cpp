@@ -64,16 +64,40 @@ bool isLetterCode(std::uint8_t b)
     return b >= 3 && b <= 5;   // 3 "A", 4 "B", 5 "C"
 }
 
-// Commands that only the UP card can answer.
-bool isCardCommand(std::uint8_t command)
-{
-    switch (command) {
-    case 2: case 3: case 6: case 27: case 8: case 9: case 28: case 24: case 17: case 18:
-        return true;
-    default:
-        return false;
-    }
-}
+// The panel's commands and their codes: a read is named for what it answers, a write for what
+// it stores. Code 19 serves two commands told apart by their number of data bytes.
+enum class Code : std::uint8_t {
+    Matrix = 2,
+    FunctionType = 3,
+    AccessCodes = 4,
+    CardState = 5,
+    UgaTempo = 6,
+    WriteMatrix = 8,
+    WriteFunctionType = 9,
+    WriteAccessCodes = 10,
+    Relay = 12,
+    WriteRelay = 13,
+    Output12v = 14,
+    WriteOutput12v = 15,
+    EcsSerial = 16,
+    CardSerial = 17,
+    CardMeasurement = 18,
+    EcsMeasurement = 19,
+    LoopLoad = 19,
+    PanelMode = 20,
+    AlarmMode = 21,
+    WriteAlarmMode = 22,
+    EcsVersion = 23,
+    CardVersion = 24,
+    WriteEcsSerial = 25,
+    Aes = 27,
+    WriteAes = 28,
+    WriteCardPresence = 29,
+    CardPresence = 30,
+};
+
+// Who answers a command: the panel itself, or its UP card (silent while none is fitted).
+enum class Board { Ecs, UpCard };
 
 } // namespace
 
@@ -157,12 +181,251 @@ QByteArray EmulatedPanel::handleFrame(const QByteArray &frame)
     const std::uint8_t command = std::uint8_t(frame[2]);
     const QByteArray data = frame.mid(3, frame.size() - kMinFrame);
 
-    const std::optional<QByteArray> replyData = answer(command, data);
+    const Reply replyData = answer(command, data);
     if (!replyData)
         return {};
     if (const FaultRule *rule = takeMatchingFault(command, data, !replyData->isEmpty()))
         return spoil(*rule, command, *replyData);
     return replyFrame(command, *replyData);
+}
+
+struct EmulatedPanel::Command
+{
+    Code code;
+    int dataBytes;
+    Board board;
+    Reply (EmulatedPanel::*handle)(const QByteArray &data);
+};
+
+const EmulatedPanel::Command *EmulatedPanel::findCommand(std::uint8_t code, qsizetype dataBytes)
+{
+    using P = EmulatedPanel;
+    static constexpr Command kCommands[] = {
+        {Code::PanelMode, 0, Board::Ecs, &P::readPanelMode},
+        {Code::AccessCodes, 0, Board::Ecs, &P::readAccessCodes},
+        {Code::Relay, 1, Board::Ecs, &P::readRelay},
+        {Code::Output12v, 0, Board::Ecs, &P::readOutput12v},
+        {Code::AlarmMode, 1, Board::Ecs, &P::readAlarmMode},
+        {Code::CardPresence, 0, Board::Ecs, &P::readCardPresence},
+        {Code::CardState, 0, Board::Ecs, &P::readCardState},
+        {Code::WriteRelay, 2, Board::Ecs, &P::writeRelay},
+        {Code::WriteOutput12v, 1, Board::Ecs, &P::writeOutput12v},
+        {Code::WriteAlarmMode, 2, Board::Ecs, &P::writeAlarmMode},
+        {Code::WriteAccessCodes, 8, Board::Ecs, &P::writeAccessCodes},
+        {Code::WriteCardPresence, 1, Board::Ecs, &P::writeCardPresence},
+        {Code::EcsVersion, 0, Board::Ecs, &P::readEcsVersion},
+        {Code::EcsSerial, 0, Board::Ecs, &P::readEcsSerial},
+        {Code::WriteEcsSerial, 3, Board::Ecs, &P::writeEcsSerial},
+        {Code::EcsMeasurement, 1, Board::Ecs, &P::readEcsMeasurement},
+        {Code::LoopLoad, 2, Board::Ecs, &P::readLoopLoad},
+        {Code::Matrix, 1, Board::UpCard, &P::readMatrix},
+        {Code::FunctionType, 1, Board::UpCard, &P::readFunctionType},
+        {Code::UgaTempo, 0, Board::UpCard, &P::readUgaTempo},
+        {Code::Aes, 0, Board::UpCard, &P::readAes},
+        {Code::WriteMatrix, 2, Board::UpCard, &P::writeMatrix},
+        {Code::WriteFunctionType, 2, Board::UpCard, &P::writeFunctionType},
+        {Code::WriteAes, 1, Board::UpCard, &P::writeAes},
+        {Code::CardVersion, 0, Board::UpCard, &P::readCardVersion},
+        {Code::CardSerial, 0, Board::UpCard, &P::readCardSerial},
+        {Code::CardMeasurement, 1, Board::UpCard, &P::readCardMeasurement},
+    };
+    for (const Command &command : kCommands)
+        if (std::uint8_t(command.code) == code && command.dataBytes == dataBytes)
+            return &command;
+    return nullptr;
+}
+
+EmulatedPanel::Reply EmulatedPanel::answer(std::uint8_t code, const QByteArray &data)
+{
+    const Command *command = findCommand(code, data.size());
+    if (!command)
+        return std::nullopt;   // unknown, or not with this many data bytes
+    if (command->board == Board::UpCard && !state.cardFitted)
+        return std::nullopt;
+    return (this->*command->handle)(data);
+}
+
+// Mode: 1 while the manual configuration mode refuses the PC.
+EmulatedPanel::Reply EmulatedPanel::readPanelMode(const QByteArray &)
+{
+    return bytes({state.modeByte ? *state.modeByte : std::uint8_t(state.manualMode ? 1 : 0)});
+}
+
+// The level 2 code, then the level 3 code.
+EmulatedPanel::Reply EmulatedPanel::readAccessCodes(const QByteArray &)
+{
+    return QByteArray(reinterpret_cast<const char *>(state.codes.data()), 8);
+}
+
+EmulatedPanel::Reply EmulatedPanel::readRelay(const QByteArray &data)
+{
+    if (at(data, 0) >= state.relays.size())
+        return std::nullopt;
+    return bytes({state.relays[at(data, 0)]});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readOutput12v(const QByteArray &)
+{
+    return bytes({state.output12v});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readAlarmMode(const QByteArray &data)
+{
+    if (at(data, 0) >= state.alarmModes.size())
+        return std::nullopt;
+    return bytes({state.alarmModes[at(data, 0)]});
+}
+
+// The presence as configured, and only while the card is really there.
+EmulatedPanel::Reply EmulatedPanel::readCardPresence(const QByteArray &)
+{
+    return bytes({std::uint8_t(state.cardFitted && state.upCardPresent == 1 ? 1 : 0)});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readCardState(const QByteArray &)
+{
+    return bytes({state.cardState});
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeRelay(const QByteArray &data)
+{
+    if (at(data, 0) >= state.relays.size())
+        return std::nullopt;
+    state.relays[at(data, 0)] = at(data, 1);
+    return QByteArray();
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeOutput12v(const QByteArray &data)
+{
+    if (at(data, 0) <= 1)
+        state.output12v = at(data, 0);
+    return QByteArray();
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeAlarmMode(const QByteArray &data)
+{
+    if (at(data, 0) >= state.alarmModes.size())
+        return std::nullopt;
+    if (at(data, 1) <= 2)
+        state.alarmModes[at(data, 0)] = at(data, 1);
+    return QByteArray();
+}
+
+// All eight letters or none.
+EmulatedPanel::Reply EmulatedPanel::writeAccessCodes(const QByteArray &data)
+{
+    if (std::all_of(data.begin(), data.end(), [](char c) { return isLetterCode(std::uint8_t(c)); }))
+        for (int i = 0; i < 8; ++i)
+            state.codes[i] = at(data, i);
+    return QByteArray();
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeCardPresence(const QByteArray &data)
+{
+    if (at(data, 0) <= 1)
+        state.upCardPresent = at(data, 0);
+    return QByteArray();
+}
+
+EmulatedPanel::Reply EmulatedPanel::readEcsVersion(const QByteArray &)
+{
+    return bytes({state.ecsVersion[0], state.ecsVersion[1]});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readEcsSerial(const QByteArray &)
+{
+    return bytes({state.ecsSerial[0], state.ecsSerial[1], state.ecsSerial[2]});
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeEcsSerial(const QByteArray &data)
+{
+    state.ecsSerial = {at(data, 0), at(data, 1), at(data, 2)};
+    return QByteArray();
+}
+
+// Sub-codes 0 (service), 2 (battery) and 3 (charger).
+EmulatedPanel::Reply EmulatedPanel::readEcsMeasurement(const QByteArray &data)
+{
+    const std::uint8_t sub = at(data, 0);
+    if (sub != 0 && sub != 2 && sub != 3)
+        return std::nullopt;
+    return word(measured(state.ecsRaw[sub], 8 + sub));
+}
+
+// Sub-code 4, then the loop.
+EmulatedPanel::Reply EmulatedPanel::readLoopLoad(const QByteArray &data)
+{
+    const std::uint8_t loop = at(data, 1);
+    if (at(data, 0) != 4 || loop >= state.loopRaw.size())
+        return std::nullopt;
+    return word(measured(state.loopRaw[loop], loop));
+}
+
+// The card keeps the matrix byte as written and answers its complement.
+EmulatedPanel::Reply EmulatedPanel::readMatrix(const QByteArray &data)
+{
+    if (at(data, 0) >= state.commandMatrix.size())
+        return std::nullopt;
+    return bytes({std::uint8_t(255 - state.commandMatrix[at(data, 0)])});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readFunctionType(const QByteArray &data)
+{
+    if (at(data, 0) >= state.functionTypes.size())
+        return std::nullopt;
+    return bytes({state.functionTypes[at(data, 0)]});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readUgaTempo(const QByteArray &)
+{
+    return bytes({state.ugaTempo});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readAes(const QByteArray &)
+{
+    return bytes({state.aes});
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeMatrix(const QByteArray &data)
+{
+    if (at(data, 0) >= state.commandMatrix.size())
+        return std::nullopt;
+    state.commandMatrix[at(data, 0)] = at(data, 1);
+    return QByteArray();
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeFunctionType(const QByteArray &data)
+{
+    if (at(data, 0) >= state.functionTypes.size())
+        return std::nullopt;
+    state.functionTypes[at(data, 0)] = at(data, 1);
+    return QByteArray();
+}
+
+EmulatedPanel::Reply EmulatedPanel::writeAes(const QByteArray &data)
+{
+    if (at(data, 0) <= 1)
+        state.aes = at(data, 0);
+    return QByteArray();
+}
+
+EmulatedPanel::Reply EmulatedPanel::readCardVersion(const QByteArray &)
+{
+    return bytes({state.cardVersion[0], state.cardVersion[1]});
+}
+
+EmulatedPanel::Reply EmulatedPanel::readCardSerial(const QByteArray &)
+{
+    return bytes({state.cardSerial[0], state.cardSerial[1], state.cardSerial[2]});
+}
+
+// Sub-codes 0 and 1 (sounder lines), 2 (battery), 4 (AES) and 5 (charger).
+EmulatedPanel::Reply EmulatedPanel::readCardMeasurement(const QByteArray &data)
+{
+    const std::uint8_t sub = at(data, 0);
+    if (sub >= state.cardRaw.size() || sub == 3)
+        return std::nullopt;
+    return word(measured(state.cardRaw[sub], 16 + sub));
 }
 
 const FaultRule *EmulatedPanel::takeMatchingFault(std::uint8_t command, const QByteArray &request,
@@ -211,166 +474,15 @@ QByteArray EmulatedPanel::spoil(const FaultRule &rule, std::uint8_t command, QBy
     case Fault::MissingDataByte:
         return replyFrame(command, data.chopped(1));
     case Fault::ReadBackDiffers:
-        if (command == 2)
+        if (command == std::uint8_t(Code::Matrix))
             data[0] = char(255 - at(data, 0));   // the stored byte instead of its complement
-        else if (command == 4 && isLetterCode(at(data, 0)))
+        else if (command == std::uint8_t(Code::AccessCodes) && isLetterCode(at(data, 0)))
             data[0] = char(at(data, 0) == 5 ? 3 : at(data, 0) + 1);   // another valid letter
         else
             data[0] = char(at(data, 0) ^ 1);
         return replyFrame(command, data);
     }
     return {};
-}
-
-std::optional<QByteArray> EmulatedPanel::answer(std::uint8_t command, const QByteArray &data)
-{
-    const qsizetype n = data.size();
-    if (isCardCommand(command))
-        return state.cardFitted ? answerCardCommand(command, data) : std::nullopt;
-
-    switch (command) {
-    case 20:   // mode: 1 while the manual configuration mode refuses the PC
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.modeByte ? *state.modeByte : std::uint8_t(state.manualMode ? 1 : 0)});
-    case 4:    // access codes, level 2 then level 3
-        if (n != 0)
-            return std::nullopt;
-        return QByteArray(reinterpret_cast<const char *>(state.codes.data()), 8);
-    case 12:
-        if (n != 1 || at(data, 0) >= state.relays.size())
-            return std::nullopt;
-        return bytes({state.relays[at(data, 0)]});
-    case 14:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.output12v});
-    case 21:
-        if (n != 1 || at(data, 0) >= state.alarmModes.size())
-            return std::nullopt;
-        return bytes({state.alarmModes[at(data, 0)]});
-    case 30:   // presence as configured, and only true when the card is really there
-        if (n != 0)
-            return std::nullopt;
-        return bytes({std::uint8_t(state.cardFitted && state.upCardPresent == 1 ? 1 : 0)});
-    case 5:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.cardState});
-    case 13:
-        if (n != 2 || at(data, 0) >= state.relays.size())
-            return std::nullopt;
-        state.relays[at(data, 0)] = at(data, 1);
-        return QByteArray();
-    case 15:
-        if (n != 1)
-            return std::nullopt;
-        if (at(data, 0) <= 1)
-            state.output12v = at(data, 0);
-        return QByteArray();
-    case 22:
-        if (n != 2 || at(data, 0) >= state.alarmModes.size())
-            return std::nullopt;
-        if (at(data, 1) <= 2)
-            state.alarmModes[at(data, 0)] = at(data, 1);
-        return QByteArray();
-    case 10:
-        if (n != 8)
-            return std::nullopt;
-        if (std::all_of(data.begin(), data.end(), [](char c) { return isLetterCode(std::uint8_t(c)); }))
-            for (int i = 0; i < 8; ++i)
-                state.codes[i] = at(data, i);
-        return QByteArray();
-    case 29:
-        if (n != 1)
-            return std::nullopt;
-        if (at(data, 0) <= 1)
-            state.upCardPresent = at(data, 0);
-        return QByteArray();
-    case 23:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.ecsVersion[0], state.ecsVersion[1]});
-    case 16:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.ecsSerial[0], state.ecsSerial[1], state.ecsSerial[2]});
-    case 25:
-        if (n != 3)
-            return std::nullopt;
-        state.ecsSerial = {at(data, 0), at(data, 1), at(data, 2)};
-        return QByteArray();
-    case 19:
-        if (n == 1) {
-            const std::uint8_t sub = at(data, 0);
-            if (sub != 0 && sub != 2 && sub != 3)
-                return std::nullopt;
-            return word(measured(state.ecsRaw[sub], 8 + sub));
-        }
-        if (n == 2 && at(data, 0) == 4 && at(data, 1) < state.loopRaw.size())
-            return word(measured(state.loopRaw[at(data, 1)], at(data, 1)));
-        return std::nullopt;
-    default:
-        return std::nullopt;
-    }
-}
-
-std::optional<QByteArray> EmulatedPanel::answerCardCommand(std::uint8_t command,
-                                                           const QByteArray &data)
-{
-    const qsizetype n = data.size();
-    switch (command) {
-    case 2:    // the card keeps the matrix byte as written and answers its complement
-        if (n != 1 || at(data, 0) >= state.commandMatrix.size())
-            return std::nullopt;
-        return bytes({std::uint8_t(255 - state.commandMatrix[at(data, 0)])});
-    case 3:
-        if (n != 1 || at(data, 0) >= state.functionTypes.size())
-            return std::nullopt;
-        return bytes({state.functionTypes[at(data, 0)]});
-    case 6:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.ugaTempo});
-    case 27:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.aes});
-    case 8:
-        if (n != 2 || at(data, 0) >= state.commandMatrix.size())
-            return std::nullopt;
-        state.commandMatrix[at(data, 0)] = at(data, 1);
-        return QByteArray();
-    case 9:
-        if (n != 2 || at(data, 0) >= state.functionTypes.size())
-            return std::nullopt;
-        state.functionTypes[at(data, 0)] = at(data, 1);
-        return QByteArray();
-    case 28:
-        if (n != 1)
-            return std::nullopt;
-        if (at(data, 0) <= 1)
-            state.aes = at(data, 0);
-        return QByteArray();
-    case 24:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.cardVersion[0], state.cardVersion[1]});
-    case 17:
-        if (n != 0)
-            return std::nullopt;
-        return bytes({state.cardSerial[0], state.cardSerial[1], state.cardSerial[2]});
-    case 18: {
-        if (n != 1)
-            return std::nullopt;
-        const std::uint8_t sub = at(data, 0);
-        if (sub >= state.cardRaw.size() || sub == 3)
-            return std::nullopt;
-        return word(measured(state.cardRaw[sub], 16 + sub));
-    }
-    default:
-        return std::nullopt;
-    }
 }
 
 std::uint16_t EmulatedPanel::measured(std::uint16_t raw, int channel) const

@@ -112,7 +112,6 @@ public:
 
     void addFault(FaultRule rule);
     void clearFaults();
-    QList<FaultRule> faults() const { return m_faults; }
 
     // The reply to send when a request frame completed with this byte, empty otherwise (also
     // when the frame was bad or is not answered).
@@ -124,20 +123,54 @@ public:
 
     // Well-formed request frames received, in order (answered or not).
     QList<QByteArray> requests() const { return m_requests; }
-    void clearRequests() { m_requests.clear(); }
 
     // When live, every measurement drifts slowly around its stored value as time passes, so the
     // built-in simulated panel looks alive in the diagnostic window. Off by default: tests read
     // exactly what they stored.
     void setLive(bool live);
-    bool isLive() const { return m_live; }
 
 private:
     enum class RxStage { Idle, Length, Body };
 
+    // The reply's data bytes; nullopt when the request goes unanswered.
+    using Reply = std::optional<QByteArray>;
+    // One entry of the table of commands the panel knows (EmulatedPanel.cpp).
+    struct Command;
+
+    static const Command *findCommand(std::uint8_t code, qsizetype dataBytes);
     QByteArray handleFrame(const QByteArray &frame);
-    std::optional<QByteArray> answer(std::uint8_t command, const QByteArray &data);
-    std::optional<QByteArray> answerCardCommand(std::uint8_t command, const QByteArray &data);
+    Reply answer(std::uint8_t code, const QByteArray &data);
+
+    // The commands, each handed the request's data bytes, as many as its entry in the table
+    // says. A read answers what the panel holds; a write stores and answers with no data.
+    Reply readPanelMode(const QByteArray &data);
+    Reply readAccessCodes(const QByteArray &data);
+    Reply readRelay(const QByteArray &data);
+    Reply readOutput12v(const QByteArray &data);
+    Reply readAlarmMode(const QByteArray &data);
+    Reply readCardPresence(const QByteArray &data);
+    Reply readCardState(const QByteArray &data);
+    Reply writeRelay(const QByteArray &data);
+    Reply writeOutput12v(const QByteArray &data);
+    Reply writeAlarmMode(const QByteArray &data);
+    Reply writeAccessCodes(const QByteArray &data);
+    Reply writeCardPresence(const QByteArray &data);
+    Reply readEcsVersion(const QByteArray &data);
+    Reply readEcsSerial(const QByteArray &data);
+    Reply writeEcsSerial(const QByteArray &data);
+    Reply readEcsMeasurement(const QByteArray &data);
+    Reply readLoopLoad(const QByteArray &data);
+    Reply readMatrix(const QByteArray &data);
+    Reply readFunctionType(const QByteArray &data);
+    Reply readUgaTempo(const QByteArray &data);
+    Reply readAes(const QByteArray &data);
+    Reply writeMatrix(const QByteArray &data);
+    Reply writeFunctionType(const QByteArray &data);
+    Reply writeAes(const QByteArray &data);
+    Reply readCardVersion(const QByteArray &data);
+    Reply readCardSerial(const QByteArray &data);
+    Reply readCardMeasurement(const QByteArray &data);
+
     QByteArray spoil(const FaultRule &rule, std::uint8_t command, QByteArray data) const;
     const FaultRule *takeMatchingFault(std::uint8_t command, const QByteArray &request,
                                        bool replyHasData);

@@ -22,10 +22,6 @@ bool EmulatedPort::open()
         m_error = QStringLiteral("No such device");
         return false;
     }
-    if (m_openFails) {
-        m_error = QStringLiteral("Permission denied");
-        return false;
-    }
     m_error.clear();
     m_open = true;
     // Whatever half-frame the panel held from an earlier session is long stale.
@@ -83,13 +79,6 @@ void EmulatedPort::vanish()
     close();
     if (wasOpen)
         QTimer::singleShot(0, this, [this] { emit failed(); });
-}
-
-void EmulatedPort::clearWritten()
-{
-    m_written.clear();
-    m_frames.clear();
-    m_partialFrame.clear();
 }
 
 void EmulatedPort::noteFrameByte(std::uint8_t byte)

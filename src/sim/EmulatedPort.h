@@ -14,7 +14,7 @@ class EmulatedPanel;
 // The PC's end of a serial line whose other end is an emulated panel: what the link writes
 // reaches the panel, and the panel's replies come back paced like the real 9600-baud line
 // (PacedLine). Also the test bench's view of the line: it records every byte written and can
-// misbehave on request (refuse to open, vanish like an adapter pulled out, hold stray bytes).
+// misbehave on request (vanish like an adapter pulled out, hold stray bytes).
 class EmulatedPort : public SerialPort
 {
     Q_OBJECT
@@ -31,7 +31,6 @@ public:
     QString errorString() const override { return m_error; }
     QString deviceName() const override { return m_deviceName; }
 
-    void setDeviceName(const QString &name) { m_deviceName = name; }
     void setTurnaround(std::chrono::milliseconds t) { m_line.setTurnaround(t); }
     // Bytes already waiting to be read, as if the line had picked up noise; readyRead follows.
     void injectIncoming(const QByteArray &bytes);
@@ -40,17 +39,12 @@ public:
     // from the event loop, as a real port reports a lost device.
     void vanishAfterWrites(int n);
     void plugBackIn() { m_gone = false; }
-    // When true, open() fails as a port in use would.
-    void setOpenFails(bool fails) { m_openFails = fails; }
 
     // Every byte the PC wrote while open, wake-up 0 included.
     QByteArray written() const { return m_written; }
     // Each request frame written, cut by its own length byte, with the time of its first byte
     // in milliseconds since the port was made. Bytes outside frames (the wake-up 0) are skipped.
     QList<QPair<qint64, QByteArray>> framesWritten() const { return m_frames; }
-    void clearWritten();
-
-    EmulatedPanel &panel() const { return m_panel; }
 
 private:
     void vanish();
@@ -59,12 +53,11 @@ private:
     EmulatedPanel &m_panel;
     PacedLine m_line;
     bool m_open = false;
-    bool m_openFails = false;
     bool m_gone = false;
     int m_writesBeforeVanish = -1;
     QByteArray m_incoming;
     QString m_error;
-    QString m_deviceName = QStringLiteral("ECS simulée");
+    const QString m_deviceName = QStringLiteral("ECS simulée");
     QByteArray m_written;
     QList<QPair<qint64, QByteArray>> m_frames;
     QByteArray m_partialFrame;

@@ -30,13 +30,11 @@ public:
     PacedLine(EmulatedPanel &panel, Sink deliver, QObject *parent = nullptr);
 
     void setTurnaround(std::chrono::milliseconds turnaround) { m_turnaround = turnaround; }
-    std::chrono::milliseconds turnaround() const { return m_turnaround; }
 
     // A byte from the PC goes onto the wire now.
     void sendToPanel(std::uint8_t byte);
     // Forgets the reply bytes not yet delivered (the PC's end was closed).
     void dropPending();
-    bool hasPending() const { return !m_pending.empty(); }
 
     // Milliseconds since the line was made.
     qint64 elapsedMs() const { return m_clock.elapsed(); }

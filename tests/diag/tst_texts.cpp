@@ -5,6 +5,7 @@
 #include "editor/FrmAbout.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -54,7 +55,10 @@ void TextsTest::aboutSameTextsEachTime()
     for (int i = 0; i < 2; ++i) {
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<FrmAbout *>(QApplication::activeModalWidget());
-            const bool picture = !box->Image1->pixmap().isNull();
+            // The program's icon filling the picture: the white bell on its red plate.
+            const QImage image = box->Image1->pixmap().toImage();
+            const bool picture = image.size() == QSize(64, 64) && image.pixelColor(8, 32) == QColor(0xD0, 0x10, 0x10)
+                              && image.pixelColor(32, 32) == QColor(Qt::white);
             box->cmdOK->click();
             seen << QStringList{box->windowTitle(), box->Compil_Lbl->text(), box->lblVersion->text(),
                                 box->lblTitle->text(), box->Description_Lbl->text(),

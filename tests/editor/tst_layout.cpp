@@ -156,7 +156,11 @@ private slots:
     void window()
     {
         Window f;
-        QVERIFY(f.window.objectName() == "Main" && !f.window.windowIcon().isNull());
+        QCOMPARE(f.window.objectName(), QStringLiteral("Main"));
+        // The program's icon: the white bell on its red plate.
+        const QImage icon = f.window.windowIcon().pixmap(32).toImage();
+        QCOMPARE(icon.pixelColor(4, 16), QColor(0xD0, 0x10, 0x10));
+        QCOMPARE(icon.pixelColor(16, 16), QColor(Qt::white));
         QCOMPARE(f.window.windowTitle(), QStringLiteral("OSTRALEC CONFIGURATION TORVA Rev.3.00"));
         QCOMPARE(f.window.Command1->font().family() + f.window.Command2->font().family(), QStringLiteral("ArialArial"));
         QStringList menus;

@@ -2,6 +2,8 @@
 
 #include "files/DataFile.h"
 
+#include <QStringList>
+
 #include <array>
 #include <utility>
 
@@ -66,14 +68,6 @@ std::optional<FaultRule> parseFault(const QString &text)
     rule.index = *index;
     rule.times = *times;
     return rule;
-}
-
-QStringList faultNames()
-{
-    QStringList names;
-    for (const auto &entry : kFaults)
-        names << QLatin1String(entry.first);
-    return names;
 }
 
 bool loadDataFile(QByteArrayView bytes, PanelState &state)
