@@ -2,7 +2,7 @@
 #include "config/Reads.h"
 #include "config/Session.h"
 #include "config/Transfer.h"
-#include "config/TransferTexts.h"
+#include "config/TransferSteps.h"
 #include "link/ProgressView.h"
 #include "ui/Prompts.h"
 
@@ -47,7 +47,7 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
     if (const Outcome outcome = Reads::panelMode(c.link, manual); outcome != Outcome::Read)
         return outcome;
     if (manual) {
-        c.prompts.message(TransferTexts::manualMode(), TransferTexts::accessTitle(), Prompts::Icon::Warning);
+        c.prompts.message(Messages::manualMode(), Messages::accessTitle(), Prompts::Icon::Warning);
         return Outcome::Read;   // refused by the panel, which has been said
     }
 
@@ -87,7 +87,7 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
         config.UpCardPresent = 0;
         c.view.setCardFramesVisible(false);
         if (c.session.UpCardStatus == 2)
-            c.prompts.message(TransferTexts::partialRead(), TransferTexts::cardTitle(),
+            c.prompts.message(Messages::partialRead(), Messages::cardTitle(),
                               Prompts::Icon::Warning);
     }
     c.view.show(config);

@@ -1,7 +1,7 @@
 #include "config/EditorView.h"
 #include "config/Reads.h"
 #include "config/Transfer.h"
-#include "config/TransferTexts.h"
+#include "config/TransferSteps.h"
 #include "link/ProgressView.h"
 #include "ui/Prompts.h"
 
@@ -58,7 +58,7 @@ bool writeItems(TransferContext &c, const Item (&items)[N])
             if (c.link.isAborted())
                 return false;
             c.progress.hideProgress();
-            c.prompts.message(TransferTexts::transferError(), TransferTexts::transferErrorTitle(),
+            c.prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
                               Prompts::Icon::Warning);
             return false;
         }
@@ -149,12 +149,12 @@ bool sendConfiguration(TransferContext &c)
     // take are refused before a port is asked for.
     const PanelConfig config = c.view.configuration();
     if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
-        c.prompts.message(TransferTexts::codesTooShort(), TransferTexts::entryErrorTitle(),
+        c.prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(),
                           Prompts::Icon::Warning);
         return false;
     }
     if (config.AccessCodes[0] == config.AccessCodes[1]) {
-        c.prompts.message(TransferTexts::codesEqual(), TransferTexts::entryErrorTitle(),
+        c.prompts.message(Messages::codesEqual(), Messages::entryErrorTitle(),
                           Prompts::Icon::Warning);
         return false;
     }

@@ -2,7 +2,7 @@
 
 #include "config/Reads.h"
 #include "config/Session.h"
-#include "config/TransferTexts.h"
+#include "config/Messages.h"
 #include "diag/DiagCommands.h"
 #include "diag/Measurements.h"
 #include "link/Link.h"
@@ -428,7 +428,7 @@ void DiagFrm::stopOnFailure()
     const bool refusedReply = !m_link.LinkStatus && !m_link.isAborted();
     stop();
     if (refusedReply)
-        m_prompts.message(TransferTexts::transferError(), TransferTexts::transferErrorTitle(),
+        m_prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
                           Prompts::Icon::Warning);
 }
 

@@ -1,6 +1,7 @@
 #include "files/FileCommands.h"
 
 #include "config/EditorView.h"
+#include "config/Messages.h"
 #include "config/Session.h"
 #include "files/DataFile.h"
 #include "ui/Prompts.h"
@@ -66,8 +67,7 @@ SaveResult FileCommands::save()
     // installer picks a file rather than write a file the reader would refuse.
     const PanelConfig config = m_view.configuration();
     if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
-        m_prompts.message(QStringLiteral("Les codes doivent avoir 4 lettres !"),
-                          QStringLiteral("ERREUR DE SAISIE"), Prompts::Icon::Warning);
+        m_prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
         return SaveResult::Failed;
     }
 
