@@ -4,6 +4,9 @@
 TORVA_PACKAGES=(build-essential cmake qt6-base-dev qt6-serialport-dev libgl-dev
                 xvfb xauth fonts-dejavu-core poppler-utils)
 
+# The layout check of every source (.clang-format).
+TORVA_PACKAGES+=(clang-format)
+
 # Qt's own French texts for the standard buttons and dialogs (qtbase_fr).
 TORVA_PACKAGES+=(qt6-translations-l10n)
 
