@@ -109,14 +109,6 @@ void Link::dropPort()
     m_port.release()->deleteLater();
 }
 
-void Link::setBusy(bool busy)
-{
-    if (m_busy == busy)
-        return;
-    m_busy = busy;
-    emit busyChanged(busy);
-}
-
 void Link::flushInput()
 {
     std::uint8_t byte = 0;
@@ -141,7 +133,7 @@ bool Link::wakeUp()
         LinkStatus = true;
         return false;
     }
-    setBusy(true);
+    m_busy = true;
     LinkStatus = false;
     Timer_Time_Out.setInterval(kWakeUpPause);
     Timer_Time_Out.start();
@@ -150,7 +142,7 @@ bool Link::wakeUp()
         runWait(Wait::WakeUp);
     Timer_Time_Out.stop();
     Timer_Time_Out.setInterval(kReplyTimeout);
-    setBusy(false);
+    m_busy = false;
 
     if (m_aborted) {
         LinkStatus = true;
@@ -186,7 +178,7 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         return false;
     }
 
-    setBusy(true);
+    m_busy = true;
     bool accepted = false;
     for (int attemptsLeft = kAttempts; attemptsLeft > 0 && !accepted && !m_aborted;
          --attemptsLeft) {
@@ -210,7 +202,7 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         if (d->check.verdict() == ReplyCheck::Verdict::Failed && !m_aborted)
             settleLine();
     }
-    setBusy(false);
+    m_busy = false;
 
     if (m_aborted)
         return false;   // the window is closing: nobody is there to read a message

@@ -55,7 +55,6 @@ public:
     static constexpr std::chrono::milliseconds kWakeUpPause{200};
     static constexpr std::chrono::milliseconds kDesignedTimeout{2000};
     static constexpr int kAttempts = 3;
-    static constexpr int kMaxReplyLength = 13;
     // After a rejected reply byte the rest of that reply is still on its way (about 1 ms a
     // byte): the line must stay silent this long before the request goes out again.
     static constexpr std::chrono::milliseconds kQuietGap{20};
@@ -110,13 +109,11 @@ signals:
     void dataByteReceived();   // a reply data byte was stored while DiagInProgress is false
     void replyAccepted();      // a valid reply arrived: the reply lamp lights
     void transactionFailed();  // the third attempt failed
-    void busyChanged(bool busy);
 
 private:
     class Private;
     enum class Wait { None, WakeUp, Reply, Settle };
 
-    void setBusy(bool busy);
     void reportNoReply();
     void noteFailure(bool accepted, bool sent);
     void flushInput();

@@ -33,12 +33,10 @@ public:
     void reset(std::uint8_t command);
     Step feed(std::uint8_t byte);
 
-    State state() const { return m_state; }
     Verdict verdict() const { return m_verdict; }
     Fault fault() const { return m_fault; }
     // The index in the reply of the byte that failed it (0 the start byte, 1 the length...).
     int faultPosition() const { return m_position; }
-    bool started() const { return m_state != State::Start || m_verdict != Verdict::Pending; }
 
 private:
     Step finish(Verdict verdict, bool dataStored = false);
