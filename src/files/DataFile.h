@@ -22,8 +22,6 @@ namespace DataFile {
 
 inline constexpr char kMarkV2[] = "TORVA_DATA_V2";
 inline constexpr char kMarkV1[] = "TORVA_DATA";
-constexpr int kLinesV2 = 33;
-constexpr int kLinesV1 = 32;
 // A real data file is a few hundred bytes; nothing past this is looked at, so that a huge or
 // endless file chosen by mistake cannot swallow the memory.
 constexpr qint64 kMaxReadBytes = 16 * 1024;
