@@ -1,7 +1,8 @@
 // The panel link's transaction and wake-up, on the emulated line and through QSerialPort.
 #include "support/TestRegistry.h"
 
-#include "LinkBench.h"
+#include "CpuTime.h"
+#include "support/PanelBench.h"
 #include "link/WaitFrm.h"
 
 #include <QElapsedTimer>
@@ -108,7 +109,7 @@ private slots:
         QFETCH(int, frames);
         QFETCH(bool, timedOut);
         QFETCH(Bytes, rxData);
-        LinkBench bench;
+        PanelBench bench;
         QElapsedTimer clock;
         clock.start();
         QVERIFY(bench.start(realPort));
@@ -157,7 +158,7 @@ private slots:
         QFETCH(bool, diag);
         QFETCH(int, maximum);
         QFETCH(int, expected);
-        LinkBench bench;
+        PanelBench bench;
         WaitFrm window(bench.link);
         window.ProgressBar1->setMaximum(maximum);
         QVERIFY(bench.start());
@@ -169,7 +170,7 @@ private slots:
     // A transaction or wake-up asked for while one waits is refused and leaves the waiting one alone.
     void reentryRefused()
     {
-        LinkBench bench;
+        PanelBench bench;
         QVERIFY(bench.start());
         bench.port->setTurnaround(std::chrono::milliseconds(300));
         bench.link.TxData[0] = 3;
@@ -205,7 +206,7 @@ private slots:
         QFETCH(LinkFailure, failure);
         QFETCH(ReplyCheck::Fault, badByte);
         QFETCH(int, position);
-        LinkBench bench;
+        PanelBench bench;
         QVERIFY(bench.start());
         if (fault)
             bench.panel.addFault({*fault, 21});
@@ -219,7 +220,7 @@ private slots:
 
     void lostAndAbandonedWaits()
     {
-        LinkBench bench;
+        PanelBench bench;
         QVERIFY(bench.start());
         bench.port->vanishAfterWrites(2);
         QCOMPARE(bench.link.request(PanelCommand::PanelMode).failure, LinkFailure::PortLost);
@@ -257,7 +258,7 @@ private slots:
     void interrupted()
     {
         QFETCH(int, cut);
-        LinkBench bench;
+        PanelBench bench;
         QVERIFY(bench.start(cut == kHangUp));
         bench.panel.addFault({Fault::Silence});
         if (cut >= 0)

@@ -3,7 +3,8 @@
 // selection window: COM 1 at each opening, and the "Autre :" list describing each detected port.
 #include "support/TestRegistry.h"
 
-#include "LinkBench.h"
+#include "CpuTime.h"
+#include "support/PanelBench.h"
 #include "link/PortFrm.h"
 
 #include <QComboBox>
@@ -51,7 +52,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, details);
-        LinkBench bench, other;
+        PanelBench bench, other;
         QVERIFY(bench.start(true) && other.start(true));
         QVERIFY(bench.link.openPort(device(bench.far->devicePath())) && bench.prompts.messages().isEmpty());
         int master = -1, slave = -1;
@@ -90,7 +91,7 @@ private slots:
         ::cfsetspeed(&before, B19200);
         QVERIFY(::tcsetattr(slave, TCSANOW, &before) == 0);
 
-        LinkBench bench;
+        PanelBench bench;
         QVERIFY(bench.link.openPort(device(QString::fromLocal8Bit(name))));
         termios line{};
         QVERIFY(::tcgetattr(slave, &line) == 0);

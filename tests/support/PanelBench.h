@@ -2,13 +2,16 @@
 
 // The fixture most tests share: an emulated panel behind a link whose "ECS simulée" port leads to
 // it, and prompts that record. `port` is the emulated port the link holds, to watch or spoil the
-// line.
+// line; after start(true), `far` serves the same panel on a pseudo-terminal, which the link opens
+// through QSerialPort.
 #include "support/FakePrompts.h"
 
 #include "config/PanelConfig.h"
 #include "link/Link.h"
+#include "link/QtSerialPort.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
+#include "sim/PtyPanel.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -24,14 +27,22 @@ struct PanelBench
     EmulatedPanel panel;
     FakePrompts prompts;
     QPointer<EmulatedPort> port;
-    Link link{prompts, [this](const PortChoice &) -> std::unique_ptr<SerialPort> {
+    std::unique_ptr<PtyPanel> far;
+    Link link{prompts, makeRealPortFactory([this](const PortChoice &) -> std::unique_ptr<SerialPort> {
                   auto made = std::make_unique<EmulatedPort>(panel);
                   port = made.get();
                   return made;
-              }};
+              })};
 
     // Opens the line and wakes the panel, as every procedure does before its first command.
-    bool start() { return link.openPort(PortChoice::simulated()) && link.wakeUp(); }
+    bool start(bool realPort = false)
+    {
+        if (realPort && !(far = std::make_unique<PtyPanel>(panel))->start())
+            return false;
+        const PortChoice choice = realPort ? PortChoice{PortChoice::Kind::Device, far->devicePath()}
+                                           : PortChoice::simulated();
+        return link.openPort(choice) && link.wakeUp();
+    }
 
     // The request frames the panel received, as hex strings ("01 05 14 1A 00").
     QStringList requestsHex() const
