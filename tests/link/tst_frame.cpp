@@ -46,13 +46,7 @@ private slots:
         const auto h = [](const char *text) { return QByteArray::fromHex(text); };
         QTest::newRow("panel mode") << h("14 05") << h("01 05 14 1A 00");
         QTest::newRow("alarm mode of loop 4") << h("15 06 03") << h("01 06 15 03 1F 00");
-        QTest::newRow("relay 1 loops 1 and 8") << h("0D 07 00 81") << h("01 07 0D 00 81 96 00");
-        QTest::newRow("12 V permanent") << h("0F 06 00") << h("01 06 0F 00 16 00");
-        QTest::newRow("alarm mode loop 8") << h("16 07 07 02") << h("01 07 16 07 02 27 00");
-        QTest::newRow("loop 3 command byte") << h("08 07 02 16") << h("01 07 08 02 16 28 00");
         QTest::newRow("carry into high byte") << h("09 07 01 F5") << h("01 07 09 01 F5 07 01");
-        QTest::newRow("card present") << h("1D 06 01") << h("01 06 1D 01 25 00");
-        QTest::newRow("AES external") << h("1C 06 01") << h("01 06 1C 01 24 00");
         QTest::newRow("nine data bytes") << h("0A 0E FFFFFFFFFFFFFFFFFF") << h("01 0E 0A FFFFFFFFFFFFFFFFFF 10 09");
         QTest::newRow("unused TxData left out") << h("15 06 03 63 62") << h("01 06 15 03 1F 00");
         QTest::newRow("length 4 refused") << h("14 04") << h("");

@@ -185,7 +185,7 @@ private slots:
     }
 
     // request() gives back the reply's data, or why the last attempt failed: the byte that
-    // spoiled the reply and where, a silent panel, a lost line, an abandoned wait.
+    // spoiled the reply and where, a lost line, an abandoned wait.
     void failureReasons_data()
     {
         QTest::addColumn<std::optional<Fault>>("fault");   // on every reply; none: the line is cut at once
@@ -198,7 +198,6 @@ private slots:
         QTest::newRow("length 14") << std::optional(Fault::LengthTooLong) << LinkFailure::BadByte << F::Length << 1;
         QTest::newRow("wrong echo") << std::optional(Fault::WrongEcho) << LinkFailure::BadByte << F::Echo << 2;
         QTest::newRow("wrong sum") << std::optional(Fault::BadSum) << LinkFailure::BadByte << F::Check << 5;
-        QTest::newRow("silent panel") << std::optional(Fault::Silence) << LinkFailure::NoReply << F::None << -1;
     }
     void failureReasons()
     {
