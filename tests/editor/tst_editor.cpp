@@ -54,6 +54,7 @@ struct Editor
     Session session;
     Link link{prompts, [this](const PortChoice &) { return std::make_unique<EmulatedPort>(panel); }};
     MainWindow window{session, link, prompts};
+    PanelConfig record;   // what "show:" steps show, changed step by step
 
     // Steps separated by blanks: "Mode_Double(3)" clicks (a disabled control ignores it, as it does a real
     // click), "+Check_Rgp(1)" ticks from the program, "none:Frm_Uga(2)" leaves no option of that frame
@@ -71,12 +72,10 @@ struct Editor
                 group->setExclusive(false);
                 group->checkedButton()->setChecked(false);
                 group->setExclusive(true);
-            } else if (verb == "show") {   // showing changes nothing in the record
-                const bool known = apply(session.config, arg);
-                const PanelConfig shown = session.config;
-                window.showConfiguration();
-                if (!known || !(session.config == shown))
+            } else if (verb == "show") {
+                if (!apply(record, arg))
                     return false;
+                window.show(record);
             } else if (verb == "codes") {
                 for (int i : {0, 1})
                     window.setCode(i, arg.section(',', i, i));
@@ -132,14 +131,14 @@ struct Editor
                        : s.text == "Les deux codes doivent être différents !"            ? "/equal" : "/?";
             return out;
         }
-        if (key == "items") {   // the items from the controls are the start-up ones so changed
-            ControlItems items{{30, 30, 30, 30, 30, 30, 30, 30}, {}, {1, 1, 1}};
-            return apply(items, want) && window.itemsFromControls() == items ? want : "other items";
+        if (key == "items") {   // the configuration from the controls is the start-up one so changed
+            PanelConfig items;
+            return apply(items, want) && window.configuration() == items ? want : "other items";
         }
         if (key == "tempo")   // the label, "_" for each blank
             return window.Tempo_Lbl->text().replace(' ', '_');
-        if (key == "card")   // the presence in the record, then "v" or "h" for Frame1 and Frm_Cde
-            return QString::number(session.config.UpCardPresent) + (window.Frame1->isHidden() ? 'h' : 'v')
+        if (key == "card")   // the presence computed, then "v" or "h" for Frame1 and Frm_Cde
+            return QString::number(window.configuration().UpCardPresent) + (window.Frame1->isHidden() ? 'h' : 'v')
                    + (window.Frm_Cde->isHidden() ? 'h' : 'v');
         return key == "saved" ? QString::number(session.ConfigSaved) : "?";
     }
@@ -350,7 +349,7 @@ private slots:
         b.window.setCode(1, QStringLiteral("CCCA"));
         b.window.Mode_Discrim[2]->setChecked(true);
         b.session.ConfigSaved = !edited;
-        const ControlItems items = b.window.itemsFromControls();
+        const PanelConfig shown = b.window.configuration();
         if (silentAt)
             b.panel.addFault(*silentAt);
         // Closes once the silent request has gone out, or 100 ms into the 200 ms wake-up.
@@ -377,7 +376,7 @@ private slots:
         QCOMPARE(b.panel.requests().size(), framesAtClose);
         QCOMPARE(b.prompts.messages(), QList<Message>());
         QCOMPARE(b.prompts.shown.size(), edited ? 1 : 0);   // the leave question, answered No
-        QCOMPARE(b.window.itemsFromControls(), items);
+        QCOMPARE(b.window.configuration(), shown);
         QCOMPARE(b.window.code(0) + ' ' + b.window.code(1), QStringLiteral("AAAB CCCA"));
         QCOMPARE(b.session.ConfigSaved, !edited);
         QVERIFY(!b.link.isPortOpen());
