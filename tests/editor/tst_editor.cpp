@@ -7,6 +7,7 @@
 #include "editor/CodeEdit.h"
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
+#include "files/DataFile.h"
 #include "link/Link.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
@@ -299,6 +300,59 @@ private slots:
         f.session.ConfigSaved |= last > 0;
         QVERIFY(f.run(steps.mid(last + 1)));
         QCOMPARE(f.mismatches(expected), QString());
+    }
+
+    // The check of a file's values and the editor agree both ways: from configurations the editor
+    // computed, with a few values spoilt at random, a value is accepted exactly when showing it (the
+    // card present) and computing it back from the controls gives it again, whatever its card
+    // presence says; and whatever the editor computes is accepted.
+    void fileCheckAgreesWithEditor()
+    {
+        Editor e;
+        QRandomGenerator random(20261206);
+        const auto byte = [&](int below) { return std::uint8_t(random.bounded(below)); };
+        int accepted = 0, refused = 0;
+        for (int n = 0; n < 3000; ++n) {
+            PanelConfig drawn;
+            for (int i = 0; i < kLoopCount; ++i) {
+                drawn.CommandMatrix[i] = byte(32);
+                drawn.AlarmModes[i] = byte(3);
+            }
+            for (int k = 0; k < kFunctionCount; ++k)
+                drawn.FunctionTypes[k] = std::uint8_t(byte(6) | byte(16) << 4);
+            drawn.RelayMatrix = {byte(256), byte(256)};
+            drawn.Output12vMode = byte(2);
+            drawn.AesChoice = byte(2);
+            e.window.show(drawn);
+            PanelConfig checked = e.window.configuration();
+            checked.UpCardPresent = byte(2);
+            QVERIFY(DataFile::editorCanShow(checked));
+
+            std::array<std::uint8_t *, 23> values{&checked.Output12vMode, &checked.AesChoice};
+            for (int i = 0; i < kLoopCount; ++i) {
+                values[2 + i] = &checked.CommandMatrix[i];
+                values[10 + i] = &checked.AlarmModes[i];
+            }
+            for (int k = 0; k < kFunctionCount; ++k)
+                values[18 + k] = &checked.FunctionTypes[k];
+            values[21] = &checked.RelayMatrix[0];
+            values[22] = &checked.RelayMatrix[1];
+            for (int spoilt = byte(3); spoilt > 0; --spoilt) {
+                std::uint8_t &value = *values[random.bounded(int(values.size()))];
+                value = random.bounded(2) ? byte(256) : std::uint8_t(value ^ (1 << byte(8)));
+            }
+
+            PanelConfig withCard = checked;
+            withCard.UpCardPresent = 1;
+            e.window.show(withCard);
+            PanelConfig back = e.window.configuration();
+            back.UpCardPresent = checked.UpCardPresent;
+            const bool same = back == checked;
+            QVERIFY2(DataFile::editorCanShow(checked) == same,
+                     qPrintable(QString::fromLatin1(DataFile::format(checked).simplified())));
+            (same ? accepted : refused) += 1;
+        }
+        QVERIFY2(accepted > 500 && refused > 500, qPrintable(QStringLiteral("%1 / %2").arg(accepted).arg(refused)));
     }
 
     // While a receive waits on a silent panel, nothing can start another exchange; all comes back after.

@@ -245,61 +245,6 @@ private slots:
         refuses("import: 31 lines", joinLines(v1.mid(0, 31)));
     }
 
-    // The check of a file's values and the editor agree both ways: from configurations the editor
-    // computed, with a few values spoilt at random, a value is accepted exactly when showing it (the
-    // card present) and computing it back from the controls gives it again, whatever the card line
-    // says; and whatever the editor computes is accepted.
-    void checkAgreesWithEditor()
-    {
-        Editor e;
-        QRandomGenerator random(20261206);
-        const auto byte = [&](int below) { return std::uint8_t(random.bounded(below)); };
-        int accepted = 0, refused = 0;
-        for (int n = 0; n < 3000; ++n) {
-            PanelConfig &shown = e.session.config;
-            shown.UpCardPresent = 1;
-            for (int i = 0; i < kLoopCount; ++i) {
-                shown.CommandMatrix[i] = byte(32);
-                shown.AlarmModes[i] = byte(3);
-            }
-            for (int k = 0; k < kFunctionCount; ++k)
-                shown.FunctionTypes[k] = std::uint8_t(byte(6) | byte(16) << 4);
-            shown.RelayMatrix = {byte(256), byte(256), 0};
-            shown.Output12vMode = byte(2);
-            shown.AesChoice = byte(2);
-            e.window.showConfiguration();
-            DataFileContent content{e.window.itemsFromControls(), {"BCAB", "CCBA"}, byte(2)};
-            QVERIFY(DataFile::editorCanShow(content));
-
-            std::array<std::uint8_t *, 23> values{&content.items.Output12vMode, &content.items.AesChoice};
-            for (int i = 0; i < kLoopCount; ++i) {
-                values[2 + i] = &content.items.CommandMatrix[i];
-                values[10 + i] = &content.items.AlarmModes[i];
-            }
-            for (int k = 0; k < kFunctionCount; ++k)
-                values[18 + k] = &content.items.FunctionTypes[k];
-            values[21] = &content.items.RelayMatrix[0];
-            values[22] = &content.items.RelayMatrix[1];
-            for (int spoilt = byte(3); spoilt > 0; --spoilt) {
-                std::uint8_t &value = *values[random.bounded(int(values.size()))];
-                value = random.bounded(2) ? byte(256) : std::uint8_t(value ^ (1 << byte(8)));
-            }
-
-            std::copy_n(content.items.CommandMatrix.begin(), kLoopCount, shown.CommandMatrix.begin());
-            std::copy_n(content.items.AlarmModes.begin(), kLoopCount, shown.AlarmModes.begin());
-            std::copy_n(content.items.FunctionTypes.begin(), kFunctionCount, shown.FunctionTypes.begin());
-            std::copy_n(content.items.RelayMatrix.begin(), kRelayCount, shown.RelayMatrix.begin());
-            shown.Output12vMode = content.items.Output12vMode;
-            shown.AesChoice = content.items.AesChoice;
-            e.window.showConfiguration();
-            const bool same = e.window.itemsFromControls() == content.items;
-            QVERIFY2(DataFile::editorCanShow(content) == same,
-                     qPrintable(QString::fromLatin1(DataFile::format(content).simplified())));
-            (same ? accepted : refused) += 1;
-        }
-        QVERIFY2(accepted > 500 && refused > 500, qPrintable(QStringLiteral("%1 / %2").arg(accepted).arg(refused)));
-    }
-
     // From a window showing another configuration, a tempo and no card.
     void openAndImport()
     {
