@@ -22,9 +22,10 @@ struct Session;
 
 // The main window "Main": the one editor of a configuration. Every configurable item of the
 // panel is a control here, each with the objectName the installer's documentation uses
-// ("Check_Alb(3)", "Option1(23)"). The rules that tie the controls together are connected to the
-// controls' own change signals, so a change made by the program runs them exactly as a click
-// would; the start-up and show() rely on that and make their changes in order.
+// ("Check_Alb(3)", "Option1(23)"), made from the window's layout (MainLayout). The rules that tie
+// the controls together are connected to the controls' own change signals, so a change made by
+// the program runs them exactly as a click would; the start-up and show() rely on that and make
+// their changes in order.
 //
 // The controls are public so that the application can connect the menu items and the two
 // buttons, which do nothing on their own. Control arrays are indexed exactly as named; an index
@@ -136,13 +137,8 @@ protected:
 
 private:
     void buildMenus();
-    void buildAlarmModes(QWidget *client);
-    void buildUpCard(QWidget *client);
-    void buildRelays(QWidget *client);
-    void buildMisc(QWidget *client);
-    void buildButtons(QWidget *client);
-    void buildCommands(QWidget *client);
-    void buildFunctions(QWidget *client);
+    // Makes the controls from the layout (MainLayout) and points the members at them.
+    void buildControls(QWidget *client);
     void connectRules();
     void startUp();
 

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QtWidgets>
 
+#include <functional>
+
 namespace {
 
 struct Window
@@ -19,11 +21,60 @@ struct Window
     MainWindow window{session, link, prompts};
 };
 
-QString name(const char *array, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index); }
-
-void row(const QString &object, const QString &caption, const QString &tip, const QString &container, QRect twips = {})
+// One line per control of the window, frame by frame in the order they are made (the Tab order),
+// then the menus: name | class | frame | place in pixels | caption | tooltip. A decorative line is
+// "line" in its frame, from one end to the other.
+QStringList controlLines(MainWindow &window)
 {
-    QTest::newRow(qPrintable(object)) << caption << tip << container << twips;
+    QStringList out;
+    const auto add = [&](const QString &name, const char *kind, const QString &parent, const QString &place,
+                         const QString &caption, const QString &toolTip) {
+        QStringList fields{name, QLatin1String(kind), parent, place, caption, toolTip};
+        while (fields.last().isEmpty())   // no blank at the end of a line, which an editor would strip
+            fields.removeLast();
+        out << fields.join(QStringLiteral(" | "));
+    };
+    std::function<void(QWidget *)> walk = [&](QWidget *parent) {
+        for (QWidget *w : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QRect g = w->geometry();
+            add(w->objectName(), w->metaObject()->className(), parent->objectName(),
+                QStringLiteral("%1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()),
+                w->property(w->inherits("QGroupBox") ? "title" : "text").toString(), w->toolTip());
+            if (auto *lined = qobject_cast<LinedFrame *>(w))
+                for (const QLine &l : lined->lines())
+                    add(QStringLiteral("-"), "line", w->objectName(),
+                        QStringLiteral("%1,%2 - %3,%4").arg(l.x1()).arg(l.y1()).arg(l.x2()).arg(l.y2()), {}, {});
+            walk(w);
+        }
+    };
+    walk(window.centralWidget());
+    for (QAction *a : window.menuBar()->actions())
+        add(a->menu() ? a->menu()->objectName() : a->objectName(), a->menu() ? "menu" : "menu item",
+            QStringLiteral("menu bar"), {}, a->text(), {});
+    for (QAction *a : window.Util_Menu->actions())
+        add(a->objectName(), "menu item", window.Util_Menu->objectName(), {}, a->text(), {});
+    return out;
+}
+
+// The lines to remove from `want` ("-") and to add ("+") to make `got`, from their longest common
+// subsequence.
+QString difference(const QStringList &want, const QStringList &got)
+{
+    const qsizetype n = want.size(), m = got.size();
+    QList<QList<int>> common(n + 1, QList<int>(m + 1));
+    for (qsizetype i = n - 1; i >= 0; --i)
+        for (qsizetype j = m - 1; j >= 0; --j)
+            common[i][j] = want[i] == got[j] ? common[i + 1][j + 1] + 1 : qMax(common[i + 1][j], common[i][j + 1]);
+    QStringList out;
+    for (qsizetype i = 0, j = 0; i < n || j < m;) {
+        if (i < n && j < m && want[i] == got[j])
+            ++i, ++j;
+        else if (j < m && (i == n || common[i][j + 1] >= common[i + 1][j]))
+            out << "+ " + got[j++];
+        else
+            out << "- " + want[i++];
+    }
+    return out.join('\n');
 }
 
 // The widget as a screen at `scale` (1.25 for 125 %) shows it, one image pixel a device pixel.
@@ -58,101 +109,25 @@ class MainWindowLayoutTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Every control by its name: its caption (a frame's title), tooltip, frame and, for the frames, place.
-    void control_data()
+    // Every control and menu item of the window against the reviewed list in
+    // main-window-controls.txt; TORVA_WRITE_SNAPSHOT=1 writes the window's list there instead, for
+    // review in the diff.
+    void controlsAsReviewed()
     {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("toolTip");
-        QTest::addColumn<QString>("container");
-        QTest::addColumn<QRect>("twips");   // checked when not null
-        row("Det_mode", "MODES ALARME", {}, "client", {96, 96, 3180, 3660});
-        row("Up_frm", "CARTE UP (UGA/CMSI)", {}, "client", {96, 3840, 3180, 588});
-        row("Frm_Relais", "RELAIS PROGRAMMABLES", "Configuration des relais programmables", "client",
-            {3360, 96, 4428, 2988});
-        row("Misc_Frm", "DIVERS", "Configurations diverses", "client", {3360, 3072, 4428, 1356});
-        row("Command2", "ENVOYER LA CONFIGURATION", "Envoyer la configuration actuelle vers l'ECS", "client",
-            {7800, 240, 3210, 330});
-        row("Command1", "RECEVOIR LA CONFIGURATION", "Récupérer la configuration de l'ECS", "client",
-            {7800, 840, 3210, 330});
-        row("Frm_Cde", "COMMANDES UGA/CMSI", "Alimentation AES Interne", "client", {96, 4512, 4524, 4428});
-        row("Frame1", "FONCTIONS CMSI", "Configuration des fonctions CMSI", "client", {4800, 4560, 6375, 4428});
-        // Captioned controls without a tooltip.
-        const char *labels[][3] = {
-            {"Label15", "Mise Hors Service avec le Contact Auxiliaire", "Frame1"}, {"Label10", "Immédiat", "Frm_Cde"},
-            {"Label14", "Rupture Sans Contrôle Associé à l'UGA", "Frame1"}, {"Label_Zone(17)", "Normal", "Det_mode"},
-            {"Label12", "Commande regroupée sur Fonction 1", "Frame1"}, {"Frame_Relais(0)", "RELAIS 1", "Frm_Relais"},
-            {"Label_Zone(18)", "Double détection", "Det_mode"}, {"Label_Zone(19)", "Discrimination", "Det_mode"},
-            {"Frame_Relais(1)", "RELAIS 2", "Frm_Relais"}, {"Label1", "CODE NIVEAU 2", "Misc_Frm"},
-            {"Label3", "CODE NIVEAU 3", "Misc_Frm"}, {"Label4", "FONCTIONS CMSI", "Frm_Cde"},
-            {"Up_Option(1)", "PRESENTE", "Up_frm"}, {"Label13", "Bouton Actif", "Frame1"}, {"Label8", "UGA", "Frm_Cde"},
-            {"Label6", "Temporisé 20s", "Frame1"}, {"Up_Option(0)", "ABSENTE", "Up_frm"}, {"Label9", "Non", "Frm_Cde"},
-            {"Frm_12v", "SORTIE 12V", "Misc_Frm"}, {"Label11", "Tempo", "Frm_Cde"}};
-        for (auto [object, caption, container] : labels)
-            row(object, caption, {}, container);
-
-        const char *ugaTips[] = {"Cette boucle ne commande pas l'UGA", "Commande Immédiate de l'UGA",
-                                 "Commande Temporisée de l'UGA"};
-        for (int i = 0; i < 8; ++i) {
-            const QString loop = QStringLiteral("Boucle %1").arg(i + 1);
-            row(name("Label_Zone", 15 - i), loop, {}, "Det_mode");
-            row(name("Mode_Normal", i), {}, "Mode Alarme simple", name("mode_B", i));
-            row(name("Mode_Discrim", i), {}, "La même boucle doit être déclenchée 2 fois", name("mode_B", i));
-            row(name("Mode_Double", i), {}, "2 boucles confirment l'alarme", name("mode_B", i));
-            for (int r : {0, 1})
-                row(name("Check_Alb", i + 8 * r), "Alarme " + loop,
-                    "Le relais est activé sur l'alarme de la boucle " + loop.mid(7), name("Frame_Relais", r));
-            row(name("Label_Zone", i), loop, {}, "Frm_Cde");
-            for (int c = 0; c < 3; ++c) {
-                row(name("Option1", 3 * i + c), {}, ugaTips[c], name("Frm_Uga", i));
-                row(name("Check_CMSI1", 3 * i + c), {},
-                    QStringLiteral("La boucle 1 commande la fonction %1").arg(i == 0 ? c + 1 : 1), "Frm_Cde");
-            }
-        }
-        row("OptionRearm(1)", "Permanente", "La sortie reste alimentée en permanence", "Frm_12v");
-        row("OptionRearm(0)", "Réarmable", "La sortie est réarmée avec la touche Réarmement", "Frm_12v");
-        row("Text_Niveau(0)", "BCAB", "Code Niveau 2 : 4 caractères A-B-C", "Misc_Frm");
-        row("Text_Niveau(1)", "CCBA", "Code Niveau 3 : 4 caractères A-B-C", "Misc_Frm");
-        row("Tempo_Lbl", "Tempo UGA =", "Valeur lue sur le Dip-Switch", "Frm_Cde");
-        row("AES_Option(0)", "AES Interne", "Alimentation Diffuseurs = AES Interne", "Frm_Cde");
-        row("AES_Option(1)", "AES Externe", "Alimentation Diffuseurs = AES Externe", "Frm_Cde");
-
-        const char *types[][3] = {
-            {"Option_Nul", "La fonction n'est pas utilisée", "Non utilisée"},
-            {"Option_RSC", "Fonction à rupture de tension sans contrôle de position", "Rupture Sans Contrôle"},
-            {"Option_RAC", "Fonction à rupture de tension avec contrôle de position", "Rupture Avec Contrôle"},
-            {"Option_ESC", "Fonction à émission de tension sans contrôle de position", "Emission Sans Contrôle"},
-            {"Option_EAC", "Fonction à émission de tension avec contrôle de position", "Emission Avec Contrôle"},
-            {"Option_RSC_UGA", "", nullptr}};
-        for (int k = 0; k < 3; ++k) {
-            row(name("Label7", k), QString::number(k + 1), {}, "Frm_Cde");
-            row(name("Label2", k), QStringLiteral("FONCTION %1").arg(k + 1), {}, "Frame1");
-            for (auto [option, tip, legend] : types)
-                row(name(option, k), {}, tip, name("Frm_Fonction", k));
-            row(name("Check_Hs_Ctc_Aux", k), {}, {}, "Frame1");
-            row(name("Check_Tempo", k), {}, "La fonction est activée après une temporisation", "Frame1");
-            for (const char *grouped : {"Check_Rgp", "Check_Bp_Actif"})
-                if (k >= 1)
-                    row(name(grouped, k), {}, {}, "Frame1");
-        }
-        for (int t = 0; t < 5; ++t)
-            row(name("Label5", t), types[t][2], {}, "Frame1");
-    }
-    void control()
-    {
-        QFETCH(QRect, twips);
         Window f;
-        const QList<QWidget *> found = f.window.findChildren<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
-        QCOMPARE(found.size(), 1);
-        QWidget *w = found.first();
-        QTEST(w->property(w->inherits("QGroupBox") ? "title" : "text").toString(), "caption");
-        QTEST(w->toolTip(), "toolTip");
-        QTEST(w->parentWidget()->objectName(), "container");
-        auto px = [](int t) { return qRound(t / 15.0); };   // 15 twips to a pixel
-        if (!twips.isNull())
-            QCOMPARE(w->geometry(), QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
+        const QStringList got = controlLines(f.window);
+        QFile file(QStringLiteral(TORVA_MAIN_WINDOW_CONTROLS));
+        if (qEnvironmentVariableIntValue("TORVA_WRITE_SNAPSHOT")) {
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
+            file.write((got.join('\n') + '\n').toUtf8());
+            QSKIP("snapshot written");
+        }
+        QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.fileName()));
+        const QStringList want = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(got == want, qPrintable("the window differs from " + file.fileName() + ":\n" + difference(want, got)));
     }
 
-    // The window and its menus; function 1 has no grouped command.
+    // The window itself, and the two buttons' font.
     void window()
     {
         Window f;
@@ -163,14 +138,6 @@ private slots:
         QCOMPARE(icon.pixelColor(16, 16), QColor(Qt::white));
         QCOMPARE(f.window.windowTitle(), QStringLiteral("OSTRALEC CONFIGURATION TORVA Rev.3.00"));
         QCOMPARE(f.window.Command1->font().family() + f.window.Command2->font().family(), QStringLiteral("ArialArial"));
-        QStringList menus;
-        for (QAction *a : f.window.menuBar()->actions() + f.window.Util_Menu->actions())
-            menus << (a->menu() ? a->menu()->objectName() : a->objectName()) + '=' + a->text();
-        const char *want = "Util_Menu=Utilitaires|About_Mnu=&A propos de|Diag_Menu=Fenêtre Diagnostic|Open_Menu=Ouvrir|"
-                           "Save_Menu=Enregistrer|Print_Menu=Imprimer la configuration...|Pdf_Menu=Exporter en PDF...|"
-                           "Import_Mnu=Importer fichier Version 1|Quit_Menu=Quitter";
-        QCOMPARE(menus.join('|'), QString::fromUtf8(want));
-        QVERIFY(!f.window.findChild<QWidget *>("Check_Rgp(0)") && !f.window.findChild<QWidget *>("Check_Bp_Actif(0)"));
     }
 
     // Every decorative line is drawn along its whole length at any display scale, none lost
@@ -210,18 +177,16 @@ private slots:
     void crossings_data()
     {
         QTest::addColumn<QString>("frame");
-        QTest::addColumn<int>("lines");   // rows, columns, and two for each legend
-        QTest::newRow("MODES ALARME") << QStringLiteral("Det_mode") << 9 + 4 + 2 * 3;
-        QTest::newRow("COMMANDES UGA/CMSI") << QStringLiteral("Frm_Cde") << 9 + 1;
-        QTest::newRow("FONCTIONS CMSI") << QStringLiteral("Frame1") << 4 + 1 + 2 * 10;
+        QTest::newRow("MODES ALARME") << QStringLiteral("Det_mode");
+        QTest::newRow("COMMANDES UGA/CMSI") << QStringLiteral("Frm_Cde");
+        QTest::newRow("FONCTIONS CMSI") << QStringLiteral("Frame1");
     }
     void crossings()
     {
         QFETCH(QString, frame);
         Window f;
         const auto *lined = f.window.findChild<LinedFrame *>(frame);
-        QVERIFY(lined);
-        QTEST(int(lined->lines().size()), "lines");
+        QVERIFY(lined && !lined->lines().isEmpty());
         QStringList crossed;
         for (const QLabel *label : lined->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
             for (const QLine &line : lined->lines())
