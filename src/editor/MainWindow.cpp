@@ -1,5 +1,6 @@
 #include "editor/MainWindow.h"
 
+#include "config/Messages.h"
 #include "config/Session.h"
 #include "editor/CodeEdit.h"
 #include "editor/LinedFrame.h"
@@ -436,12 +437,12 @@ void MainWindow::validateCode(int box)
         return;
     QScopedValueRollback guard(m_validating, true);
 
-    const QString title = QStringLiteral("ERREUR DE SAISIE");
+    const QString title = Messages::entryErrorTitle();
     if (code(box).size() < CodeEdit::kCodeLength)
-        m_prompts.message(QStringLiteral("Les codes doivent avoir 4 lettres !"), title,
+        m_prompts.message(Messages::codesTooShort(), title,
                           Prompts::Icon::Warning);
     if (code(0) == code(1)) {
-        m_prompts.message(QStringLiteral("Les deux codes doivent être différents !"), title,
+        m_prompts.message(Messages::codesEqual(), title,
                           Prompts::Icon::Warning);
         setCode(box, kDeliveryCodes[std::size_t(box)]);
     }
