@@ -1,13 +1,10 @@
 #pragma once
 
 // A diagnostic window talking to the emulated panel over the emulated port.
-#include "support/FakePrompts.h"
+#include "support/PanelBench.h"
 
 #include "config/Session.h"
 #include "diag/DiagFrm.h"
-#include "link/Link.h"
-#include "sim/EmulatedPanel.h"
-#include "sim/EmulatedPort.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,12 +13,10 @@
 
 #include <memory>
 
-struct DiagBench
+struct DiagBench : PanelBench
 {
-    FakePrompts prompts;
-    EmulatedPanel panel;
-    Link link{prompts, [this](const PortChoice &) { return std::make_unique<EmulatedPort>(panel); }};
     Session session;
+    bool cardDeclared = true;   // the editor shows the UP card present
     std::unique_ptr<DiagFrm> window;
     int ended = 0;
 
@@ -29,13 +24,13 @@ struct DiagBench
 
     void declareCard(bool present, std::uint8_t state = 1)
     {
-        session.config.UpCardPresent = present ? 1 : 0;
+        cardDeclared = present;
         panel.state.cardState = state;
     }
 
     void open()
     {
-        window = std::make_unique<DiagFrm>(link, session, prompts);
+        window = std::make_unique<DiagFrm>(link, session, prompts, cardDeclared);
         QObject::connect(window.get(), &DiagFrm::diagnosticEnded, [this] { ++ended; });
         window->show();
     }

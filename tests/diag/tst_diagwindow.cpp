@@ -130,7 +130,7 @@ void DiagWindowTest::interrupted()
     if (abandoned)
         bench.panel.addFault({Fault::Silence, 19, 4});   // the first loop load waits
     else
-        static_cast<EmulatedPort &>(*bench.link.port()).vanishAfterWrites(1);   // after the wake-up byte
+        bench.port->vanishAfterWrites(1);   // after the wake-up byte
     // The cycle waits inside its own event loop: the abort comes from a timer, as a close would.
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -173,7 +173,7 @@ void DiagWindowTest::cycles()
 
     DiagBench bench;
     bench.declareCard(declared, std::uint8_t(state));
-    auto &port = static_cast<EmulatedPort &>(*bench.link.port());
+    EmulatedPort &port = *bench.port;
     port.setTurnaround(std::chrono::milliseconds(turnaroundMs));
     bench.open();
     QVERIFY(bench.activated());
