@@ -6,8 +6,6 @@
 
 namespace Reads {
 
-namespace {
-
 Outcome outcomeOf(const LinkReply &reply, std::size_t expected)
 {
     switch (reply.failure) {
@@ -19,6 +17,8 @@ Outcome outcomeOf(const LinkReply &reply, std::size_t expected)
         return Outcome::NoReply;
     }
 }
+
+namespace {
 
 // A read of one byte with no request data.
 Outcome readByte(Link &link, PanelCommand command, std::uint8_t &item)

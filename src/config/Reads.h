@@ -3,9 +3,11 @@
 #include "config/PanelConfig.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 class Link;
+struct LinkReply;
 
 // The read commands of the panel. Each sends its command through the link (one request per
 // element for the indexed items), accepts a reply only with the expected number of data bytes,
@@ -21,6 +23,9 @@ enum class Outcome {
     Refused,   // a whole reply that cannot be used: the wrong number of data bytes, or letters
                // that are no code
 };
+
+// How a transaction's reply ends a read that expects `expected` data bytes.
+Outcome outcomeOf(const LinkReply &reply, std::size_t expected);
 
 Outcome panelMode(Link &link, bool &manualMode);                     // command 20
 Outcome accessCodes(Link &link, std::array<QString, 2> &codes);      // command 4: level 2, level 3

@@ -1,9 +1,6 @@
 #include "diag/DiagFrm.h"
 
-#include "config/Reads.h"
-#include "config/Session.h"
 #include "config/Messages.h"
-#include "diag/DiagCommands.h"
 #include "diag/Measurements.h"
 #include "link/Link.h"
 #include "ui/Prompts.h"
@@ -45,7 +42,7 @@ void setFill(QFrame *bar, const QColor &color)
 } // namespace
 
 DiagFrm::DiagFrm(Link &link, Session &session, Prompts &prompts, bool cardDeclared, QWidget *parent)
-    : QDialog(parent), m_link(link), m_session(session), m_prompts(prompts), m_cardDeclared(cardDeclared)
+    : QDialog(parent), m_link(link), m_prompts(prompts), m_reader(link, session, cardDeclared)
 {
     setObjectName(QStringLiteral("Diag_Frm"));
     setWindowTitle(QStringLiteral("TORVA DIAGNOSTIC"));
@@ -200,63 +197,18 @@ void DiagFrm::activate()
     for (QFrame *bar : Vu_Metre)
         bar->resize(0, bar->height());
 
-    if (!readPanelInformation() || !readCardInformation()) {
-        stopOnFailure();
+    const DiagReader::Opening opening = m_reader.readOpening(showingEach());
+    if (opening.outcome != DiagReader::Outcome::Read) {
+        stopOnFailure(opening.outcome);
         return;
     }
+    Frame2->setVisible(opening.cardShown);
 
     m_exchanging = false;
     Fermer->setEnabled(true);
     Timer1->start();
     holdHourglass(false);
     afterExchanges();
-}
-
-bool DiagFrm::readPanelInformation()
-{
-    // The panel on the line may not be the one read earlier in this run.
-    m_session.PanelVersion.reset();
-    m_session.PanelSerial.reset();
-    const auto version = DiagCommands::readVersion(m_link, PanelCommand::PanelVersion);
-    if (!version)
-        return false;
-    Label1[3]->setText(Measurements::versionText(version->major, version->minor));
-
-    const auto serial = DiagCommands::readSerial(m_link, PanelCommand::PanelSerial);
-    if (!serial)
-        return false;
-    Label1[0]->setText(serial->text());
-    // Kept for the configuration sheet, which records the panel it was made on: both or neither,
-    // so that a half-read panel never pairs with an earlier panel's serial number.
-    m_session.PanelVersion = Label1[3]->text();
-    m_session.PanelSerial = Label1[0]->text();
-    return true;
-}
-
-bool DiagFrm::readCardInformation()
-{
-    if (!m_cardDeclared) {
-        Frame2->hide();
-        return true;
-    }
-    // A card that does not answer its state, or is not operational, only hides its frame.
-    if (Reads::upCardState(m_link, m_session.UpCardStatus) != Reads::Outcome::Read || m_session.UpCardStatus != 1) {
-        Frame2->hide();
-        return true;
-    }
-    Frame2->show();
-
-    const auto version = DiagCommands::readVersion(m_link, PanelCommand::CardVersion);
-    if (!version)
-        return false;
-    Label1[4]->setText(Measurements::versionText(version->major, version->minor));
-    Label1[8]->setText(QStringLiteral("Carte Présente = oui"));
-
-    const auto serial = DiagCommands::readSerial(m_link, PanelCommand::CardSerial);
-    if (!serial)
-        return false;
-    Label1[7]->setText(serial->text());
-    return true;
 }
 
 void DiagFrm::onTick()
@@ -286,10 +238,10 @@ void DiagFrm::measure()
     }
     m_exchanging = true;
     m_tickMissed = false;
-    const bool completed = runCycle();
+    const DiagReader::Result cycle = m_reader.readCycle(showingEach());
     m_exchanging = false;
-    if (!completed) {
-        stopOnFailure();
+    if (cycle.outcome != DiagReader::Outcome::Read) {
+        stopOnFailure(cycle.outcome);
         return;
     }
     // A serial number asked for during the cycle goes out before the diagnostic can end.
@@ -301,39 +253,17 @@ void DiagFrm::measure()
     afterExchanges();
 }
 
-bool DiagFrm::runCycle()
+DiagReader::ShowFn DiagFrm::showingEach()
 {
-    for (int k = 0; k < kLoops; ++k) {
-        if (!ReadLoopLoad(k))
-            return false;
-        const double load = LoopLoads[std::size_t(k)];
-        DrawVuMeter(k, load, Measurements::kLoopHigh, Measurements::kLoopLow,
-                    Measurements::kLoopFullScale);
-        Ib[std::size_t(k)]->setText(Measurements::loopLoadText(load));
-    }
-    for (const Measurements::Reading &reading : Measurements::kPanelReadings)
-        if (!showReading(reading))
-            return false;
-    // The card is polled whenever the configuration says it is present, even when its frame
-    // is hidden because it did not report itself operational.
-    if (m_cardDeclared)
-        for (const Measurements::Reading &reading : Measurements::kCardReadings)
-            if (!showReading(reading))
-                return false;
-    return true;
-}
-
-bool DiagFrm::ReadLoopLoad(int k)
-{
-    const auto raw = DiagCommands::readRaw(m_link, PanelCommand::PanelMeasurement,
-                                           {DiagCommands::kLoopLoadSubCode, std::uint8_t(k)});
-    if (!raw)
-        return false;
-    const auto load = Measurements::loopLoad(*raw);
-    if (!load)
-        return false;
-    LoopLoads[std::size_t(k)] = *load;
-    return true;
+    return [this](const DiagReader::Shown &shown) {
+        if (shown.loop < 0) {
+            Label1[std::size_t(shown.label)]->setText(shown.text);
+            return;
+        }
+        DrawVuMeter(shown.loop, m_reader.LoopLoads[std::size_t(shown.loop)], Measurements::kLoopHigh,
+                    Measurements::kLoopLow, Measurements::kLoopFullScale);
+        Ib[std::size_t(shown.loop)]->setText(shown.text);
+    };
 }
 
 void DiagFrm::DrawVuMeter(int k, double value, double high, double low, double fullScale)
@@ -342,18 +272,6 @@ void DiagFrm::DrawVuMeter(int k, double value, double high, double low, double f
     setFill(bar, Measurements::vuMeterColor(value, high, low));
     bar->resize(Measurements::vuMeterWidth(value, fullScale, Cadre_Vu[std::size_t(k)]->width()),
                 bar->height());
-}
-
-bool DiagFrm::showReading(const Measurements::Reading &reading)
-{
-    const auto raw = DiagCommands::readRaw(m_link, reading.command, {reading.subCode});
-    if (!raw)
-        return false;
-    const auto text = Measurements::readingText(reading, *raw);
-    if (!text)
-        return false;
-    Label1[std::size_t(reading.label)]->setText(*text);
-    return true;
 }
 
 void DiagFrm::requestClose()
@@ -390,9 +308,7 @@ void DiagFrm::writePendingSerial()
         return;
     const SerialNumber serial = *std::exchange(m_pendingSerial, std::nullopt);
     m_exchanging = true;
-    m_link.LinkStatus = false;
-    if (m_link.wakeUp())
-        DiagCommands::writeSerial(m_link, serial);
+    m_reader.writePanelSerial(serial);
     m_exchanging = false;
 }
 
@@ -420,14 +336,13 @@ void DiagFrm::stop()
     emit diagnosticEnded();
 }
 
-void DiagFrm::stopOnFailure()
+void DiagFrm::stopOnFailure(DiagReader::Outcome outcome)
 {
     // The window closes itself: a panel that did not answer was reported by the transaction and
     // an abandoned diagnostic says nothing, but a reply refused here (the wrong number of bytes,
     // a reading out of its range) must say why the window went away.
-    const bool refusedReply = !m_link.LinkStatus && !m_link.isAborted();
     stop();
-    if (refusedReply)
+    if (outcome == DiagReader::Outcome::Refused)
         m_prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
                           Prompts::Icon::Warning);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diag/DiagReader.h"
 #include "diag/SerialNumber.h"
 
 #include <QDialog>
@@ -17,22 +18,21 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-namespace Measurements { struct Reading; }
 
 // The diagnostic window "TORVA DIAGNOSTIC": the versions and serial numbers of the panel and of
 // its UP card, read once when the window opens, then the loop loads and the voltages polled
 // over and over from Timer1 until "FERMER" or a failed exchange ends the diagnostic.
 //
-// The window only shows what it reads; the commands and their replies are DiagCommands', the
-// scales and texts Measurements'. It keeps the link's DiagInProgress true for exactly the time
-// it talks to the panel, never runs two exchanges at once, and closes itself when a read fails,
-// saying why when the transaction has not already said it.
+// The window only shows what DiagReader reads and draws the bars; it runs the timing: it keeps
+// the link's DiagInProgress true for exactly the time it talks to the panel, never runs two
+// exchanges at once, and closes itself when a read fails, saying why when the transaction has
+// not already said it.
 class DiagFrm : public QDialog
 {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kCycleInterval{300};
-    static constexpr int kLoops = 8;
+    static constexpr int kLoops = DiagReader::kLoops;
 
     // `cardDeclared`: the editor shows the UP card present; only then is the card read.
     DiagFrm(Link &link, Session &session, Prompts &prompts, bool cardDeclared, QWidget *parent = nullptr);
@@ -62,11 +62,6 @@ public:
 
     // Set by "FERMER": the diagnostic ends at the end of the cycle that runs or comes next.
     bool CloseRequested = false;
-    // The last accepted load of each loop, in mA (elements 0 to 7).
-    std::array<double, 9> LoopLoads{};
-
-    // Reads the load of loop k into LoopLoads[k]; false when the reading was refused.
-    bool ReadLoopLoad(int k);
     // Sizes and colours the bar of loop k against its scale.
     void DrawVuMeter(int k, double value, double high, double low, double fullScale);
 
@@ -82,24 +77,21 @@ protected:
 private:
     void buildControls();
     void activate();
-    bool readPanelInformation();
-    bool readCardInformation();
     void onTick();
     void measure();
-    bool runCycle();
-    bool showReading(const Measurements::Reading &reading);
+    // Shows each accepted read: its label's text, or a loop's text and bar.
+    DiagReader::ShowFn showingEach();
     void requestClose();
     void onWriteSerial();
     void writePendingSerial();
     void afterExchanges();
     void stop();
-    void stopOnFailure();
+    void stopOnFailure(DiagReader::Outcome outcome);
     void holdHourglass(bool hold);
 
     Link &m_link;
-    Session &m_session;
     Prompts &m_prompts;
-    const bool m_cardDeclared;
+    DiagReader m_reader;
     bool m_activationQueued = false;
     bool m_exchanging = false;      // a cycle, the opening reads or a serial write talks to the panel
     bool m_tickMissed = false;      // Timer1 fell due while the panel was busy

@@ -1,27 +1,23 @@
 #pragma once
 
-// A diagnostic window talking to the emulated panel over the emulated port.
-#include "support/FakePrompts.h"
+// The diagnostic against the emulated panel: its reads, or its window, over the shared line.
+#include "support/PanelBench.h"
 
 #include "config/Session.h"
 #include "diag/DiagFrm.h"
-#include "link/Link.h"
-#include "sim/EmulatedPanel.h"
-#include "sim/EmulatedPort.h"
+#include "diag/DiagReader.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
-struct DiagBench
+struct DiagBench : PanelBench
 {
-    FakePrompts prompts;
-    EmulatedPanel panel;
-    Link link{prompts, [this](const PortChoice &) { return std::make_unique<EmulatedPort>(panel); }};
     Session session;
+    bool cardDeclared = true;   // the editor shows the UP card present
     std::unique_ptr<DiagFrm> window;
     bool cardDeclared = true;
     int ended = 0;
@@ -49,25 +45,57 @@ struct DiagBench
     }
 
     bool waitEnded() { return QTest::qWaitFor([this] { return ended > 0; }, 8000); }
-
-    // Each request the panel received as "command:data,data".
-    QStringList requests() const
-    {
-        QStringList out;
-        for (const QByteArray &frame : panel.requests()) {
-            QStringList data;
-            for (qsizetype i = 3; i < frame.size() - 2; ++i)
-                data << QString::number(quint8(frame[i]));
-            out << QString::number(quint8(frame[2])) + (data.isEmpty() ? "" : ":" + data.join(','));
-        }
-        return out;
-    }
 };
 
-// The requests of one measurement cycle, in order.
+// What a case changes on the bench before the diagnostic starts: the panel's state, a fault of
+// the panel or the line.
+using Setup = std::function<void(DiagBench &)>;
+Q_DECLARE_METATYPE(Setup)
+
+inline Setup state(std::function<void(PanelState &)> change)
+{
+    return [change](DiagBench &bench) { change(bench.panel.state); };
+}
+// The panel answers `command` (with this first data byte) with one data byte too many.
+inline Setup tooLong(PanelCommand command, int index = -1)
+{
+    return [=](DiagBench &bench) { bench.panel.addFault({Fault::WrongDataCount, int(command), index}); };
+}
+
+// The request frames the diagnostic sends.
+inline QString request(PanelCommand command, std::initializer_list<int> data = {})
+{
+    return frameHex(int(command), data);
+}
+inline QString loopLoad(int loop) { return request(PanelCommand::PanelMeasurement, {4, loop}); }
+inline QString panelReading(int subCode) { return request(PanelCommand::PanelMeasurement, {subCode}); }
+inline QString cardReading(int subCode) { return request(PanelCommand::CardMeasurement, {subCode}); }
+
+inline QStringList panelOpening()
+{
+    return {request(PanelCommand::PanelVersion), request(PanelCommand::PanelSerial)};
+}
+inline QStringList cardOpening()
+{
+    return {request(PanelCommand::CardState), request(PanelCommand::CardVersion),
+            request(PanelCommand::CardSerial)};
+}
+
+// One measurement cycle: the loops in turn, the panel's service, battery and charger voltages,
+// then the card's battery, charger, AES and its two sounder lines.
 inline QStringList cycleRequests(bool card)
 {
-    const QStringList cycle{"19:4,0", "19:4,1", "19:4,2", "19:4,3", "19:4,4", "19:4,5", "19:4,6", "19:4,7",
-                            "19:0", "19:2", "19:3"};
-    return card ? cycle + QStringList{"18:2", "18:5", "18:4", "18:0", "18:1"} : cycle;
+    QStringList cycle;
+    for (int k = 0; k < 8; ++k)
+        cycle << loopLoad(k);
+    cycle << panelReading(0) << panelReading(2) << panelReading(3);
+    if (card)
+        cycle << cardReading(2) << cardReading(5) << cardReading(4) << cardReading(0) << cardReading(1);
+    return cycle;
+}
+
+// The requests up to and including `last`.
+inline QStringList upTo(const QStringList &requests, const QString &last)
+{
+    return requests.mid(0, requests.indexOf(last) + 1);
 }

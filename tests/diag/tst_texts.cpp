@@ -1,7 +1,8 @@
-// The texts shown without a panel: the number masks and the about box.
+// Without a panel: the number masks, the serial numbers as shown and as entered, the about box.
 #include "support/TestRegistry.h"
 
 #include "diag/NumberMask.h"
+#include "diag/SerialNumber.h"
 #include "editor/FrmAbout.h"
 
 #include <QApplication>
@@ -11,12 +12,19 @@
 #include <QTest>
 #include <QTimer>
 
+Q_DECLARE_METATYPE(SerialNumber)
+Q_DECLARE_METATYPE(std::optional<SerialNumber>)
+
 class TextsTest : public QObject
 {
     Q_OBJECT
 private slots:
     void masks_data();
     void masks();
+    void serialText_data();
+    void serialText();
+    void serialFields_data();
+    void serialFields();
     void aboutSameTextsEachTime();
 };
 
@@ -45,6 +53,53 @@ void TextsTest::masks()
     QFETCH(QString, mask);
     QFETCH(QString, expected);
     QCOMPARE(NumberMask::format(value, mask, QLocale(QLocale::French)), expected);
+}
+
+void TextsTest::serialText_data()
+{
+    QTest::addColumn<SerialNumber>("serial");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("b0 0x23: A 01, B 03") << SerialNumber{{0x23, 0x39, 0x30}} << "N° de Série =010312345";
+    QTest::newRow("b0 0x33: bit 4 rounds A up") << SerialNumber{{0x33, 0x39, 0x30}} << "N° de Série =020312345";
+    QTest::newRow("b2 255: not stored") << SerialNumber{{0x47, 0x39, 0xFF}} << "N° de Série = Non Disponible";
+    QTest::newRow("counter above 32767") << SerialNumber{{0x47, 0xFF, 0xFE}} << "N° de Série =020765279";
+}
+
+void TextsTest::serialText()
+{
+    QFETCH(SerialNumber, serial);
+    QFETCH(QString, text);
+    QCOMPARE(serial.text(QLocale(QLocale::French)), text);
+}
+
+void TextsTest::serialFields_data()
+{
+    QTest::addColumn<QStringList>("fields");   // A, B and N as typed
+    QTest::addColumn<std::optional<SerialNumber>>("serial");
+    const auto bytes = [](int b0, int b1, int b2) {
+        return std::optional(SerialNumber{{std::uint8_t(b0), std::uint8_t(b1), std::uint8_t(b2)}});
+    };
+    const std::optional<SerialNumber> refused;
+    QTest::newRow("2 7 1000") << QStringList{"2", "7", "1000"} << bytes(71, 232, 3);
+    QTest::newRow("7 15 65279: the highest") << QStringList{"7", "15", "65279"} << bytes(239, 255, 254);
+    QTest::newRow("blanks around") << QStringList{" 1 ", "3", " 12345"} << bytes(35, 57, 48);
+    QTest::newRow("A 8") << QStringList{"8", "7", "1000"} << refused;
+    QTest::newRow("B 16") << QStringList{"0", "16", "1"} << refused;
+    QTest::newRow("N 65280 would read not stored") << QStringList{"0", "0", "65280"} << refused;
+    QTest::newRow("N huge") << QStringList{"1", "2", "99999999999"} << refused;
+    QTest::newRow("designed texts") << QStringList{"Text1", "Text2", "Text3"} << refused;
+    QTest::newRow("leading number only") << QStringList{"2abc", "7", "1000"} << refused;
+    QTest::newRow("empty") << QStringList{"1", "", "10"} << refused;
+}
+
+void TextsTest::serialFields()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(std::optional<SerialNumber>, serial);
+    const auto entered = SerialNumber::fromFields(fields[0], fields[1], fields[2]);
+    QCOMPARE(entered.has_value(), serial.has_value());
+    if (serial)
+        QCOMPARE(entered->bytes, serial->bytes);
 }
 
 void TextsTest::aboutSameTextsEachTime()

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "config/Reads.h"
+#include "diag/SerialNumber.h"
+#include "link/PanelCommand.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+class Link;
+struct Session;
+
+// What the diagnostic reads from the panel and its UP card, without any widget: the opening
+// reads (versions, serial numbers, the card's state) and one measurement cycle (the loop loads
+// and the voltages), each giving back the texts to show and how it ended. A read that fails
+// stops the rest: the window closes on anything but Outcome::Read. Nothing here shows a message;
+// the transaction has already told the installer when the panel did not answer.
+class DiagReader
+{
+public:
+    using Outcome = Reads::Outcome;
+    static constexpr int kLoops = 8;
+
+    // A text the diagnostic window shows: that of Label1(label), or, for a loop load, that of
+    // Ib(loop), whose bar stands for LoopLoads[loop].
+    struct Shown
+    {
+        int label = -1;
+        int loop = -1;
+        QString text;
+
+        static Shown inLabel(int label, const QString &text) { return {label, -1, text}; }
+        static Shown inLoop(int loop, const QString &text) { return {-1, loop, text}; }
+        bool operator==(const Shown &) const = default;
+    };
+    // Hears each accepted read as it arrives, so that the window fills as the panel answers.
+    using ShowFn = std::function<void(const Shown &)>;
+
+    struct Result
+    {
+        Outcome outcome = Outcome::Read;
+        QList<Shown> shown;   // in the order read
+    };
+    struct Opening : Result
+    {
+        bool cardShown = false;   // the card declared and operational: its frame shows
+    };
+
+    // `cardDeclared`: the editor shows the UP card present; only then is the card read.
+    DiagReader(Link &link, Session &session, bool cardDeclared);
+
+    // Once the panel is awake: the panel's version and serial number, then, when the card is
+    // declared, its state and, when it is operational, its version and serial number. A card
+    // that does not answer its state or is not operational is only left out. The session keeps
+    // the card's state and the panel read: its version and serial number both or neither.
+    Opening readOpening(const ShowFn &show = {});
+    // The eight loop loads, the panel's three voltages, then the card's five readings whenever
+    // it is declared (operational or not).
+    Result readCycle(const ShowFn &show = {});
+
+    // Reads the load of loop k into LoopLoads[k]; LoopLoads[k] is unchanged unless it was read.
+    Outcome ReadLoopLoad(int k);
+    // The last accepted load of each loop, in mA (elements 0 to 7).
+    std::array<double, 9> LoopLoads{};
+
+    // Writes the panel's serial number after a fresh wake-up. The reply is not examined.
+    void writePanelSerial(const SerialNumber &serial);
+
+private:
+    Outcome exchange(PanelCommand command, std::initializer_list<std::uint8_t> data,
+                     std::size_t expected, std::vector<std::uint8_t> &reply);
+    Outcome readVersion(PanelCommand command, QString &text);
+    Outcome readSerial(PanelCommand command, QString &text);
+    Outcome readRaw(PanelCommand command, std::initializer_list<std::uint8_t> data, int &raw);
+    Outcome readOpeningInto(Opening &opening, const ShowFn &show);
+
+    Link &m_link;
+    Session &m_session;
+    const bool m_cardDeclared;
+};
