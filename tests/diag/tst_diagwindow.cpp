@@ -38,8 +38,6 @@ void DiagWindowTest::shows_data()
     const auto loop3 = [](int raw) { return state([raw](PanelState &s) { s.loopRaw[3] = std::uint16_t(raw); }); };
     const QColor red(255, 0, 0), yellow(255, 255, 0), green(0, 255, 0);
     QTest::newRow("opening read: version") << Setup() << "Label1(3)" << "Version du programme = 3.0" << QColor() << 0.0;
-    QTest::newRow("cycle reading: service") << state([](PanelState &s) { s.ecsRaw[0] = 1023; }) << "Label1(13)"
-                                            << "Tension de service = 25 v" << QColor() << 0.0;
     QTest::newRow("loop 0: empty yellow bar") << loop3(0) << "Ib(3)" << "0,0 mA" << yellow << 0.0;
     QTest::newRow("loop 135: green under 20 mA") << loop3(135) << "Ib(3)" << "19,9 mA" << green << 19.87;
     QTest::newRow("loop 136: red from 20 mA") << loop3(136) << "Ib(3)" << "20,0 mA" << red << 20.02;

@@ -36,18 +36,16 @@ class DiagReaderTest : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::French)); }
-    void openingTexts_data();
-    void openingTexts();
+    void shows_data();
+    void shows();
     void openingSteps_data();
     void openingSteps();
-    void cycleTexts_data();
-    void cycleTexts();
     void cycleSteps_data();
     void cycleSteps();
 };
 
 // The panel holds version 3.0 and serial 02 07 12345; its operational card 2.1 and 01 03 04321.
-void DiagReaderTest::openingTexts_data()
+void DiagReaderTest::shows_data()
 {
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<Shown>("shown");
@@ -60,9 +58,29 @@ void DiagReaderTest::openingTexts_data()
     QTest::newRow("card present") << Setup() << Shown::inLabel(8, "Carte Présente = oui");
     QTest::newRow("card serial") << state([](PanelState &s) { s.cardSerial[0] = 0x22; })
                                  << Shown::inLabel(7, "N° de Série =010204321");
+    const auto loop3 = [](int raw) { return state([raw](PanelState &s) { s.loopRaw[3] = std::uint16_t(raw); }); };
+    QTest::newRow("loop 300: 44.16 mA") << loop3(300) << Shown::inLoop(3, "44,2 mA");
+    QTest::newRow("loop 6553: highest accepted") << loop3(6553) << Shown::inLoop(3, ">=100 mA");
+    QTest::newRow("service 1023") << state([](PanelState &s) { s.ecsRaw[0] = 1023; })
+                                  << Shown::inLabel(13, "Tension de service = 25 v");
+    QTest::newRow("panel battery 212") << state([](PanelState &s) { s.ecsRaw[2] = 212; })
+                                       << Shown::inLabel(14, "Tension de Batterie = 05 v");
+    QTest::newRow("panel charger 500") << state([](PanelState &s) { s.ecsRaw[3] = 500; })
+                                       << Shown::inLabel(15, "Tension du Chargeur = 12 v");
+    QTest::newRow("card battery 1023") << state([](PanelState &s) { s.cardRaw[2] = 1023; })
+                                       << Shown::inLabel(17, "Tension de Batterie = 25 v");
+    QTest::newRow("card charger 574") << state([](PanelState &s) { s.cardRaw[5] = 574; })
+                                      << Shown::inLabel(18, "Tension du Chargeur = 14 v");
+    QTest::newRow("AES 1023") << state([](PanelState &s) { s.cardRaw[4] = 1023; })
+                              << Shown::inLabel(5, "Tension AES = 65 v");
+    QTest::newRow("sounder line 1 1023") << state([](PanelState &s) { s.cardRaw[0] = 1023; })
+                                         << Shown::inLabel(2, "Charge ligne diffuseurs 1 = 5,000 A");
+    QTest::newRow("sounder line 2 82") << state([](PanelState &s) { s.cardRaw[1] = 82; })
+                                       << Shown::inLabel(6, "Charge ligne diffuseurs 2 = 0,401 A");
 }
 
-void DiagReaderTest::openingTexts()
+// The opening reads, then one cycle.
+void DiagReaderTest::shows()
 {
     QFETCH(Setup, setup);
     QFETCH(Shown, shown);
@@ -70,9 +88,12 @@ void DiagReaderTest::openingTexts()
     if (setup)
         setup(bench);
     QVERIFY(bench.link.wakeUp());
-    const DiagReader::Opening opening = DiagReader(bench.link, bench.session, true).readOpening();
+    DiagReader reader(bench.link, bench.session, true);
+    const DiagReader::Opening opening = reader.readOpening();
+    const DiagReader::Result cycle = reader.readCycle();
     QCOMPARE(opening.outcome, Outcome::Read);
-    QCOMPARE(shownLike(opening.shown, shown), shown);
+    QCOMPARE(cycle.outcome, Outcome::Read);
+    QCOMPARE(shownLike(opening.shown + cycle.shown, shown), shown);
 }
 
 void DiagReaderTest::openingSteps_data()
@@ -132,45 +153,6 @@ void DiagReaderTest::openingSteps()
     QCOMPARE(bench.session.PanelVersion, kept("Version du programme = 3.0"));
     QCOMPARE(bench.session.PanelSerial, kept("N° de Série =020712345"));
     QCOMPARE(bench.prompts.messages(), QList<Message>());
-}
-
-void DiagReaderTest::cycleTexts_data()
-{
-    QTest::addColumn<Setup>("setup");
-    QTest::addColumn<Shown>("shown");
-    const auto loop3 = [](int raw) { return state([raw](PanelState &s) { s.loopRaw[3] = std::uint16_t(raw); }); };
-    QTest::newRow("loop 0") << loop3(0) << Shown::inLoop(3, "0,0 mA");
-    QTest::newRow("loop 300: 44.16 mA") << loop3(300) << Shown::inLoop(3, "44,2 mA");
-    QTest::newRow("loop 680: full scale") << loop3(680) << Shown::inLoop(3, ">=100 mA");
-    QTest::newRow("loop 6553: highest accepted") << loop3(6553) << Shown::inLoop(3, ">=100 mA");
-    QTest::newRow("service 1023") << state([](PanelState &s) { s.ecsRaw[0] = 1023; })
-                                  << Shown::inLabel(13, "Tension de service = 25 v");
-    QTest::newRow("panel battery 212") << state([](PanelState &s) { s.ecsRaw[2] = 212; })
-                                       << Shown::inLabel(14, "Tension de Batterie = 05 v");
-    QTest::newRow("panel charger 500") << state([](PanelState &s) { s.ecsRaw[3] = 500; })
-                                       << Shown::inLabel(15, "Tension du Chargeur = 12 v");
-    QTest::newRow("card battery 1023") << state([](PanelState &s) { s.cardRaw[2] = 1023; })
-                                       << Shown::inLabel(17, "Tension de Batterie = 25 v");
-    QTest::newRow("card charger 574") << state([](PanelState &s) { s.cardRaw[5] = 574; })
-                                      << Shown::inLabel(18, "Tension du Chargeur = 14 v");
-    QTest::newRow("AES 1023") << state([](PanelState &s) { s.cardRaw[4] = 1023; })
-                              << Shown::inLabel(5, "Tension AES = 65 v");
-    QTest::newRow("sounder line 1 1023") << state([](PanelState &s) { s.cardRaw[0] = 1023; })
-                                         << Shown::inLabel(2, "Charge ligne diffuseurs 1 = 5,000 A");
-    QTest::newRow("sounder line 2 82") << state([](PanelState &s) { s.cardRaw[1] = 82; })
-                                       << Shown::inLabel(6, "Charge ligne diffuseurs 2 = 0,401 A");
-}
-
-void DiagReaderTest::cycleTexts()
-{
-    QFETCH(Setup, setup);
-    QFETCH(Shown, shown);
-    DiagBench bench;
-    setup(bench);
-    QVERIFY(bench.link.wakeUp());
-    const DiagReader::Result cycle = DiagReader(bench.link, bench.session, true).readCycle();
-    QCOMPARE(cycle.outcome, Outcome::Read);
-    QCOMPARE(shownLike(cycle.shown, shown), shown);
 }
 
 void DiagReaderTest::cycleSteps_data()
