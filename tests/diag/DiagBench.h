@@ -19,7 +19,6 @@ struct DiagBench : PanelBench
     Session session;
     bool cardDeclared = true;   // the editor shows the UP card present
     std::unique_ptr<DiagFrm> window;
-    bool cardDeclared = true;
     int ended = 0;
 
     DiagBench() { link.openPort(PortChoice::simulated()); }

@@ -62,11 +62,11 @@ struct SheetBench
     }
 };
 
-using Setup = std::function<void(SheetBench &)>;
+using SheetSetup = std::function<void(SheetBench &)>;
 
 // Every alarm mode, UGA command and CMSI choice, both relays, the 12 V output, the external
 // supply, a read tempo, new codes, a file and a panel; then edits the record does not hold yet.
-Setup everyItem(const QList<int> &types)
+SheetSetup everyItem(const QList<int> &types)
 {
     return [types](SheetBench &b) {
         PanelConfig c = b.window.configuration();
@@ -90,7 +90,7 @@ Setup everyItem(const QList<int> &types)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(SheetSetup)
 
 class SheetTest : public QObject
 {
@@ -99,7 +99,7 @@ private slots:
     void sheet_data()
     {
         QTest::addColumn<bool>("print");          // else "Exporter en PDF..."
-        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<SheetSetup>("setup");
         QTest::addColumn<QString>("target");      // in the temporary folder; empty: the dialog is cancelled
         QTest::addColumn<QStringList>("shown");   // what the sheet reads, "!text" what it must not; empty: refused
         QStringList startUp{"TORVA-PC V3.0", "14/03/2026 à 09:05", "Fichier de données : aucun",
@@ -118,8 +118,8 @@ private slots:
             "Boucle 8 Double détection avec la boucle 7 Aucune Aucune", "RELAIS 1 Alarme Boucle 1, Alarme Boucle 3",
             "RELAIS 2 Alarme Boucle 1, Alarme Boucle 8", "Carte UP : PRESENTE", "Alimentation Diffuseurs : AES Externe",
             "Tempo UGA = 5 min.", "SORTIE 12V : Réarmable", "CODE NIVEAU 2 : AAAB", "CODE NIVEAU 3 : CCCA"};
-        QTest::newRow("start-up") << false << Setup() << "fiche.pdf" << startUp;
-        QTest::newRow("start-up, printed") << true << Setup() << "fiche.pdf" << startUp;
+        QTest::newRow("start-up") << false << SheetSetup() << "fiche.pdf" << startUp;
+        QTest::newRow("start-up, printed") << true << SheetSetup() << "fiche.pdf" << startUp;
         QTest::newRow("unused, RSC with every option, RAC grouped") << false << everyItem({0, 1 | 0x10 | 0x20 | 0x80, 2 | 0x10})
             << "fiche.pdf" << every + QStringList{"FONCTION 1 Non utilisée Aucune option",
                    "FONCTION 2 Rupture Sans Contrôle Temporisé 20s, Commande regroupée sur Fonction 1, Bouton Actif",
@@ -130,7 +130,7 @@ private slots:
                    "FONCTION 3 Rupture Sans Contrôle Associé à l'UGA Mise Hors Service avec le Contact Auxiliaire"};
         // The hidden frames still hold their values; none of them may reach the sheet.
         QTest::newRow("card absent") << false
-            << Setup([](SheetBench &b) {
+            << SheetSetup([](SheetBench &b) {
                    PanelConfig c = b.window.configuration();
                    c.UgaTempo = 7;
                    b.window.show(c);
@@ -140,23 +140,23 @@ private slots:
                    "SORTIE 12V : Permanente", "RELAIS 1 Aucune boucle", "!Temporisée", "!Rupture Sans Contrôle", "!FONCTION 1",
                    "!AES Interne", "!Tempo UGA =", "!1, 2, 3", "!Commande UGA"};
         // The data file's name, once it holds the configuration shown.
-        const auto after = [](const char *steps) { return Setup([steps](SheetBench &b) { b.run(steps); }); };
+        const auto after = [](const char *steps) { return SheetSetup([steps](SheetBench &b) { b.run(steps); }); };
         const auto file = [](const char *name) { return QStringList{QStringLiteral("Fichier de données : ") + name}; };
         QTest::newRow("imported") << false << after("import:v1.dat") << "fiche.pdf" << file("v1.dat");
         QTest::newRow("failed save keeps the file") << false << after("open:v2.dat save:no/b.dat") << "fiche.pdf" << file("v2.dat");
         QTest::newRow("refused file keeps the file") << false << after("save:a.dat open:v1.dat") << "fiche.pdf" << file("a.dat");
         QTest::newRow("a receive forgets the file") << false << after("open:v2.dat receive") << "fiche.pdf" << file("aucun");
         // Refused: a clear message and nothing left in the folder.
-        QTest::newRow("folder missing") << false << Setup() << "absent/fiche.pdf" << QStringList();
+        QTest::newRow("folder missing") << false << SheetSetup() << "absent/fiche.pdf" << QStringList();
         QTest::newRow("parent is a regular file") << false << after("save:notes.txt") << "notes.txt/fiche.pdf" << QStringList();
-        QTest::newRow("target is a folder") << false << Setup() << "." << QStringList();
-        QTest::newRow("printer cannot start") << true << Setup() << "absent/fiche.pdf" << QStringList();
-        QTest::newRow("print cancelled") << true << Setup() << QString() << QStringList();
+        QTest::newRow("target is a folder") << false << SheetSetup() << "." << QStringList();
+        QTest::newRow("printer cannot start") << true << SheetSetup() << "absent/fiche.pdf" << QStringList();
+        QTest::newRow("print cancelled") << true << SheetSetup() << QString() << QStringList();
     }
     void sheet()
     {
         QFETCH(bool, print);
-        QFETCH(Setup, setup);
+        QFETCH(SheetSetup, setup);
         QFETCH(QString, target);
         QFETCH(QStringList, shown);
         SheetBench b;
