@@ -23,17 +23,17 @@ int main(int argc, char **argv)
     // configuration sent to it can be received back.
     EmulatedPanel simulatedPanel;
     simulatedPanel.setLive(true);
-    const PortFactory ports = makeRealPortFactory([&simulatedPanel](const PortChoice &) {
-        return std::make_unique<EmulatedPort>(simulatedPanel);
-    });
+    const PortFactory ports = makeRealPortFactory(
+        [&simulatedPanel](const PortChoice &) { return std::make_unique<EmulatedPort>(simulatedPanel); });
 
     WidgetPrompts prompts;
     Link link(prompts, ports);
     Session session;
     MainWindow window(session, link, prompts);
     prompts.setParent(&window);
-    MainCommands commands(window, link, session, prompts,
-                          [&] { DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window); });
+    MainCommands commands(window, link, session, prompts, [&] {
+        DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window);
+    });
     window.show();
     return app.exec();
 }

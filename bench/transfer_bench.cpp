@@ -119,15 +119,16 @@ bool runOnce(Path path, Direction direction)
     WaitFrm progress(link);
     const PortChoice choice = path == Path::Emulated ? PortChoice::simulated()
                                                      : PortChoice{PortChoice::Kind::Device, pty.devicePath()};
-    TransferContext context{link, session, window, prompts, progress, [&] {
-                                return link.openPort(choice) ? PortOutcome::Opened : PortOutcome::Failed;
-                            }};
+    TransferContext context{
+        link,    session,  window,
+        prompts, progress, [&] {
+                                return link.openPort(choice) ? PortOutcome::Opened : PortOutcome::Failed; }};
 
     QElapsedTimer wall;
     const double cpuBefore = cpuSeconds();
     wall.start();
-    const bool ok = direction == Direction::Receive ? receiveConfiguration(context)
-                                                    : sendConfiguration(context);
+    const bool ok =
+        direction == Direction::Receive ? receiveConfiguration(context) : sendConfiguration(context);
     const double wallSeconds = wall.nsecsElapsed() / 1e9;
     const double cpu = cpuSeconds() - cpuBefore;
     if (!ok || prompts.failed || !counter) {
@@ -135,9 +136,9 @@ bool runOnce(Path path, Direction direction)
         return false;
     }
     const long replies = long(panel.requests().size());
-    const double floor = (counter->sent + counter->received) * kByteSeconds
-                         + replies * std::chrono::duration<double>(kTurnaround).count()
-                         + std::chrono::duration<double>(Link::kWakeUpPause).count();
+    const double floor = (counter->sent + counter->received) * kByteSeconds +
+                         replies * std::chrono::duration<double>(kTurnaround).count() +
+                         std::chrono::duration<double>(Link::kWakeUpPause).count();
     std::printf("%-8s %-22s %6ld %6ld %5ld %9.3f %9.3f %7.3f %7.1f %%\n",
                 direction == Direction::Receive ? "receive" : "send",
                 path == Path::Emulated ? "emulated port" : "QSerialPort over a pty", counter->sent,
@@ -155,8 +156,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     std::printf("Full transfers, UP card present, 9600 baud, turnaround %lld ms\n",
                 static_cast<long long>(kTurnaround.count()));
-    std::printf("%-8s %-22s %6s %6s %5s %9s %9s %7s %9s\n", "transfer", "path", "sent", "recvd",
-                "frames", "wall s", "floor s", "ratio", "CPU");
+    std::printf("%-8s %-22s %6s %6s %5s %9s %9s %7s %9s\n", "transfer", "path", "sent", "recvd", "frames",
+                "wall s", "floor s", "ratio", "CPU");
     bool ok = true;
     for (Path path : {Path::Emulated, Path::Pty})
         for (Direction direction : {Direction::Receive, Direction::Send})

@@ -28,10 +28,10 @@ struct PanelConfig
     std::array<std::uint8_t, kFunctionCount> FunctionTypes{1, 1, 1};
     // Per relay: bit j set when the alarm of loop j + 1 activates the relay.
     std::array<std::uint8_t, kRelayCount> RelayMatrix{};
-    std::uint8_t Output12vMode = 0;   // 0 permanent, 1 rearmable
-    std::uint8_t AesChoice = 0;       // 0 internal, 1 external
-    std::uint8_t UpCardPresent = 1;   // 1 present, 0 absent
-    std::optional<std::uint8_t> UgaTempo;   // minutes, as the panel reports it; empty until read
+    std::uint8_t Output12vMode = 0;       // 0 permanent, 1 rearmable
+    std::uint8_t AesChoice = 0;           // 0 internal, 1 external
+    std::uint8_t UpCardPresent = 1;       // 1 present, 0 absent
+    std::optional<std::uint8_t> UgaTempo; // minutes, as the panel reports it; empty until read
     // Level 2, level 3: four letters "A", "B" or "C" each, as the panel is delivered by default.
     std::array<QString, 2> AccessCodes{QStringLiteral("BCAB"), QStringLiteral("CCBA")};
 

@@ -45,7 +45,10 @@ Outcome readIndexed(Link &link, PanelCommand command, std::array<std::uint8_t, N
     return Outcome::Read;
 }
 
-std::uint8_t asIs(std::uint8_t byte) { return byte; }
+std::uint8_t asIs(std::uint8_t byte)
+{
+    return byte;
+}
 
 // The panel sends one byte per code letter: 3 for "A", 4 for "B", 5 for "C".
 bool decodeCode(std::span<const std::uint8_t> bytes, QString &code)
@@ -76,8 +79,8 @@ Outcome accessCodes(Link &link, std::array<QString, 2> &codes)
     if (outcome != Outcome::Read)
         return outcome;
     std::array<QString, 2> read;
-    if (!decodeCode(std::span(reply.data).subspan(0, 4), read[0])
-        || !decodeCode(std::span(reply.data).subspan(4, 4), read[1]))
+    if (!decodeCode(std::span(reply.data).subspan(0, 4), read[0]) ||
+        !decodeCode(std::span(reply.data).subspan(4, 4), read[1]))
         return Outcome::Refused;
     codes = read;
     return Outcome::Read;

@@ -18,25 +18,25 @@ namespace Reads {
 // How a read ended.
 enum class Outcome {
     Read,
-    NoReply,   // the transaction failed; it has already told the installer
-    Aborted,   // the wait was abandoned: nobody is there to be told
-    Refused,   // a whole reply that cannot be used: the wrong number of data bytes, or letters
-               // that are no code
+    NoReply, // the transaction failed; it has already told the installer
+    Aborted, // the wait was abandoned: nobody is there to be told
+    Refused, // a whole reply that cannot be used: the wrong number of data bytes, or letters
+             // that are no code
 };
 
 // How a transaction's reply ends a read that expects `expected` data bytes.
 Outcome outcomeOf(const LinkReply &reply, std::size_t expected);
 
-Outcome panelMode(Link &link, bool &manualMode);                     // command 20
-Outcome accessCodes(Link &link, std::array<QString, 2> &codes);      // command 4: level 2, level 3
-Outcome relays(Link &link, PanelConfig &config);                     // command 12, relays 0 and 1
-Outcome output12v(Link &link, PanelConfig &config);                  // command 14
-Outcome alarmModes(Link &link, PanelConfig &config);                 // command 21, loops 0 to 7
-Outcome upCardPresence(Link &link, std::uint8_t &presence);          // command 30: present when 1
-Outcome upCardState(Link &link, std::uint8_t &status);               // command 5: 0, 1, or 2 for any other
-Outcome commandMatrix(Link &link, PanelConfig &config);              // command 2, stored as 255 - byte
-Outcome functionTypes(Link &link, PanelConfig &config);              // command 3, functions 0 to 2
-Outcome ugaTempo(Link &link, PanelConfig &config);                   // command 6
-Outcome aesChoice(Link &link, PanelConfig &config);                  // command 27
+Outcome panelMode(Link &link, bool &manualMode);                // command 20
+Outcome accessCodes(Link &link, std::array<QString, 2> &codes); // command 4: level 2, level 3
+Outcome relays(Link &link, PanelConfig &config);                // command 12, relays 0 and 1
+Outcome output12v(Link &link, PanelConfig &config);             // command 14
+Outcome alarmModes(Link &link, PanelConfig &config);            // command 21, loops 0 to 7
+Outcome upCardPresence(Link &link, std::uint8_t &presence);     // command 30: present when 1
+Outcome upCardState(Link &link, std::uint8_t &status);          // command 5: 0, 1, or 2 for any other
+Outcome commandMatrix(Link &link, PanelConfig &config);         // command 2, stored as 255 - byte
+Outcome functionTypes(Link &link, PanelConfig &config);         // command 3, functions 0 to 2
+Outcome ugaTempo(Link &link, PanelConfig &config);              // command 6
+Outcome aesChoice(Link &link, PanelConfig &config);             // command 27
 
 } // namespace Reads

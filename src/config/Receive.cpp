@@ -48,7 +48,7 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
         return outcome;
     if (manual) {
         c.prompts.message(Messages::manualMode(), Messages::accessTitle(), Prompts::Icon::Warning);
-        return Outcome::Read;   // refused by the panel, which has been said
+        return Outcome::Read; // refused by the panel, which has been said
     }
 
     std::uint8_t presence = 0;
@@ -87,8 +87,7 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
         config.UpCardPresent = 0;
         c.view.setCardFramesVisible(false);
         if (c.session.UpCardStatus == 2)
-            c.prompts.message(Messages::partialRead(), Messages::cardTitle(),
-                              Prompts::Icon::Warning);
+            c.prompts.message(Messages::partialRead(), Messages::cardTitle(), Prompts::Icon::Warning);
     }
     c.view.show(config);
     shown = true;
@@ -118,8 +117,9 @@ bool receiveConfiguration(TransferContext &c)
 
     // A wake-up that fails has been reported by the link (a lost port), or was abandoned.
     bool shown = false;
-    const Outcome outcome = c.link.wakeUp() ? readConfiguration(c, config, shown)
-                            : c.link.isAborted() ? Outcome::Aborted : Outcome::NoReply;
+    const Outcome outcome = c.link.wakeUp()      ? readConfiguration(c, config, shown)
+                            : c.link.isAborted() ? Outcome::Aborted
+                                                 : Outcome::NoReply;
     c.progress.hideProgress();
     if (outcome == Outcome::Aborted) {
         c.view.setCodes(codesBefore);

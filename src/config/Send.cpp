@@ -103,14 +103,27 @@ bool writeConfiguration(TransferContext &c, const PanelConfig &sent)
     const Item panelItems[] = {
         {"Ecriture Relais programmables", "Vérification Relais programmables", PanelCommand::WriteRelay,
          indexedWrites(sent.RelayMatrix),
-         [&] { return readsBack([&] { return Reads::relays(link, panel); }, panel.RelayMatrix, sent.RelayMatrix); }},
-        {"Ecriture mode sortie 12v", "Vérification mode sortie 12v  ", PanelCommand::WriteOutput12v,
+         [&] {
+             return readsBack([&] { return Reads::relays(link, panel); }, panel.RelayMatrix,
+                              sent.RelayMatrix);
+         }},
+        {"Ecriture mode sortie 12v",
+         "Vérification mode sortie 12v  ",
+         PanelCommand::WriteOutput12v,
          {{sent.Output12vMode}},
-         [&] { return readsBack([&] { return Reads::output12v(link, panel); }, panel.Output12vMode, sent.Output12vMode); }},
+         [&] {
+             return readsBack([&] { return Reads::output12v(link, panel); }, panel.Output12vMode,
+                              sent.Output12vMode);
+         }},
         {"Ecriture modes alarme", "Vérification modes alarme", PanelCommand::WriteAlarmMode,
          indexedWrites(sent.AlarmModes),
-         [&] { return readsBack([&] { return Reads::alarmModes(link, panel); }, panel.AlarmModes, sent.AlarmModes); }},
-        {"Ecriture Codes d'accès", "Vérification Codes d'accès", PanelCommand::WriteAccessCodes,
+         [&] {
+             return readsBack([&] { return Reads::alarmModes(link, panel); }, panel.AlarmModes,
+                              sent.AlarmModes);
+         }},
+        {"Ecriture Codes d'accès",
+         "Vérification Codes d'accès",
+         PanelCommand::WriteAccessCodes,
          {codeLetters(sent.AccessCodes)},
          [&] {
              // The boxes show the panel's codes once read; when the read fails they keep the
@@ -119,9 +132,14 @@ bool writeConfiguration(TransferContext &c, const PanelConfig &sent)
              c.view.setCodes(read ? codes : sent.AccessCodes);
              return read && codes == sent.AccessCodes;
          }},
-        {"Présence Carte UGA/CMSI", "Vérification carte UGA/CMSI  ", PanelCommand::WriteCardPresence,
+        {"Présence Carte UGA/CMSI",
+         "Vérification carte UGA/CMSI  ",
+         PanelCommand::WriteCardPresence,
          {{sent.UpCardPresent}},
-         [&] { return readsBack([&] { return Reads::upCardPresence(link, presence); }, presence, sent.UpCardPresent); }},
+         [&] {
+             return readsBack([&] { return Reads::upCardPresence(link, presence); }, presence,
+                              sent.UpCardPresent);
+         }},
     };
     if (!writeItems(c, panelItems))
         return false;
@@ -131,12 +149,23 @@ bool writeConfiguration(TransferContext &c, const PanelConfig &sent)
     const Item cardItems[] = {
         {"Ecriture matrice de commande", "Vérification matrice de commande", PanelCommand::WriteCommandMatrix,
          indexedWrites(sent.CommandMatrix),
-         [&] { return readsBack([&] { return Reads::commandMatrix(link, panel); }, panel.CommandMatrix, sent.CommandMatrix); }},
+         [&] {
+             return readsBack([&] { return Reads::commandMatrix(link, panel); }, panel.CommandMatrix,
+                              sent.CommandMatrix);
+         }},
         {"Ecriture type des fonctions", "Vérification type des fonctions", PanelCommand::WriteFunctionType,
          indexedWrites(sent.FunctionTypes),
-         [&] { return readsBack([&] { return Reads::functionTypes(link, panel); }, panel.FunctionTypes, sent.FunctionTypes); }},
-        {"Ecriture choix AES", "Vérification choix AES", PanelCommand::WriteAesChoice, {{sent.AesChoice}},
-         [&] { return readsBack([&] { return Reads::aesChoice(link, panel); }, panel.AesChoice, sent.AesChoice); }},
+         [&] {
+             return readsBack([&] { return Reads::functionTypes(link, panel); }, panel.FunctionTypes,
+                              sent.FunctionTypes);
+         }},
+        {"Ecriture choix AES",
+         "Vérification choix AES",
+         PanelCommand::WriteAesChoice,
+         {{sent.AesChoice}},
+         [&] {
+             return readsBack([&] { return Reads::aesChoice(link, panel); }, panel.AesChoice, sent.AesChoice);
+         }},
     };
     return writeItems(c, cardItems);
 }
@@ -149,13 +178,11 @@ bool sendConfiguration(TransferContext &c)
     // take are refused before a port is asked for.
     const PanelConfig config = c.view.configuration();
     if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
-        c.prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(),
-                          Prompts::Icon::Warning);
+        c.prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
         return false;
     }
     if (config.AccessCodes[0] == config.AccessCodes[1]) {
-        c.prompts.message(Messages::codesEqual(), Messages::entryErrorTitle(),
-                          Prompts::Icon::Warning);
+        c.prompts.message(Messages::codesEqual(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
         return false;
     }
 

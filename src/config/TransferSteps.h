@@ -15,8 +15,7 @@ inline void reportFailedRead(TransferContext &c, Reads::Outcome outcome)
     if (outcome != Reads::Outcome::Refused)
         return;
     c.progress.hideProgress();
-    c.prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
-                      Prompts::Icon::Warning);
+    c.prompts.message(Messages::transferError(), Messages::transferErrorTitle(), Prompts::Icon::Warning);
 }
 
 // The mode read that opens every receive and send: true when the panel grants PC access. A panel

@@ -20,10 +20,10 @@ namespace {
 constexpr int kFrameWidth = 360;
 constexpr int kInfoFrameHeight = 196;
 constexpr int kInfoRowPitch = 21;
-constexpr int kScaleWidth = 200;        // 3000 twips
-constexpr int kScaleHeight = 10;        // 156 twips
-constexpr int kBarDesignedWidth = 67;   // 1008 twips
-constexpr int kLoopRowPitch = 19;       // 288 twips
+constexpr int kScaleWidth = 200;      // 3000 twips
+constexpr int kScaleHeight = 10;      // 156 twips
+constexpr int kBarDesignedWidth = 67; // 1008 twips
+constexpr int kLoopRowPitch = 19;     // 288 twips
 constexpr int kWindowWidth = 842;
 constexpr int kWindowHeight = 410;
 
@@ -115,8 +115,7 @@ void DiagFrm::buildControls()
 
     Frame4 = new QGroupBox(QStringLiteral("CHARGE DES BOUCLES"), this);
     Frame4->setObjectName(QStringLiteral("Frame4"));
-    Frame4->setGeometry(16 + kFrameWidth, 16 + kInfoFrameHeight, kFrameWidth,
-                        kLoops * kLoopRowPitch + 36);
+    Frame4->setGeometry(16 + kFrameWidth, 16 + kInfoFrameHeight, kFrameWidth, kLoops * kLoopRowPitch + 36);
     for (int k = 0; k < kLoops; ++k) {
         const int top = 24 + k * kLoopRowPitch;
         auto *name = new QLabel(QStringLiteral("Boucle %1").arg(k + 1), Frame4);
@@ -290,8 +289,8 @@ void DiagFrm::onWriteSerial()
 {
     const auto serial = SerialNumber::fromFields(Text1->text(), Text2->text(), Text3->text());
     if (!serial) {
-        m_prompts.message(QStringLiteral("Numéro de série invalide !"),
-                          QStringLiteral("ERREUR DE SAISIE"), Prompts::Icon::Warning);
+        m_prompts.message(QStringLiteral("Numéro de série invalide !"), QStringLiteral("ERREUR DE SAISIE"),
+                          Prompts::Icon::Warning);
         return;
     }
     // While the panel is busy the write waits for the end of the running work.
@@ -343,8 +342,7 @@ void DiagFrm::stopOnFailure(DiagReader::Outcome outcome)
     // a reading out of its range) must say why the window went away.
     stop();
     if (outcome == DiagReader::Outcome::Refused)
-        m_prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
-                          Prompts::Icon::Warning);
+        m_prompts.message(Messages::transferError(), Messages::transferErrorTitle(), Prompts::Icon::Warning);
 }
 
 void DiagFrm::holdHourglass(bool hold)

@@ -93,9 +93,9 @@ private:
     Prompts &m_prompts;
     DiagReader m_reader;
     bool m_activationQueued = false;
-    bool m_exchanging = false;      // a cycle, the opening reads or a serial write talks to the panel
-    bool m_tickMissed = false;      // Timer1 fell due while the panel was busy
-    bool m_cycleQueued = false;     // a cycle is about to start from the event loop
+    bool m_exchanging = false;  // a cycle, the opening reads or a serial write talks to the panel
+    bool m_tickMissed = false;  // Timer1 fell due while the panel was busy
+    bool m_cycleQueued = false; // a cycle is about to start from the event loop
     bool m_stopped = false;
     bool m_hourglassHeld = false;
     std::optional<SerialNumber> m_pendingSerial;

@@ -13,14 +13,13 @@ constexpr int kCardVersionLabel = 4;
 constexpr int kCardPresentLabel = 8;
 constexpr int kCardSerialLabel = 7;
 
-constexpr std::uint8_t kLoopLoadSubCode = 4;   // a panel measurement with 4 and a loop index
+constexpr std::uint8_t kLoopLoadSubCode = 4; // a panel measurement with 4 and a loop index
 
 } // namespace
 
 DiagReader::DiagReader(Link &link, Session &session, bool cardDeclared)
     : m_link(link), m_session(session), m_cardDeclared(cardDeclared)
-{
-}
+{}
 
 DiagReader::Opening DiagReader::readOpening(const ShowFn &show)
 {
@@ -52,8 +51,8 @@ DiagReader::Outcome DiagReader::readOpeningInto(Opening &opening, const ShowFn &
     m_session.PanelVersion = version;
     m_session.PanelSerial = serial;
 
-    if (!m_cardDeclared || Reads::upCardState(m_link, m_session.UpCardStatus) != Outcome::Read
-        || m_session.UpCardStatus != 1)
+    if (!m_cardDeclared || Reads::upCardState(m_link, m_session.UpCardStatus) != Outcome::Read ||
+        m_session.UpCardStatus != 1)
         return Outcome::Read;
     opening.cardShown = true;
     if (const Outcome outcome = readVersion(PanelCommand::CardVersion, version); outcome != Outcome::Read)

@@ -45,11 +45,11 @@ public:
     struct Result
     {
         Outcome outcome = Outcome::Read;
-        QList<Shown> shown;   // in the order read
+        QList<Shown> shown; // in the order read
     };
     struct Opening : Result
     {
-        bool cardShown = false;   // the card declared and operational: its frame shows
+        bool cardShown = false; // the card declared and operational: its frame shows
     };
 
     // `cardDeclared`: the editor shows the UP card present; only then is the card read.
@@ -73,8 +73,8 @@ public:
     void writePanelSerial(const SerialNumber &serial);
 
 private:
-    Outcome exchange(PanelCommand command, std::initializer_list<std::uint8_t> data,
-                     std::size_t expected, std::vector<std::uint8_t> &reply);
+    Outcome exchange(PanelCommand command, std::initializer_list<std::uint8_t> data, std::size_t expected,
+                     std::vector<std::uint8_t> &reply);
     Outcome readVersion(PanelCommand command, QString &text);
     Outcome readSerial(PanelCommand command, QString &text);
     Outcome readRaw(PanelCommand command, std::initializer_list<std::uint8_t> data, int &raw);

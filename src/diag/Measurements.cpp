@@ -8,7 +8,7 @@
 namespace Measurements {
 
 namespace {
-constexpr double kConverterFullScale = 1023.0;   // raw reading for 5 V
+constexpr double kConverterFullScale = 1023.0; // raw reading for 5 V
 constexpr double kConverterVolts = 5.0;
 constexpr double kSenseOhms = 33.2;
 constexpr double kSupplyDivider = 4.9;
@@ -37,8 +37,8 @@ QString loopLoadText(double milliamps, const QLocale &locale)
 
 QString versionText(std::uint8_t major, std::uint8_t minor, const QLocale &locale)
 {
-    return QStringLiteral("Version du programme = ") + NumberMask::format(major, u"#0", locale)
-           + QLatin1Char('.') + NumberMask::format(minor, u"#0", locale);
+    return QStringLiteral("Version du programme = ") + NumberMask::format(major, u"#0", locale) +
+           QLatin1Char('.') + NumberMask::format(minor, u"#0", locale);
 }
 
 double readingValue(Reading::Kind kind, int raw)
@@ -60,9 +60,9 @@ std::optional<QString> readingText(const Reading &reading, int raw, const QLocal
         return std::nullopt;
     const double value = readingValue(reading.kind, raw);
     const bool amperes = reading.kind == Reading::Kind::SounderLine;
-    return QString::fromUtf16(reading.prefix)
-           + NumberMask::format(value, amperes ? u"##0.000" : u"##0,0", locale)
-           + (amperes ? QStringLiteral(" A") : QStringLiteral(" v"));
+    return QString::fromUtf16(reading.prefix) +
+           NumberMask::format(value, amperes ? u"##0.000" : u"##0,0", locale) +
+           (amperes ? QStringLiteral(" A") : QStringLiteral(" v"));
 }
 
 QColor vuMeterColor(double value, double high, double low)

@@ -16,9 +16,9 @@ namespace Measurements {
 
 // Highest raw loop reading the panel's load computation handles (raw × 5 must fit 16 bits).
 constexpr int kMaxLoopRaw = 6553;
-constexpr double kLoopFullScale = 100.0;   // mA
-constexpr double kLoopHigh = 20.0;         // mA: from here the bar is red
-constexpr double kLoopLow = 0.0;           // mA: down to here the bar is yellow
+constexpr double kLoopFullScale = 100.0; // mA
+constexpr double kLoopHigh = 20.0;       // mA: from here the bar is red
+constexpr double kLoopLow = 0.0;         // mA: down to here the bar is yellow
 
 // Raw values are the two reply bytes read as a signed 16-bit number: a negative one (high byte
 // 128 or more) is out of the converter's range and has no value.
@@ -36,10 +36,10 @@ QString versionText(std::uint8_t major, std::uint8_t minor, const QLocale &local
 struct Reading
 {
     enum class Kind { Supply, Aes, SounderLine };
-    PanelCommand command;     // the panel's measurement, or the UP card's
-    std::uint8_t subCode;     // the request's data byte
-    int label;                // index into Label1
-    const char16_t *prefix;   // written before the number, with nothing between
+    PanelCommand command;   // the panel's measurement, or the UP card's
+    std::uint8_t subCode;   // the request's data byte
+    int label;              // index into Label1
+    const char16_t *prefix; // written before the number, with nothing between
     Kind kind;
 };
 
@@ -62,8 +62,7 @@ inline constexpr std::array<Reading, 5> kCardReadings{{
 double readingValue(Reading::Kind kind, int raw);
 // The label text: prefix, number, unit ("Tension de service = 25 v", "... = 5,000 A"); empty
 // for a negative raw value.
-std::optional<QString> readingText(const Reading &reading, int raw,
-                                   const QLocale &locale = QLocale());
+std::optional<QString> readingText(const Reading &reading, int raw, const QLocale &locale = QLocale());
 
 // The vu-meter bar: red at or above `high`, yellow at or below `low`, green between; its width
 // is value / fullScale of the scale's width.

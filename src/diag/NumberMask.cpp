@@ -8,9 +8,9 @@ namespace {
 
 struct Layout
 {
-    int minIntegerDigits = 0;   // count of "0" before the decimal point
-    int decimals = 0;           // placeholders after the decimal point
-    bool grouping = false;      // a "," between integer placeholders
+    int minIntegerDigits = 0; // count of "0" before the decimal point
+    int decimals = 0;         // placeholders after the decimal point
+    bool grouping = false;    // a "," between integer placeholders
 };
 
 Layout parse(QStringView mask)

@@ -20,8 +20,7 @@ std::optional<int> wholeNumber(const QString &text, int max)
 
 } // namespace
 
-std::optional<SerialNumber> SerialNumber::fromFields(const QString &a, const QString &b,
-                                                     const QString &n)
+std::optional<SerialNumber> SerialNumber::fromFields(const QString &a, const QString &b, const QString &n)
 {
     const auto fieldA = wholeNumber(a, kMaxA);
     const auto fieldB = wholeNumber(b, kMaxB);
@@ -38,7 +37,6 @@ QString SerialNumber::text(const QLocale &locale) const
 {
     if (!isStored())
         return QStringLiteral("N° de Série = Non Disponible");
-    return QStringLiteral("N° de Série =") + NumberMask::format(fieldA(), u"00", locale)
-           + NumberMask::format(fieldB(), u"00", locale)
-           + NumberMask::format(counter(), u"00000", locale);
+    return QStringLiteral("N° de Série =") + NumberMask::format(fieldA(), u"00", locale) +
+           NumberMask::format(fieldB(), u"00", locale) + NumberMask::format(counter(), u"00000", locale);
 }

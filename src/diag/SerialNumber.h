@@ -16,12 +16,11 @@ struct SerialNumber
 
     static constexpr int kMaxA = 7;
     static constexpr int kMaxB = 15;
-    static constexpr int kMaxCounter = 254 * 256 + 255;   // b2 = 255 would read "not stored"
+    static constexpr int kMaxCounter = 254 * 256 + 255; // b2 = 255 would read "not stored"
 
     // The installer's three fields (A, B, N), each a whole number in its range; empty when one
     // of them is not, so that nothing malformed is ever written to the panel.
-    static std::optional<SerialNumber> fromFields(const QString &a, const QString &b,
-                                                  const QString &n);
+    static std::optional<SerialNumber> fromFields(const QString &a, const QString &b, const QString &n);
 
     bool isStored() const { return bytes[2] != 255; }
     // A as the panel's own display computes it: (b0 AND 0xF0) / 32, so bit 4 adds a half.

@@ -23,7 +23,7 @@ void CodeEdit::keyPressEvent(QKeyEvent *event)
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         emit keyTyped();
         emit validationRequested();
-        event->accept();   // Enter never reaches the text
+        event->accept(); // Enter never reaches the text
         return;
     }
     if (event->matches(QKeySequence::Paste)) {
@@ -61,8 +61,8 @@ void CodeEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
     switch (event->reason()) {
-    case Qt::ActiveWindowFocusReason:   // a message box or another window came up
-    case Qt::PopupFocusReason:          // a menu opened; the focus comes back
+    case Qt::ActiveWindowFocusReason: // a message box or another window came up
+    case Qt::PopupFocusReason:        // a menu opened; the focus comes back
     case Qt::MenuBarFocusReason:
         return;
     default:

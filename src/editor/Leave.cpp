@@ -4,8 +4,7 @@
 #include "link/Link.h"
 #include "ui/Prompts.h"
 
-bool leaveProgram(Link &link, Session &session, Prompts &prompts,
-                  const std::function<SaveResult()> &save)
+bool leaveProgram(Link &link, Session &session, Prompts &prompts, const std::function<SaveResult()> &save)
 {
     // A transfer still waiting for the panel ends here, quietly: the port is about to go and
     // nobody will be there to read its time-out message.

@@ -17,5 +17,4 @@ struct Session;
 // save and nothing was saved although a file was chosen (the write failed) or the save was
 // refused (short codes): ending then would lose the configuration, so the main window stays.
 // A cancelled save dialog still ends the program, as does a No.
-bool leaveProgram(Link &link, Session &session, Prompts &prompts,
-                  const std::function<SaveResult()> &save);
+bool leaveProgram(Link &link, Session &session, Prompts &prompts, const std::function<SaveResult()> &save);

@@ -9,8 +9,8 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QSessionManager>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QTimer>
 
 MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Prompts &prompts,
@@ -24,8 +24,8 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
       m_progress(link, &window),
       m_files(session, window, prompts),
       m_sheet(session, window, prompts, &window),
-      m_context{link, session, window, prompts, m_progress,
-                [this] { return PortFrm::choose(m_link, &m_window); }}
+      m_context{link,    session,    window,
+                prompts, m_progress, [this] { return PortFrm::choose(m_link, &m_window); }}
 {
     // The progress window is a window of its own, shown beside the main window without blocking it.
     m_progress.setWindowFlag(Qt::Window);
@@ -102,7 +102,7 @@ void MainCommands::runExchange(const std::function<void()> &exchange)
 void MainCommands::setCommandsEnabled(bool enabled)
 {
     for (QAction *action : {m_window.Diag_Menu, m_window.Open_Menu, m_window.Save_Menu, m_window.Print_Menu,
-                             m_window.Pdf_Menu, m_window.Import_Mnu})
+                            m_window.Pdf_Menu, m_window.Import_Mnu})
         action->setEnabled(enabled);
     m_window.Command1->setEnabled(enabled);
     m_window.Command2->setEnabled(enabled);

@@ -38,14 +38,19 @@ public:
 
     // A column legend set below a grid: a line drops from the column to the legend's level and the
     // legend ends just left of it, so that the lines of the columns to its left stop above it.
-    void legend(const QString &frame, const QString &name, const QString &caption, int columnX, int gridBottom,
-                int top)
+    void legend(const QString &frame, const QString &name, const QString &caption, int columnX,
+                int gridBottom, int top)
     {
         constexpr int kHeight = 255;
         constexpr int kGap = 60;
         constexpr int kLeftMargin = 60;
-        items.append({Kind::Label, name, frame, QRect(kLeftMargin, top, columnX - kGap - kLeftMargin, kHeight),
-                      caption, {}, Qt::AlignRight | Qt::AlignVCenter});
+        items.append({Kind::Label,
+                      name,
+                      frame,
+                      QRect(kLeftMargin, top, columnX - kGap - kLeftMargin, kHeight),
+                      caption,
+                      {},
+                      Qt::AlignRight | Qt::AlignVCenter});
         const int middle = top + kHeight / 2;
         line(frame, columnX, gridBottom, columnX, middle);
         line(frame, columnX - kGap + 15, middle, columnX, middle);
@@ -55,12 +60,13 @@ public:
 void alarmModes(Layout &l)
 {
     const QString frame = QStringLiteral("Det_mode");
-    l.add(Kind::LinedFrame, frame, QStringLiteral("client"), {96, 96, 3180, 3660}, QStringLiteral("MODES ALARME"));
+    l.add(Kind::LinedFrame, frame, QStringLiteral("client"), {96, 96, 3180, 3660},
+          QStringLiteral("MODES ALARME"));
 
     constexpr int kRowTop = 288;
     constexpr int kRowPitch = 288;
-    constexpr int kGridLeft = 900;                            // left of the mode_B frames
-    constexpr std::array<int, 3> kColumns{384, 960, 1536};   // options inside mode_B
+    constexpr int kGridLeft = 900;                         // left of the mode_B frames
+    constexpr std::array<int, 3> kColumns{384, 960, 1536}; // options inside mode_B
     constexpr int kGridBottom = kRowTop + 8 * kRowPitch;
 
     // Row and column separators.
@@ -78,12 +84,12 @@ void alarmModes(Layout &l)
         l.add(Kind::Label, indexed("Label_Zone", 15 - i), frame, {120, top + 16, 780, kBoxTwips},
               QStringLiteral("Boucle %1").arg(i + 1));
         l.add(Kind::OptionFrame, modes, frame, {kGridLeft, top, 2160, 288});
-        l.add(Kind::OptionButton, indexed("Mode_Normal", i), modes, {kColumns[0], 16, kBoxTwips, kBoxTwips}, {},
-              QStringLiteral("Mode Alarme simple"));
-        l.add(Kind::OptionButton, indexed("Mode_Discrim", i), modes, {kColumns[1], 16, kBoxTwips, kBoxTwips}, {},
-              QStringLiteral("La même boucle doit être déclenchée 2 fois"));
-        l.add(Kind::OptionButton, indexed("Mode_Double", i), modes, {kColumns[2], 16, kBoxTwips, kBoxTwips}, {},
-              QStringLiteral("2 boucles confirment l'alarme"));
+        l.add(Kind::OptionButton, indexed("Mode_Normal", i), modes, {kColumns[0], 16, kBoxTwips, kBoxTwips},
+              {}, QStringLiteral("Mode Alarme simple"));
+        l.add(Kind::OptionButton, indexed("Mode_Discrim", i), modes, {kColumns[1], 16, kBoxTwips, kBoxTwips},
+              {}, QStringLiteral("La même boucle doit être déclenchée 2 fois"));
+        l.add(Kind::OptionButton, indexed("Mode_Double", i), modes, {kColumns[2], 16, kBoxTwips, kBoxTwips},
+              {}, QStringLiteral("2 boucles confirment l'alarme"));
     }
 
     // Column headings below the grid, one level each, joined to their column by a line.
@@ -100,22 +106,26 @@ void alarmModes(Layout &l)
 void upCard(Layout &l)
 {
     const QString frame = QStringLiteral("Up_frm");
-    l.add(Kind::Frame, frame, QStringLiteral("client"), {96, 3840, 3180, 588}, QStringLiteral("CARTE UP (UGA/CMSI)"));
-    l.add(Kind::OptionButton, indexed("Up_Option", 1), frame, {240, 250, 1300, 270}, QStringLiteral("PRESENTE"));
-    l.add(Kind::OptionButton, indexed("Up_Option", 0), frame, {1700, 250, 1300, 270}, QStringLiteral("ABSENTE"));
+    l.add(Kind::Frame, frame, QStringLiteral("client"), {96, 3840, 3180, 588},
+          QStringLiteral("CARTE UP (UGA/CMSI)"));
+    l.add(Kind::OptionButton, indexed("Up_Option", 1), frame, {240, 250, 1300, 270},
+          QStringLiteral("PRESENTE"));
+    l.add(Kind::OptionButton, indexed("Up_Option", 0), frame, {1700, 250, 1300, 270},
+          QStringLiteral("ABSENTE"));
 }
 
 void relays(Layout &l)
 {
     const QString frame = QStringLiteral("Frm_Relais");
-    l.add(Kind::Frame, frame, QStringLiteral("client"), {3360, 96, 4428, 2988}, QStringLiteral("RELAIS PROGRAMMABLES"),
-          QStringLiteral("Configuration des relais programmables"));
+    l.add(Kind::Frame, frame, QStringLiteral("client"), {3360, 96, 4428, 2988},
+          QStringLiteral("RELAIS PROGRAMMABLES"), QStringLiteral("Configuration des relais programmables"));
     for (int r = 0; r < 2; ++r) {
         const QString relay = indexed("Frame_Relais", r);
-        l.add(Kind::Frame, relay, frame, {120 + r * 2148, 240, 2040, 2640}, QStringLiteral("RELAIS %1").arg(r + 1));
+        l.add(Kind::Frame, relay, frame, {120 + r * 2148, 240, 2040, 2640},
+              QStringLiteral("RELAIS %1").arg(r + 1));
         for (int j = 0; j < 8; ++j)
-            l.add(Kind::CheckBox, indexed("Check_Alb", 8 * r + j), relay, {120, 288 + 288 * j, 1860, kBoxTwips},
-                  QStringLiteral("Alarme Boucle %1").arg(j + 1),
+            l.add(Kind::CheckBox, indexed("Check_Alb", 8 * r + j), relay,
+                  {120, 288 + 288 * j, 1860, kBoxTwips}, QStringLiteral("Alarme Boucle %1").arg(j + 1),
                   QStringLiteral("Le relais est activé sur l'alarme de la boucle %1").arg(j + 1));
     }
 }
@@ -128,13 +138,15 @@ void misc(Layout &l)
 
     const QString output = QStringLiteral("Frm_12v");
     l.add(Kind::Frame, output, frame, {120, 240, 1800, 1000}, QStringLiteral("SORTIE 12V"));
-    l.add(Kind::OptionButton, indexed("OptionRearm", 1), output, {120, 300, 1560, 270}, QStringLiteral("Permanente"),
-          QStringLiteral("La sortie reste alimentée en permanence"));
-    l.add(Kind::OptionButton, indexed("OptionRearm", 0), output, {120, 630, 1560, 270}, QStringLiteral("Réarmable"),
-          QStringLiteral("La sortie est réarmée avec la touche Réarmement"));
+    l.add(Kind::OptionButton, indexed("OptionRearm", 1), output, {120, 300, 1560, 270},
+          QStringLiteral("Permanente"), QStringLiteral("La sortie reste alimentée en permanence"));
+    l.add(Kind::OptionButton, indexed("OptionRearm", 0), output, {120, 630, 1560, 270},
+          QStringLiteral("Réarmable"), QStringLiteral("La sortie est réarmée avec la touche Réarmement"));
 
-    l.add(Kind::Label, QStringLiteral("Label1"), frame, {2100, 330, 1400, 330}, QStringLiteral("CODE NIVEAU 2"));
-    l.add(Kind::Label, QStringLiteral("Label3"), frame, {2100, 750, 1400, 330}, QStringLiteral("CODE NIVEAU 3"));
+    l.add(Kind::Label, QStringLiteral("Label1"), frame, {2100, 330, 1400, 330},
+          QStringLiteral("CODE NIVEAU 2"));
+    l.add(Kind::Label, QStringLiteral("Label3"), frame, {2100, 750, 1400, 330},
+          QStringLiteral("CODE NIVEAU 3"));
     for (int box = 0; box < 2; ++box)
         l.add(Kind::CodeBox, indexed("Text_Niveau", box), frame, {3540, 330 + 420 * box, 720, 330}, {},
               QStringLiteral("Code Niveau %1 : 4 caractères A-B-C").arg(box + 2));
@@ -144,7 +156,8 @@ void buttons(Layout &l)
 {
     const QString client = QStringLiteral("client");
     l.add(Kind::Button, QStringLiteral("Command2"), client, {7800, 240, 3210, 330},
-          QStringLiteral("ENVOYER LA CONFIGURATION"), QStringLiteral("Envoyer la configuration actuelle vers l'ECS"));
+          QStringLiteral("ENVOYER LA CONFIGURATION"),
+          QStringLiteral("Envoyer la configuration actuelle vers l'ECS"));
     l.add(Kind::Button, QStringLiteral("Command1"), client, {7800, 840, 3210, 330},
           QStringLiteral("RECEVOIR LA CONFIGURATION"), QStringLiteral("Récupérer la configuration de l'ECS"));
 }
@@ -157,12 +170,12 @@ void commands(Layout &l)
 
     constexpr int kRowTop = 780;
     constexpr int kRowPitch = 384;
-    constexpr int kUgaLeft = 960;                           // left of the Frm_Uga frames
+    constexpr int kUgaLeft = 960; // left of the Frm_Uga frames
     constexpr std::array<int, 3> kUgaColumns{120, 840, 1560};
     constexpr int kCmsiLeft = 3060;
     constexpr int kCmsiPitch = 480;
     constexpr int kHeadingTop = 220;
-    constexpr int kSubHeadingTop = 450;   // clear of the grid's top line
+    constexpr int kSubHeadingTop = 450; // clear of the grid's top line
 
     for (int r = 0; r <= 8; ++r)
         l.line(frame, 120, kRowTop - 64 + r * kRowPitch, 4400, kRowTop - 64 + r * kRowPitch);
@@ -171,7 +184,8 @@ void commands(Layout &l)
     l.line(frame, 2880, kRowTop - 64, 2880, kRowTop - 64 + 8 * kRowPitch);
 
     const int ugaCentre = kUgaLeft + kUgaColumns[1] + kBoxTwips / 2;
-    l.heading(QStringLiteral("Label8"), frame, {ugaCentre - 900, kHeadingTop, 1800, 255}, QStringLiteral("UGA"));
+    l.heading(QStringLiteral("Label8"), frame, {ugaCentre - 900, kHeadingTop, 1800, 255},
+              QStringLiteral("UGA"));
     const std::array<std::pair<const char *, QString>, 3> ugaHeadings{{
         {"Label9", QStringLiteral("Non")},
         {"Label10", QStringLiteral("Immédiat")},
@@ -187,7 +201,8 @@ void commands(Layout &l)
               QStringLiteral("FONCTIONS CMSI"));
     for (int f = 0; f < 3; ++f) {
         const int centre = kCmsiLeft + f * kCmsiPitch + kBoxTwips / 2;
-        l.heading(indexed("Label7", f), frame, {centre - 240, kSubHeadingTop, 480, 255}, QString::number(f + 1));
+        l.heading(indexed("Label7", f), frame, {centre - 240, kSubHeadingTop, 480, 255},
+                  QString::number(f + 1));
     }
 
     const std::array<QString, 3> ugaTips{QStringLiteral("Cette boucle ne commande pas l'UGA"),
@@ -200,8 +215,8 @@ void commands(Layout &l)
               QStringLiteral("Boucle %1").arg(i + 1));
         l.add(Kind::OptionFrame, uga, frame, {kUgaLeft, top, 1900, kBoxTwips});
         for (int c = 0; c < 3; ++c)
-            l.add(Kind::OptionButton, indexed("Option1", 3 * i + c), uga, {kUgaColumns[c], 0, kBoxTwips, kBoxTwips},
-                  {}, ugaTips[c]);
+            l.add(Kind::OptionButton, indexed("Option1", 3 * i + c), uga,
+                  {kUgaColumns[c], 0, kBoxTwips, kBoxTwips}, {}, ugaTips[c]);
         for (int f = 0; f < 3; ++f) {
             // The panel's designer tool-tipped the first row only; the others repeat its first text.
             l.add(Kind::CheckBox, indexed("Check_CMSI1", 3 * i + f), frame,
@@ -210,8 +225,8 @@ void commands(Layout &l)
         }
     }
 
-    l.add(Kind::Label, QStringLiteral("Tempo_Lbl"), frame, {120, 3940, 2200, 255}, QStringLiteral("Tempo UGA ="),
-          QStringLiteral("Valeur lue sur le Dip-Switch"));
+    l.add(Kind::Label, QStringLiteral("Tempo_Lbl"), frame, {120, 3940, 2200, 255},
+          QStringLiteral("Tempo UGA ="), QStringLiteral("Valeur lue sur le Dip-Switch"));
     l.add(Kind::OptionButton, indexed("AES_Option", 0), frame, {2640, 3900, 1700, 240},
           QStringLiteral("AES Interne"), QStringLiteral("Alimentation Diffuseurs = AES Interne"));
     l.add(Kind::OptionButton, indexed("AES_Option", 1), frame, {2640, 4130, 1700, 240},
@@ -226,7 +241,7 @@ void functions(Layout &l)
 
     constexpr int kRowTop = 360;
     constexpr int kRowPitch = 480;
-    constexpr int kTypeLeft = 1500;     // left of the Frm_Fonction frames
+    constexpr int kTypeLeft = 1500; // left of the Frm_Fonction frames
     constexpr int kTypePitch = 480;
     constexpr int kCheckLeft = 4440;
     constexpr int kCheckPitch = 480;
@@ -239,7 +254,7 @@ void functions(Layout &l)
     l.line(frame, kCheckLeft - 180, kRowTop - 112, kCheckLeft - 180, kGridBottom);
 
     const std::array<const char *, 6> typeNames{"Option_Nul", "Option_RSC", "Option_RAC",
-                                                 "Option_ESC", "Option_EAC", "Option_RSC_UGA"};
+                                                "Option_ESC", "Option_EAC", "Option_RSC_UGA"};
     const std::array<QString, 6> typeTips{
         QStringLiteral("La fonction n'est pas utilisée"),
         QStringLiteral("Fonction à rupture de tension sans contrôle de position"),
@@ -254,8 +269,8 @@ void functions(Layout &l)
               QStringLiteral("FONCTION %1").arg(k + 1));
         l.add(Kind::OptionFrame, types, frame, {kTypeLeft, top, 5 * kTypePitch + kBoxTwips, kBoxTwips});
         for (int t = 0; t < 6; ++t)
-            l.add(Kind::OptionButton, indexed(typeNames[t], k), types, {t * kTypePitch, 0, kBoxTwips, kBoxTwips}, {},
-                  typeTips[t]);
+            l.add(Kind::OptionButton, indexed(typeNames[t], k), types,
+                  {t * kTypePitch, 0, kBoxTwips, kBoxTwips}, {}, typeTips[t]);
         auto checkAt = [&](const char *name, int column, const QString &tip = {}) {
             l.add(Kind::CheckBox, indexed(name, k), frame,
                   {kCheckLeft + column * kCheckPitch, top, kBoxTwips, kBoxTwips}, {}, tip);
@@ -274,7 +289,7 @@ void functions(Layout &l)
     {
         const char *name;
         QString caption;
-        int column;   // 0-5 type options, 6-9 check boxes
+        int column; // 0-5 type options, 6-9 check boxes
     };
     const std::array<Legend, 10> legends{{
         {"Label5(0)", QStringLiteral("Non utilisée"), 0},

@@ -257,12 +257,18 @@ void MainWindow::buildControls(QWidget *client)
 std::array<QRadioButton *, 3> &MainWindow::typeOptions(int type)
 {
     switch (type) {
-    case FunctionType::Nul: return Option_Nul;
-    case FunctionType::RSC: return Option_RSC;
-    case FunctionType::RAC: return Option_RAC;
-    case FunctionType::ESC: return Option_ESC;
-    case FunctionType::EAC: return Option_EAC;
-    default: return Option_RSC_UGA;
+    case FunctionType::Nul:
+        return Option_Nul;
+    case FunctionType::RSC:
+        return Option_RSC;
+    case FunctionType::RAC:
+        return Option_RAC;
+    case FunctionType::ESC:
+        return Option_ESC;
+    case FunctionType::EAC:
+        return Option_EAC;
+    default:
+        return Option_RSC_UGA;
     }
 }
 
@@ -284,9 +290,18 @@ void MainWindow::connectRules()
     };
 
     for (int i = 0; i < kLoopCount; ++i) {
-        onSelected(Mode_Normal[i], [this, i] { markChanged(); onModeSelected(i); });
-        onSelected(Mode_Discrim[i], [this, i] { markChanged(); onModeSelected(i); });
-        onSelected(Mode_Double[i], [this, i] { markChanged(); onModeSelected(i); });
+        onSelected(Mode_Normal[i], [this, i] {
+            markChanged();
+            onModeSelected(i);
+        });
+        onSelected(Mode_Discrim[i], [this, i] {
+            markChanged();
+            onModeSelected(i);
+        });
+        onSelected(Mode_Double[i], [this, i] {
+            markChanged();
+            onModeSelected(i);
+        });
     }
     for (QRadioButton *button : Option1)
         onSelected(button, [this] { markChanged(); });
@@ -317,8 +332,7 @@ void MainWindow::connectRules()
 
     for (int box = 0; box < 2; ++box) {
         connect(Text_Niveau[box], &CodeEdit::keyTyped, this, &MainWindow::markChanged);
-        connect(Text_Niveau[box], &CodeEdit::validationRequested, this,
-                [this, box] { validateCode(box); });
+        connect(Text_Niveau[box], &CodeEdit::validationRequested, this, [this, box] { validateCode(box); });
     }
 }
 
@@ -389,7 +403,7 @@ void MainWindow::onTypeSelected(int type, int i)
             tick(aux, false);
         }
         break;
-    default:   // RSC, RAC, ESC, EAC
+    default: // RSC, RAC, ESC, EAC
         tempo->setEnabled(true);
         aux->setEnabled(false);
         tick(aux, false);
@@ -407,9 +421,9 @@ void MainWindow::onModeSelected(int loop)
     // Loops pair as (1, 2), (3, 4), (5, 6), (7, 8): the partner of index i is i xor 1.
     const int partner = loop ^ 1;
     if (Mode_Double[loop]->isChecked())
-        select(Mode_Double[partner]);   // the partner's own rule then finds this loop double
+        select(Mode_Double[partner]); // the partner's own rule then finds this loop double
     else if (Mode_Double[partner]->isChecked())
-        select(Mode_Normal[partner]);   // falls back to normal, never to discrimination
+        select(Mode_Normal[partner]); // falls back to normal, never to discrimination
 }
 
 void MainWindow::onGroupedToggled(int function, bool on)
@@ -439,11 +453,9 @@ void MainWindow::validateCode(int box)
 
     const QString title = Messages::entryErrorTitle();
     if (code(box).size() < CodeEdit::kCodeLength)
-        m_prompts.message(Messages::codesTooShort(), title,
-                          Prompts::Icon::Warning);
+        m_prompts.message(Messages::codesTooShort(), title, Prompts::Icon::Warning);
     if (code(0) == code(1)) {
-        m_prompts.message(Messages::codesEqual(), title,
-                          Prompts::Icon::Warning);
+        m_prompts.message(Messages::codesEqual(), title, Prompts::Icon::Warning);
         setCode(box, kDeliveryCodes[std::size_t(box)]);
     }
 }
@@ -484,16 +496,24 @@ void MainWindow::show(const PanelConfig &config)
                 Check_Tempo[k]->setEnabled(false);
                 tick(Check_Tempo[k], false);
                 break;
-            case FunctionType::RSC: select(Option_RSC[k]); break;
-            case FunctionType::RAC: select(Option_RAC[k]); break;
-            case FunctionType::ESC: select(Option_ESC[k]); break;
-            case FunctionType::EAC: select(Option_EAC[k]); break;
+            case FunctionType::RSC:
+                select(Option_RSC[k]);
+                break;
+            case FunctionType::RAC:
+                select(Option_RAC[k]);
+                break;
+            case FunctionType::ESC:
+                select(Option_ESC[k]);
+                break;
+            case FunctionType::EAC:
+                select(Option_EAC[k]);
+                break;
             case FunctionType::RSC_UGA:
                 select(Option_RSC_UGA[k]);
                 tick(Check_Hs_Ctc_Aux[k], t & FunctionFlag::AuxContact);
                 break;
             default:
-                break;   // an unknown type leaves the options as they are
+                break; // an unknown type leaves the options as they are
             }
             tick(Check_Tempo[k], t & FunctionFlag::Delayed);
             if (k >= 1) {
@@ -521,8 +541,8 @@ void MainWindow::show(const PanelConfig &config)
         // Nothing received yet: the label keeps what it shows.
         if (config.UgaTempo) {
             m_ugaTempo = config.UgaTempo;
-            Tempo_Lbl->setText(QStringLiteral("Tempo UGA = ") + QStringLiteral(" %1").arg(*config.UgaTempo)
-                               + QStringLiteral(" min."));
+            Tempo_Lbl->setText(QStringLiteral("Tempo UGA = ") + QStringLiteral(" %1").arg(*config.UgaTempo) +
+                               QStringLiteral(" min."));
         }
     }
 }
@@ -566,7 +586,7 @@ PanelConfig MainWindow::configuration() const
             byte |= FunctionFlag::AuxContact;
         if (ticked(Check_Tempo[k]))
             byte |= FunctionFlag::Delayed;
-        if (ticked(Check_Rgp[k])) {   // functions 2 and 3 only: function 1 has no box
+        if (ticked(Check_Rgp[k])) { // functions 2 and 3 only: function 1 has no box
             byte |= FunctionFlag::Grouped;
             if (ticked(Check_Bp_Actif[k]))
                 byte |= FunctionFlag::ActiveButton;

@@ -57,8 +57,8 @@ public:
     QAction *Diag_Menu = nullptr;
     QAction *Open_Menu = nullptr;
     QAction *Save_Menu = nullptr;
-    QAction *Print_Menu = nullptr;   // the configuration sheet, printed
-    QAction *Pdf_Menu = nullptr;     // the configuration sheet, as a PDF file
+    QAction *Print_Menu = nullptr; // the configuration sheet, printed
+    QAction *Pdf_Menu = nullptr;   // the configuration sheet, as a PDF file
     QAction *Import_Mnu = nullptr;
     QAction *Quit_Menu = nullptr;
     QAction *About_Mnu = nullptr;
@@ -109,8 +109,8 @@ public:
     std::array<QRadioButton *, 3> Option_RSC_UGA{};
     std::array<QCheckBox *, 3> Check_Hs_Ctc_Aux{};
     std::array<QCheckBox *, 3> Check_Tempo{};
-    std::array<QCheckBox *, 3> Check_Rgp{};        // functions 1 and 2 only
-    std::array<QCheckBox *, 3> Check_Bp_Actif{};   // functions 1 and 2 only
+    std::array<QCheckBox *, 3> Check_Rgp{};      // functions 1 and 2 only
+    std::array<QCheckBox *, 3> Check_Bp_Actif{}; // functions 1 and 2 only
 
     // Labels. Label_Zone: 0-7 rows of the command matrix, 8-15 rows of the alarm modes
     // (15 is "Boucle 1"), 17-19 the alarm-mode column headings.
@@ -157,6 +157,6 @@ private:
     Link &m_link;
     Prompts &m_prompts;
     std::function<bool()> m_closeHandler;
-    std::optional<std::uint8_t> m_ugaTempo;   // the tempo the label shows, once one was read
+    std::optional<std::uint8_t> m_ugaTempo; // the tempo the label shows, once one was read
     bool m_validating = false;
 };

@@ -4,8 +4,14 @@ namespace DataFile {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
 QByteArrayView trimmed(QByteArrayView field)
 {
@@ -77,7 +83,7 @@ std::optional<std::uint8_t> toByte(QByteArrayView field)
         if (c < '0' || c > '9')
             return std::nullopt;
         value = value * 10 + unsigned(c - '0');
-        if (value > 255)   // also keeps a long run of digits from overflowing
+        if (value > 255) // also keeps a long run of digits from overflowing
             return std::nullopt;
     }
     return std::uint8_t(value);
@@ -157,8 +163,7 @@ ParseResult parse(QByteArrayView bytes, Version expected)
     if (!mark)
         return fail(ParseError::Incompatible);
     if (expected == Version::V2 && *mark != QByteArrayView(kMarkV2))
-        return fail(*mark == QByteArrayView(kMarkV1) ? ParseError::Version1File
-                                                     : ParseError::Incompatible);
+        return fail(*mark == QByteArrayView(kMarkV1) ? ParseError::Version1File : ParseError::Incompatible);
     if (expected == Version::V1 && *mark != QByteArrayView(kMarkV1))
         return fail(ParseError::Incompatible);
 

@@ -31,7 +31,7 @@ enum class ParseError { None, Version1File, Incompatible };
 
 struct ParseResult
 {
-    std::optional<PanelConfig> content;   // no UGA tempo
+    std::optional<PanelConfig> content; // no UGA tempo
     ParseError error = ParseError::None;
     bool ok() const { return content.has_value(); }
 };

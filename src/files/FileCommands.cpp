@@ -58,8 +58,7 @@ bool writeDataFile(const QString &path, const QByteArray &bytes)
 
 FileCommands::FileCommands(Session &session, EditorView &view, Prompts &prompts)
     : m_session(session), m_view(view), m_prompts(prompts)
-{
-}
+{}
 
 SaveResult FileCommands::save()
 {
@@ -111,8 +110,8 @@ LoadResult FileCommands::load(Kind kind)
     {
         BusyPointer busy(m_prompts);
         if (const std::optional<QByteArray> bytes = readDataFile(path)) {
-            const DataFile::ParseResult result = DataFile::parse(
-                *bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
+            const DataFile::ParseResult result =
+                DataFile::parse(*bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
             error = result.error;
             // A value the editor cannot show as it is would leave it showing a mix of this file
             // and the configuration before it: refused like any malformed file.

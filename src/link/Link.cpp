@@ -18,6 +18,13 @@ const QString kNoReplyTitle = QStringLiteral("TIME OUT");
 const QString kOpenFailedText = QStringLiteral("Port série introuvable ou déjà ouvert !");
 const QString kOpenFailedTitle = QStringLiteral("ERREUR DE COM");
 
+LinkReply failedWith(LinkFailure failure)
+{
+    LinkReply reply;
+    reply.failure = failure;
+    return reply;
+}
+
 } // namespace
 
 class Link::Private
@@ -26,11 +33,11 @@ public:
     Private(std::vector<std::uint8_t> &rxData, std::uint8_t &rxCount) : check(rxData, rxCount) {}
 
     ReplyCheck check;
-    QEventLoop *loop = nullptr;   // the running wait's loop, while it runs
-    Wait wait = Wait::None;       // None once the running wait has ended
-    bool replyStarted = false;    // a byte of the reply arrived in this attempt
-    QTimer quiet;                 // settling: the line has been silent for kQuietGap
-    QDeadlineTimer settleLimit;   // settling: a babbling line must not hold the link forever
+    QEventLoop *loop = nullptr; // the running wait's loop, while it runs
+    Wait wait = Wait::None;     // None once the running wait has ended
+    bool replyStarted = false;  // a byte of the reply arrived in this attempt
+    QTimer quiet;               // settling: the line has been silent for kQuietGap
+    QDeadlineTimer settleLimit; // settling: a babbling line must not hold the link forever
 };
 
 Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
@@ -128,7 +135,7 @@ bool Link::sendFrame(const std::vector<std::uint8_t> &frame)
 bool Link::wakeUp()
 {
     if (m_busy)
-        return false;   // the waiting transaction owns the line
+        return false; // the waiting transaction owns the line
     if (m_aborted) {
         LinkStatus = true;
         return false;
@@ -161,11 +168,11 @@ bool Link::wakeUp()
 bool Link::transaction(std::uint8_t command, std::uint8_t length)
 {
     if (m_busy) {
-        m_lastFailure = {LinkFailure::Busy};
-        return false;   // the waiting transaction owns every shared byte: touch nothing
+        m_lastFailure = failedWith(LinkFailure::Busy);
+        return false; // the waiting transaction owns every shared byte: touch nothing
     }
     if (m_aborted) {
-        m_lastFailure = {LinkFailure::Aborted};
+        m_lastFailure = failedWith(LinkFailure::Aborted);
         LinkStatus = true;
         return false;
     }
@@ -173,18 +180,17 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
     const std::vector<std::uint8_t> frame = Frame::buildRequest(command, length, TxData);
     LastCommand = command;
     if (frame.empty()) {
-        m_lastFailure = {LinkFailure::NoReply};
-        LinkStatus = true;   // a length outside 5..14 is the caller's fault, not the panel's
+        m_lastFailure = failedWith(LinkFailure::NoReply);
+        LinkStatus = true; // a length outside 5..14 is the caller's fault, not the panel's
         return false;
     }
 
     m_busy = true;
     bool accepted = false;
-    for (int attemptsLeft = kAttempts; attemptsLeft > 0 && !accepted && !m_aborted;
-         --attemptsLeft) {
+    for (int attemptsLeft = kAttempts; attemptsLeft > 0 && !accepted && !m_aborted; --attemptsLeft) {
         emit requestSent();
         LinkStatus = false;
-        Timer_Time_Out.start();   // the reply time-out runs from before the first byte goes out
+        Timer_Time_Out.start(); // the reply time-out runs from before the first byte goes out
         d->check.reset(command);
         d->replyStarted = false;
         flushInput();
@@ -205,7 +211,7 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
     m_busy = false;
 
     if (m_aborted)
-        return false;   // the window is closing: nobody is there to read a message
+        return false; // the window is closing: nobody is there to read a message
     if (!accepted) {
         reportNoReply();
         return false;
@@ -232,7 +238,7 @@ LinkReply Link::request(PanelCommand command, std::span<const std::uint8_t> data
 {
     if (data.size() > TxData.size()) {
         LinkStatus = true;
-        return {LinkFailure::NoReply};
+        return failedWith(LinkFailure::NoReply);
     }
     if (!m_busy)
         std::copy(data.begin(), data.end(), TxData.begin());
@@ -335,7 +341,7 @@ void Link::onPortFailed()
 {
     dropPort();
     if (d->wait != Wait::None) {
-        LinkStatus = true;   // like a missing reply
+        LinkStatus = true; // like a missing reply
         endWait();
     }
 }

@@ -19,20 +19,20 @@ class Prompts;
 // Why a transaction failed: the reason of its last attempt.
 enum class LinkFailure {
     None,
-    NoReply,    // nothing, or a reply cut short, before the time-out
-    BadByte,    // a reply byte that cannot belong to a valid reply (see LinkReply::badByte)
-    PortLost,   // the port failed or was gone
-    Aborted,    // the wait was abandoned (the window closing)
-    Busy,       // refused: another wait was running; nothing was sent
+    NoReply,  // nothing, or a reply cut short, before the time-out
+    BadByte,  // a reply byte that cannot belong to a valid reply (see LinkReply::badByte)
+    PortLost, // the port failed or was gone
+    Aborted,  // the wait was abandoned (the window closing)
+    Busy,     // refused: another wait was running; nothing was sent
 };
 
 // What a transaction gives back: the reply's data bytes, or why there is none.
 struct LinkReply
 {
     LinkFailure failure = LinkFailure::None;
-    std::vector<std::uint8_t> data;   // the accepted reply's data bytes
+    std::vector<std::uint8_t> data; // the accepted reply's data bytes
     ReplyCheck::Fault badByte = ReplyCheck::Fault::None;
-    int badBytePosition = -1;         // index in the reply of the byte that failed it
+    int badBytePosition = -1; // index in the reply of the byte that failed it
     bool ok() const { return failure == LinkFailure::None; }
 };
 
@@ -104,11 +104,11 @@ public:
     QTimer Timer_Time_Out;
 
 signals:
-    void requestSent();        // a request went out: the send lamp lights
-    void replyStarted();       // the first byte of a reply arrived: the send lamp goes out
-    void dataByteReceived();   // a reply data byte was stored while DiagInProgress is false
-    void replyAccepted();      // a valid reply arrived: the reply lamp lights
-    void transactionFailed();  // the third attempt failed
+    void requestSent();       // a request went out: the send lamp lights
+    void replyStarted();      // the first byte of a reply arrived: the send lamp goes out
+    void dataByteReceived();  // a reply data byte was stored while DiagInProgress is false
+    void replyAccepted();     // a valid reply arrived: the reply lamp lights
+    void transactionFailed(); // the third attempt failed
 
 private:
     class Private;
@@ -134,7 +134,7 @@ private:
     Prompts &m_prompts;
     PortFactory m_factory;
     std::unique_ptr<SerialPort> m_port;
-    LinkReply m_lastFailure;   // why the last attempt of the last transaction failed
+    LinkReply m_lastFailure; // why the last attempt of the last transaction failed
     bool m_busy = false;
     bool m_aborted = false;
 };

@@ -5,15 +5,15 @@
 // Every command of the panel's protocol, by name. The values are the command bytes on the line.
 enum class PanelCommand : std::uint8_t {
     // Configuration reads
-    CommandMatrix = 2,   // per loop; the panel answers with the complement of the byte it holds
-    FunctionType = 3,    // per CMSI function
-    AccessCodes = 4,     // eight letter bytes, level 2 then level 3
-    CardState = 5,       // the UP card's operating state
+    CommandMatrix = 2, // per loop; the panel answers with the complement of the byte it holds
+    FunctionType = 3,  // per CMSI function
+    AccessCodes = 4,   // eight letter bytes, level 2 then level 3
+    CardState = 5,     // the UP card's operating state
     UgaTempo = 6,
-    Relay = 12,          // per relay
+    Relay = 12, // per relay
     Output12v = 14,
-    PanelMode = 20,      // 1 while the panel's manual configuration mode refuses the PC
-    AlarmMode = 21,      // per loop
+    PanelMode = 20, // 1 while the panel's manual configuration mode refuses the PC
+    AlarmMode = 21, // per loop
     AesChoice = 27,
     CardPresence = 30,
     // Configuration writes

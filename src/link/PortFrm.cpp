@@ -29,8 +29,7 @@ PortFrm::PortFrm(Link &link, QWidget *parent) : QDialog(parent), m_link(link)
     Autre_Port->setInsertPolicy(QComboBox::NoInsert);
     Autre_Port->setMinimumContentsLength(14);
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        addDetectedPort(info.systemLocation(), info.description(), info.manufacturer(),
-                        info.serialNumber());
+        addDetectedPort(info.systemLocation(), info.description(), info.manufacturer(), info.serialNumber());
     Option_Simul = new QRadioButton(QStringLiteral("ECS simulée"), this);
     Option_Simul->setObjectName(QStringLiteral("Option_Simul"));
     layout->addWidget(Option_Autre, 4, 0);

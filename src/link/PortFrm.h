@@ -35,14 +35,14 @@ public:
     static QString describePort(const QString &location, const QString &description,
                                 const QString &manufacturer, const QString &serialNumber);
     // Adds a port to the "Autre :" list, shown as describePort() says.
-    void addDetectedPort(const QString &location, const QString &description,
-                         const QString &manufacturer, const QString &serialNumber);
+    void addDetectedPort(const QString &location, const QString &description, const QString &manufacturer,
+                         const QString &serialNumber);
     PortOutcome outcome() const { return m_outcome; }
 
-    std::array<QRadioButton *, 4> Option1{};   // COM 1 to COM4
-    QRadioButton *Option_Autre = nullptr;      // a port named in Autre_Port
-    QComboBox *Autre_Port = nullptr;           // detected ports, or a typed device path
-    QRadioButton *Option_Simul = nullptr;      // the built-in emulated panel
+    std::array<QRadioButton *, 4> Option1{}; // COM 1 to COM4
+    QRadioButton *Option_Autre = nullptr;    // a port named in Autre_Port
+    QComboBox *Autre_Port = nullptr;         // detected ports, or a typed device path
+    QRadioButton *Option_Simul = nullptr;    // the built-in emulated panel
     QPushButton *Command1 = nullptr;
 
 protected:

@@ -12,8 +12,7 @@
 #include <cerrno>
 #endif
 
-QtSerialPort::QtSerialPort(const QString &device, QObject *parent)
-    : SerialPort(parent), m_device(device)
+QtSerialPort::QtSerialPort(const QString &device, QObject *parent) : SerialPort(parent), m_device(device)
 {
     connect(&m_port, &QSerialPort::readyRead, this, [this] {
         if (!m_fetching)
@@ -39,15 +38,13 @@ bool QtSerialPort::open()
     }
     m_port.setPortName(m_device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_openFailure = failureDetails(m_port.error(), m_device, m_port.errorString(),
-                                       refusingGroup(m_device));
+        m_openFailure =
+            failureDetails(m_port.error(), m_device, m_port.errorString(), refusingGroup(m_device));
         return false;
     }
-    const bool set = m_port.setBaudRate(QSerialPort::Baud9600)
-                     && m_port.setDataBits(QSerialPort::Data8)
-                     && m_port.setParity(QSerialPort::NoParity)
-                     && m_port.setStopBits(QSerialPort::OneStop)
-                     && m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool set = m_port.setBaudRate(QSerialPort::Baud9600) && m_port.setDataBits(QSerialPort::Data8) &&
+                     m_port.setParity(QSerialPort::NoParity) && m_port.setStopBits(QSerialPort::OneStop) &&
+                     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!set) {
         m_openFailure = failureDetails(m_port.error(), m_device, m_port.errorString(), {});
         m_port.close();
@@ -89,7 +86,7 @@ void QtSerialPort::fetchPending() const
     // is reading right now.
     m_fetching = true;
     if (!m_port.waitForReadyRead(0) && m_port.error() == QSerialPort::TimeoutError)
-        m_port.clearError();   // nothing had come in: not a fault of the line
+        m_port.clearError(); // nothing had come in: not a fault of the line
     m_fetching = false;
 }
 
@@ -114,7 +111,7 @@ bool QtSerialPort::writeByte(std::uint8_t byte)
     const char c = char(byte);
     if (!m_port.isOpen() || m_port.write(&c, 1) != 1)
         return false;
-    m_port.flush();   // out now, not at the next turn of the event loop
+    m_port.flush(); // out now, not at the next turn of the event loop
     return true;
 }
 
@@ -156,11 +153,12 @@ QString QtSerialPort::refusingGroup(const QString &device)
 {
 #ifdef Q_OS_LINUX
     const QByteArray path = QFile::encodeName(device);
-    struct stat status{};
-    if (::access(path.constData(), R_OK | W_OK) == 0 || errno != EACCES
-        || ::stat(path.constData(), &status) != 0 || status.st_gid == 0
-        || (status.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
-        return {};   // not a refusal of rights, or the group could not grant them
+    struct stat status
+    {};
+    if (::access(path.constData(), R_OK | W_OK) == 0 || errno != EACCES ||
+        ::stat(path.constData(), &status) != 0 || status.st_gid == 0 ||
+        (status.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return {}; // not a refusal of rights, or the group could not grant them
     // getgrgid_r: the port may be opened while another thread looks up a group.
     group entry{};
     group *found = nullptr;
@@ -183,8 +181,8 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
     // A failing read or write is as final as a vanished device: left open, the port would be
     // signalled again and again (a hung-up line reports a read error on every turn of the loop).
-    const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
-                      || error == QSerialPort::WriteError;
+    const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                      error == QSerialPort::WriteError;
     if (!lost || !m_port.isOpen())
         return;
     m_port.close();
@@ -193,8 +191,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
 
 PortFactory makeRealPortFactory(PortFactory simulated)
 {
-    return [simulated = std::move(simulated)](const PortChoice &choice)
-               -> std::unique_ptr<SerialPort> {
+    return [simulated = std::move(simulated)](const PortChoice &choice) -> std::unique_ptr<SerialPort> {
         if (choice.kind == PortChoice::Kind::Simulated)
             return simulated ? simulated(choice) : nullptr;
         return std::make_unique<QtSerialPort>(choice.device);

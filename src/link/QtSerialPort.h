@@ -47,7 +47,7 @@ private:
     QString m_device;
     mutable QSerialPort m_port;
     mutable bool m_fetching = false;
-    QString m_openFailure;   // the details of the last refused opening, empty once opened
+    QString m_openFailure; // the details of the last refused opening, empty once opened
 };
 
 // Makes a QtSerialPort for a device choice and hands the simulated choice to `simulated`

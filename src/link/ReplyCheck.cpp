@@ -64,7 +64,7 @@ ReplyCheck::Step ReplyCheck::feed(std::uint8_t byte)
     case State::Data: {
         m_position += 1;
         const std::size_t index = std::size_t(m_position - 3);
-        if (index >= m_rxData.size())   // cannot happen with L + 1 elements; never write outside
+        if (index >= m_rxData.size()) // cannot happen with L + 1 elements; never write outside
             return fail(Fault::Length);
         m_rxData[index] = byte;
         ++m_rxCount;

@@ -22,11 +22,12 @@ public:
     struct Step
     {
         Verdict verdict = Verdict::Pending;
-        bool dataStored = false;   // this byte was a data byte, now in RxData
+        bool dataStored = false; // this byte was a data byte, now in RxData
     };
 
     ReplyCheck(std::vector<std::uint8_t> &rxData, std::uint8_t &rxCount)
-        : m_rxData(rxData), m_rxCount(rxCount) {}
+        : m_rxData(rxData), m_rxCount(rxCount)
+    {}
 
     // Waits for the start of a reply to `command`; RxCount goes back to 0, RxData is kept until
     // the next echo.
@@ -48,8 +49,8 @@ private:
     State m_state = State::Start;
     Verdict m_verdict = Verdict::Pending;
     Fault m_fault = Fault::None;
-    int m_position = 0;        // index in the frame of the byte fed last
-    int m_length = 0;          // the reply's length byte
-    int m_sum = 0;             // start, length, echo and data bytes so far
+    int m_position = 0; // index in the frame of the byte fed last
+    int m_length = 0;   // the reply's length byte
+    int m_sum = 0;      // start, length, echo and data bytes so far
     std::uint8_t m_checkLow = 0;
 };

@@ -44,9 +44,9 @@ struct PortChoice
 {
     enum class Kind { Device, Simulated };
     Kind kind = Kind::Device;
-    QString device;   // platform device name for Kind::Device ("/dev/ttyS0", "COM1", "/dev/ttyUSB0")
+    QString device; // platform device name for Kind::Device ("/dev/ttyS0", "COM1", "/dev/ttyUSB0")
 
-    static PortChoice comPort(int number);   // COM n: "/dev/ttyS{n-1}" on Linux, "COMn" on Windows
+    static PortChoice comPort(int number); // COM n: "/dev/ttyS{n-1}" on Linux, "COMn" on Windows
     static PortChoice simulated() { return {Kind::Simulated, {}}; }
     bool operator==(const PortChoice &) const = default;
 };

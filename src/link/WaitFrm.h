@@ -30,10 +30,10 @@ public:
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
-    QFrame *Shape1 = nullptr;   // send lamp
-    QFrame *Shape2 = nullptr;   // reply lamp
-    QTimer *Timer1 = nullptr;   // hides Shape1 each time it fires
-    QTimer *Timer2 = nullptr;   // hides Shape2 each time it fires
+    QFrame *Shape1 = nullptr; // send lamp
+    QFrame *Shape2 = nullptr; // reply lamp
+    QTimer *Timer1 = nullptr; // hides Shape1 each time it fires
+    QTimer *Timer2 = nullptr; // hides Shape2 each time it fires
 
 private:
     void stepProgress();

@@ -70,17 +70,18 @@ QString header(const SheetContent &c)
 QString loops(const SheetContent &c)
 {
     QString out = section((c.config.UpCardPresent == 1) ? QStringLiteral("MODES ALARME ET COMMANDES UGA/CMSI")
-                                        : QStringLiteral("MODES ALARME"));
-    out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Boucle"))
-           + headingCell(QStringLiteral("Mode alarme"));
+                                                        : QStringLiteral("MODES ALARME"));
+    out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Boucle")) +
+           headingCell(QStringLiteral("Mode alarme"));
     if ((c.config.UpCardPresent == 1))
-        out += headingCell(QStringLiteral("Commande UGA"))
-               + headingCell(QStringLiteral("Fonctions CMSI commandées"));
+        out += headingCell(QStringLiteral("Commande UGA")) +
+               headingCell(QStringLiteral("Fonctions CMSI commandées"));
     out += QStringLiteral("</tr>");
     for (int i = 0; i < kLoopCount; ++i) {
         out += QStringLiteral("<tr>") + cell(loopName(i)) + cell(alarmMode(c.config.AlarmModes, i));
         if ((c.config.UpCardPresent == 1))
-            out += cell(ugaCommand(c.config.CommandMatrix[i])) + cell(cmsiFunctions(c.config.CommandMatrix[i]));
+            out +=
+                cell(ugaCommand(c.config.CommandMatrix[i])) + cell(cmsiFunctions(c.config.CommandMatrix[i]));
         out += QStringLiteral("</tr>");
     }
     out += QStringLiteral("</table>");
@@ -93,8 +94,9 @@ QString relays(const SheetContent &c)
 {
     QString out = section(QStringLiteral("RELAIS PROGRAMMABLES")) + tableStart();
     for (int r = 0; r < kRelayCount; ++r)
-        out += QStringLiteral("<tr>") + cell(QStringLiteral("RELAIS %1").arg(r + 1), QStringLiteral(" width=\"18%\""))
-               + cell(relayLoops(c.config.RelayMatrix[r])) + QStringLiteral("</tr>");
+        out += QStringLiteral("<tr>") +
+               cell(QStringLiteral("RELAIS %1").arg(r + 1), QStringLiteral(" width=\"18%\"")) +
+               cell(relayLoops(c.config.RelayMatrix[r])) + QStringLiteral("</tr>");
     return out + QStringLiteral("</table>");
 }
 
@@ -108,13 +110,14 @@ QString card(const SheetContent &c)
         return out;
     }
     out += line(QStringLiteral("Carte UP"), QStringLiteral("PRESENTE"));
-    out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Fonction CMSI"))
-           + headingCell(QStringLiteral("Type")) + headingCell(QStringLiteral("Options"))
-           + QStringLiteral("</tr>");
+    out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Fonction CMSI")) +
+           headingCell(QStringLiteral("Type")) + headingCell(QStringLiteral("Options")) +
+           QStringLiteral("</tr>");
     for (int k = 0; k < kFunctionCount; ++k)
-        out += QStringLiteral("<tr>") + cell(QStringLiteral("FONCTION %1").arg(k + 1), QStringLiteral(" width=\"18%\""))
-               + cell(functionType(c.config.FunctionTypes[k]))
-               + cell(functionOptions(c.config.FunctionTypes[k])) + QStringLiteral("</tr>");
+        out += QStringLiteral("<tr>") +
+               cell(QStringLiteral("FONCTION %1").arg(k + 1), QStringLiteral(" width=\"18%\"")) +
+               cell(functionType(c.config.FunctionTypes[k])) +
+               cell(functionOptions(c.config.FunctionTypes[k])) + QStringLiteral("</tr>");
     out += QStringLiteral("</table>");
     out += line(QStringLiteral("Alimentation Diffuseurs"),
                 c.config.AesChoice == 0 ? QStringLiteral("AES Interne") : QStringLiteral("AES Externe"));
@@ -143,8 +146,8 @@ QString signature()
     QString out = section(QStringLiteral("VISA DE L'INSTALLATEUR"));
     out += QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
                           "style=\"border-collapse: collapse;\"><tr>");
-    for (const QString &caption : {QStringLiteral("Nom de l'installateur :"), QStringLiteral("Date :"),
-                                   QStringLiteral("Signature :")})
+    for (const QString &caption :
+         {QStringLiteral("Nom de l'installateur :"), QStringLiteral("Date :"), QStringLiteral("Signature :")})
         // Blank lines below each caption leave room to write by hand.
         out += QStringLiteral("<td width=\"33%\" valign=\"top\">%1<br><br><br><br></td>").arg(esc(caption));
     return out + QStringLiteral("</tr></table>");
@@ -236,12 +239,11 @@ QString ugaTempo(const std::optional<std::uint8_t> &minutes)
 
 QString html(const SheetContent &content)
 {
-    QString out = QStringLiteral(
-        "<html><head><style>"
-        "h1 { font-size: 13pt; margin-bottom: 2px; }"
-        "h3 { font-size: 10pt; margin-top: 8px; margin-bottom: 3px; }"
-        "p { margin-top: 1px; margin-bottom: 1px; }"
-        "</style></head><body>");
+    QString out = QStringLiteral("<html><head><style>"
+                                 "h1 { font-size: 13pt; margin-bottom: 2px; }"
+                                 "h3 { font-size: 10pt; margin-top: 8px; margin-bottom: 3px; }"
+                                 "p { margin-top: 1px; margin-bottom: 1px; }"
+                                 "</style></head><body>");
     out += header(content);
     out += loops(content);
     out += relays(content);

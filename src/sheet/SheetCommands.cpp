@@ -17,10 +17,12 @@ const QString kPrintTitle = QStringLiteral("IMPRESSION");
 } // namespace
 
 SheetCommands::SheetCommands(Session &session, EditorView &view, Prompts &prompts, QWidget *dialogParent)
-    : m_session(session), m_view(view), m_prompts(prompts), m_dialogParent(dialogParent),
+    : m_session(session),
+      m_view(view),
+      m_prompts(prompts),
+      m_dialogParent(dialogParent),
       m_choosePrinter([this](QPrinter &printer) { return choosePrinterWithDialog(printer); })
-{
-}
+{}
 
 QString SheetCommands::sheetHtml() const
 {

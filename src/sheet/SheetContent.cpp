@@ -2,8 +2,7 @@
 
 #include "config/Session.h"
 
-SheetContent SheetContent::fromEditor(const EditorView &view, const Session &session,
-                                      const QDateTime &madeAt)
+SheetContent SheetContent::fromEditor(const EditorView &view, const Session &session, const QDateTime &madeAt)
 {
     SheetContent content;
     content.config = view.configuration();

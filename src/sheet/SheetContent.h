@@ -17,11 +17,10 @@ struct Session;
 struct SheetContent
 {
     PanelConfig config;
-    std::optional<QString> dataFileName;        // path of the last file opened, imported or saved
-    std::optional<QString> panelVersion;        // as the diagnostic window showed them
+    std::optional<QString> dataFileName; // path of the last file opened, imported or saved
+    std::optional<QString> panelVersion; // as the diagnostic window showed them
     std::optional<QString> panelSerial;
     QDateTime madeAt;
 
-    static SheetContent fromEditor(const EditorView &view, const Session &session,
-                                   const QDateTime &madeAt);
+    static SheetContent fromEditor(const EditorView &view, const Session &session, const QDateTime &madeAt);
 };

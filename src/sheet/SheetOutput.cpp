@@ -26,8 +26,8 @@ const QMarginsF kMarginsMm{15.0, 12.0, 15.0, 12.0};
 
 void setUpPage(QPagedPaintDevice &device)
 {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMarginsMm,
-                                     QPageLayout::Millimeter));
+    device.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMarginsMm, QPageLayout::Millimeter));
 }
 
 int render(QPagedPaintDevice &device, const QString &html)

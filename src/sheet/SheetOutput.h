@@ -18,7 +18,7 @@ struct PdfResult
 {
     bool ok = false;
     int pages = 0;
-    QString reason;   // why the file could not be written, when !ok
+    QString reason; // why the file could not be written, when !ok
 };
 
 // Writes the sheet to `path` as a PDF. The document goes to a temporary file beside the target

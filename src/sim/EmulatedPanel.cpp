@@ -7,8 +7,8 @@
 namespace {
 
 constexpr std::uint8_t kStartByte = 1;
-constexpr int kMinFrame = 5;    // start, length, command, two check bytes
-constexpr int kMaxFrame = 14;   // nine data bytes at most
+constexpr int kMinFrame = 5;  // start, length, command, two check bytes
+constexpr int kMaxFrame = 14; // nine data bytes at most
 
 // The panel closes its frames with the plain 16-bit sum of every byte before the check bytes,
 // low byte first.
@@ -37,8 +37,8 @@ bool frameCheckHolds(const QByteArray &frame)
     unsigned sum = 0;
     for (qsizetype i = 0; i + 2 < frame.size(); ++i)
         sum += std::uint8_t(frame[i]);
-    return std::uint8_t(frame[frame.size() - 2]) == (sum & 0xFF)
-        && std::uint8_t(frame[frame.size() - 1]) == ((sum >> 8) & 0xFF);
+    return std::uint8_t(frame[frame.size() - 2]) == (sum & 0xFF) &&
+           std::uint8_t(frame[frame.size() - 1]) == ((sum >> 8) & 0xFF);
 }
 
 QByteArray bytes(std::initializer_list<std::uint8_t> list)
@@ -61,7 +61,7 @@ std::uint8_t at(const QByteArray &data, int i)
 
 bool isLetterCode(std::uint8_t b)
 {
-    return b >= 3 && b <= 5;   // 3 "A", 4 "B", 5 "C"
+    return b >= 3 && b <= 5; // 3 "A", 4 "B", 5 "C"
 }
 
 // The panel's commands and their codes: a read is named for what it answers, a write for what
@@ -239,7 +239,7 @@ EmulatedPanel::Reply EmulatedPanel::answer(std::uint8_t code, const QByteArray &
 {
     const Command *command = findCommand(code, data.size());
     if (!command)
-        return std::nullopt;   // unknown, or not with this many data bytes
+        return std::nullopt; // unknown, or not with this many data bytes
     if (command->board == Board::UpCard && !state.cardFitted)
         return std::nullopt;
     return (this->*command->handle)(data);
@@ -439,7 +439,7 @@ const FaultRule *EmulatedPanel::takeMatchingFault(std::uint8_t command, const QB
         if (rule.index >= 0 && (request.isEmpty() || at(request, 0) != rule.index))
             continue;
         if ((rule.fault == Fault::ReadBackDiffers || rule.fault == Fault::MissingDataByte) && !replyHasData)
-            continue;   // an acknowledgement carries no value to falsify
+            continue; // an acknowledgement carries no value to falsify
         if (rule.times > 0)
             --rule.times;
         return &rule;
@@ -475,9 +475,9 @@ QByteArray EmulatedPanel::spoil(const FaultRule &rule, std::uint8_t command, QBy
         return replyFrame(command, data.chopped(1));
     case Fault::ReadBackDiffers:
         if (command == std::uint8_t(Code::Matrix))
-            data[0] = char(255 - at(data, 0));   // the stored byte instead of its complement
+            data[0] = char(255 - at(data, 0)); // the stored byte instead of its complement
         else if (command == std::uint8_t(Code::AccessCodes) && isLetterCode(at(data, 0)))
-            data[0] = char(at(data, 0) == 5 ? 3 : at(data, 0) + 1);   // another valid letter
+            data[0] = char(at(data, 0) == 5 ? 3 : at(data, 0) + 1); // another valid letter
         else
             data[0] = char(at(data, 0) ^ 1);
         return replyFrame(command, data);

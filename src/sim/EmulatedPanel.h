@@ -17,25 +17,25 @@ struct PanelState
     // configuration in every item except the card presence, which can only differ by being
     // absent and so stays 1: a receive that silently kept a default shows up at once.
     std::array<std::uint8_t, 8> commandMatrix{1, 6, 13, 28, 0, 18, 9, 22};
-    std::array<std::uint8_t, 8> alarmModes{1, 0, 2, 2, 0, 1, 1, 0};   // loops 3 and 4 double
-    std::array<std::uint8_t, 3> functionTypes{0x02, 0x93, 0x45};     // RAC; ESC grouped 20 s; RSC_UGA aux
+    std::array<std::uint8_t, 8> alarmModes{1, 0, 2, 2, 0, 1, 1, 0}; // loops 3 and 4 double
+    std::array<std::uint8_t, 3> functionTypes{0x02, 0x93, 0x45};    // RAC; ESC grouped 20 s; RSC_UGA aux
     std::array<std::uint8_t, 2> relays{0x81, 0x3C};
     std::uint8_t output12v = 1;
     std::uint8_t aes = 1;
-    std::uint8_t upCardPresent = 1;   // the configuration's presence item (commands 29 / 30)
-    std::uint8_t ugaTempo = 5;        // minutes
-    std::array<std::uint8_t, 8> codes{3, 4, 5, 3, 5, 3, 4, 4};       // "ABCA", "CABB" as 3/4/5
+    std::uint8_t upCardPresent = 1; // the configuration's presence item (commands 29 / 30)
+    std::uint8_t ugaTempo = 5;      // minutes
+    std::array<std::uint8_t, 8> codes{3, 4, 5, 3, 5, 3, 4, 4}; // "ABCA", "CABB" as 3/4/5
 
-    bool manualMode = false;     // command 20 answers 1: the panel refuses PC access
-    std::optional<std::uint8_t> modeByte;   // when set, what command 20 answers instead
-    bool cardFitted = true;      // false: no UP card on the bus: command 30 answers 0 and the
-                                 // card's commands go unanswered
-    std::uint8_t cardState = 1;  // command 5 answers it (0 absent, 1 operational, 2 other)
+    bool manualMode = false;              // command 20 answers 1: the panel refuses PC access
+    std::optional<std::uint8_t> modeByte; // when set, what command 20 answers instead
+    bool cardFitted = true;               // false: no UP card on the bus: command 30 answers 0 and the
+                                          // card's commands go unanswered
+    std::uint8_t cardState = 1;           // command 5 answers it (0 absent, 1 operational, 2 other)
 
     std::array<std::uint8_t, 2> ecsVersion{3, 0};
     std::array<std::uint8_t, 2> cardVersion{2, 1};
-    std::array<std::uint8_t, 3> ecsSerial{0x47, 0x39, 0x30};    // 02 07 12345
-    std::array<std::uint8_t, 3> cardSerial{0x23, 0xE1, 0x10};   // 01 03 04321
+    std::array<std::uint8_t, 3> ecsSerial{0x47, 0x39, 0x30};  // 02 07 12345
+    std::array<std::uint8_t, 3> cardSerial{0x23, 0xE1, 0x10}; // 01 03 04321
 
     // Raw 10-bit readings (full scale 1023 = 5 V at the converter).
     // Loop loads: 136 and above is 20 mA or more (red bar), 680 and above is 100 mA.
@@ -48,17 +48,17 @@ struct PanelState
 
 // Switchable faults of the line or the panel, each spoiling the reply to a matching request.
 enum class Fault {
-    Silence,           // no reply at all
-    WrongStartByte,    // a byte other than 1, then the good reply right behind it
-    LengthTooLong,     // length byte 14 (check bytes recomputed)
-    LengthTooShort,    // length byte 4 (check bytes recomputed)
-    WrongEcho,         // the echo is the command plus one (check bytes recomputed)
-    BadSum,            // the low check byte is one too high
-    ShortReply,        // the reply stops before its last byte
-    StrayBytesBefore,  // a few junk bytes, then the good reply
-    WrongDataCount,    // one data byte too many, length and check bytes consistent with it
-    MissingDataByte,   // one data byte too few (a reply with data only), consistent likewise
-    ReadBackDiffers,   // a read answers a value other than the stored one (replies with data only)
+    Silence,          // no reply at all
+    WrongStartByte,   // a byte other than 1, then the good reply right behind it
+    LengthTooLong,    // length byte 14 (check bytes recomputed)
+    LengthTooShort,   // length byte 4 (check bytes recomputed)
+    WrongEcho,        // the echo is the command plus one (check bytes recomputed)
+    BadSum,           // the low check byte is one too high
+    ShortReply,       // the reply stops before its last byte
+    StrayBytesBefore, // a few junk bytes, then the good reply
+    WrongDataCount,   // one data byte too many, length and check bytes consistent with it
+    MissingDataByte,  // one data byte too few (a reply with data only), consistent likewise
+    ReadBackDiffers,  // a read answers a value other than the stored one (replies with data only)
 };
 
 // command -1: any command; index: the request's first data byte (-1 any); times: how many replies
@@ -172,8 +172,7 @@ private:
     Reply readCardMeasurement(const QByteArray &data);
 
     QByteArray spoil(const FaultRule &rule, std::uint8_t command, QByteArray data) const;
-    const FaultRule *takeMatchingFault(std::uint8_t command, const QByteArray &request,
-                                       bool replyHasData);
+    const FaultRule *takeMatchingFault(std::uint8_t command, const QByteArray &request, bool replyHasData);
     std::uint16_t measured(std::uint16_t raw, int channel) const;
 
     RxStage m_stage = RxStage::Idle;

@@ -5,16 +5,13 @@
 #include <QTimer>
 
 EmulatedPort::EmulatedPort(EmulatedPanel &panel, QObject *parent)
-    : SerialPort(parent),
-      m_panel(panel),
-      m_line(panel, [this](const QByteArray &bytes) {
+    : SerialPort(parent), m_panel(panel), m_line(panel, [this](const QByteArray &bytes) {
           if (!m_open)
               return;
           m_incoming += bytes;
           emit readyRead();
       })
-{
-}
+{}
 
 bool EmulatedPort::open()
 {

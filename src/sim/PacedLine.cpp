@@ -55,7 +55,7 @@ void PacedLine::arm()
         return;
     }
     // Rounded up to whole milliseconds, so a byte is never handed over before its time.
-    const std::chrono::nanoseconds wait = std::max(m_pending.front().due - now(),
-                                                   std::chrono::nanoseconds(0));
+    const std::chrono::nanoseconds wait =
+        std::max(m_pending.front().due - now(), std::chrono::nanoseconds(0));
     m_timer.start(std::chrono::ceil<std::chrono::milliseconds>(wait));
 }

@@ -21,7 +21,7 @@ class PacedLine : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr std::chrono::nanoseconds kByteTime{1'041'667};   // 10 bits at 9600 baud
+    static constexpr std::chrono::nanoseconds kByteTime{1'041'667}; // 10 bits at 9600 baud
     static constexpr std::chrono::milliseconds kDefaultTurnaround{5};
 
     using Sink = std::function<void(const QByteArray &)>;
@@ -55,7 +55,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     std::chrono::milliseconds m_turnaround{kDefaultTurnaround};
-    std::chrono::nanoseconds m_toPanelFree{0};   // when the PC-to-panel wire is idle again
-    std::chrono::nanoseconds m_toPcFree{0};      // when the panel-to-PC wire is idle again
+    std::chrono::nanoseconds m_toPanelFree{0}; // when the PC-to-panel wire is idle again
+    std::chrono::nanoseconds m_toPcFree{0};    // when the panel-to-PC wire is idle again
     std::deque<Timed> m_pending;
 };

@@ -29,10 +29,8 @@ bool makeRaw(int fd)
 } // namespace
 
 PtyPanel::PtyPanel(EmulatedPanel &panel, QObject *parent)
-    : QObject(parent), m_panel(panel),
-      m_line(panel, [this](const QByteArray &bytes) { writeMaster(bytes); })
-{
-}
+    : QObject(parent), m_panel(panel), m_line(panel, [this](const QByteArray &bytes) { writeMaster(bytes); })
+{}
 
 PtyPanel::~PtyPanel()
 {
@@ -111,7 +109,7 @@ void PtyPanel::writeMaster(const QByteArray &bytes)
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
-            return;   // the slave's input queue is full: the bytes are lost, as on a real line
+            return; // the slave's input queue is full: the bytes are lost, as on a real line
         }
     }
 }

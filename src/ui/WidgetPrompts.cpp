@@ -9,17 +9,19 @@ namespace {
 QMessageBox::Icon boxIcon(Prompts::Icon icon)
 {
     switch (icon) {
-    case Prompts::Icon::Information: return QMessageBox::Information;
-    case Prompts::Icon::Warning: return QMessageBox::Warning;
-    case Prompts::Icon::Critical: return QMessageBox::Critical;
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Critical:
+        return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-void WidgetPrompts::message(const QString &text, const QString &title, Icon icon,
-                            const QString &details)
+void WidgetPrompts::message(const QString &text, const QString &title, Icon icon, const QString &details)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, m_parent);
     if (!details.isEmpty())

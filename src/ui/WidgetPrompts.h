@@ -12,8 +12,7 @@ public:
     explicit WidgetPrompts(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
 
-    void message(const QString &text, const QString &title, Icon icon,
-                 const QString &details = {}) override;
+    void message(const QString &text, const QString &title, Icon icon, const QString &details = {}) override;
     bool askYesNo(const QString &text, const QString &title, Icon icon) override;
     QString openFileName(const QString &filter, const QString &defaultSuffix) override;
     QString saveFileName(const QString &filter, const QString &defaultSuffix) override;

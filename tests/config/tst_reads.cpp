@@ -1,5 +1,5 @@
-#include "support/TestRegistry.h"
 #include "ConfigBench.h"
+#include "support/TestRegistry.h"
 
 #include "config/Reads.h"
 
@@ -26,8 +26,8 @@ private slots:
         QTest::newRow("1 is manual mode") << byte(1) << none << Outcome::Read << true;
         QTest::newRow("2 grants access") << byte(2) << none << Outcome::Read << false;
         QTest::newRow("255 grants access") << byte(255) << none << Outcome::Read << false;
-        QTest::newRow("reply without its data byte") << byte(0) << std::optional(FaultRule{Fault::MissingDataByte, 20})
-                                                     << Outcome::Refused << false;
+        QTest::newRow("reply without its data byte")
+            << byte(0) << std::optional(FaultRule{Fault::MissingDataByte, 20}) << Outcome::Refused << false;
     }
     void panelMode()
     {
@@ -49,7 +49,7 @@ private slots:
 
     void matrixStoredAsComplement_data()
     {
-        QTest::addColumn<int>("held");   // what the panel holds for loop 2; it answers 255 - held
+        QTest::addColumn<int>("held"); // what the panel holds for loop 2; it answers 255 - held
         QTest::newRow("30 travels as 225") << 30;
         QTest::newRow("0 travels as 255") << 0;
         QTest::newRow("255 travels as 0") << 255;
@@ -76,12 +76,12 @@ private slots:
         const QByteArray good("\x03\x04\x05\x03\x05\x05\x04\x03", 8);
         const std::optional<FaultRule> none;
         QTest::newRow("letters by position") << good << none << Outcome::Read << "ABCA CCBA";
-        QTest::newRow("seven bytes") << good << std::optional(FaultRule{Fault::MissingDataByte, 4}) << Outcome::Refused
-                                     << "ABAB BABA";
-        QTest::newRow("byte 6 is no letter") << QByteArray("\x03\x04\x06\x03\x05\x05\x04\x03", 8) << none
-                                             << Outcome::Refused << "ABAB BABA";
-        QTest::newRow("byte 0 is no letter") << QByteArray("\x03\x04\x05\x03\x05\x05\x04\x00", 8) << none
-                                             << Outcome::Refused << "ABAB BABA";
+        QTest::newRow("seven bytes") << good << std::optional(FaultRule{Fault::MissingDataByte, 4})
+                                     << Outcome::Refused << "ABAB BABA";
+        QTest::newRow("byte 6 is no letter")
+            << QByteArray("\x03\x04\x06\x03\x05\x05\x04\x03", 8) << none << Outcome::Refused << "ABAB BABA";
+        QTest::newRow("byte 0 is no letter")
+            << QByteArray("\x03\x04\x05\x03\x05\x05\x04\x00", 8) << none << Outcome::Refused << "ABAB BABA";
     }
     void accessCodes()
     {

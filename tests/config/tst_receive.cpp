@@ -1,5 +1,5 @@
-#include "support/TestRegistry.h"
 #include "ConfigBench.h"
+#include "support/TestRegistry.h"
 
 #include <QTest>
 
@@ -47,16 +47,17 @@ private slots:
         ConfigBench b;
         QVERIFY(receiveConfiguration(b.context));
         QCOMPARE(b.requestsHex(), panelReads() + cardReads());
-        QVERIFY(b.port->written().startsWith('\0'));   // the wake-up went first, alone
+        QVERIFY(b.port->written().startsWith('\0')); // the wake-up went first, alone
         PanelConfig expected = configOf(b.panel.state);
         expected.UgaTempo = b.panel.state.ugaTempo;
         QCOMPARE(b.editor.showCalls, QList<PanelConfig>{expected});
         QCOMPARE(b.editor.cardFrames, std::optional(true));
         QCOMPARE(b.progress.title, QStringLiteral("RECEPTION EN COURS..."));
-        QCOMPARE(b.progress.steps, (QStringList{"Lecture mode ECS", "Lecture codes d'accès", "Lecture relais programmable",
-                                                "Lecture mode sortie 12v", "Lecture modes alarme",
-                                                "Vérification présence Carte UGA/CMSI", "Lecture matrice des commandes",
-                                                "Lecture type des fonctions", "Lecture tempo UGA", "Lecture choix AES"}));
+        QCOMPARE(b.progress.steps,
+                 (QStringList{"Lecture mode ECS", "Lecture codes d'accès", "Lecture relais programmable",
+                              "Lecture mode sortie 12v", "Lecture modes alarme",
+                              "Vérification présence Carte UGA/CMSI", "Lecture matrice des commandes",
+                              "Lecture type des fonctions", "Lecture tempo UGA", "Lecture choix AES"}));
         QCOMPARE(b.progress.value, 35);
         QCOMPARE(b.progress.maximum, 38);
         QVERIFY(!b.progress.visible);
@@ -74,8 +75,8 @@ private slots:
         QTest::addColumn<QList<Message>>("messages");
         QTest::newRow("no card: six reads, silent") << false << 1 << QStringList{} << QList<Message>{};
         QTest::newRow("state 0: silent") << true << 0 << QStringList{frameHex(5)} << QList<Message>{};
-        QTest::newRow("state 2: partial read") << true << 2 << QStringList{frameHex(5)}
-                                                << QList<Message>{Msg::partialRead()};
+        QTest::newRow("state 2: partial read")
+            << true << 2 << QStringList{frameHex(5)} << QList<Message>{Msg::partialRead()};
     }
     void withoutWorkingCard()
     {
@@ -102,22 +103,31 @@ private slots:
     void stopsEarly_data()
     {
         QTest::addColumn<bool>("manual");
-        QTest::addColumn<std::optional<FaultRule>>("fault");   // none, with no frame: the line lost at the wake-up
+        QTest::addColumn<std::optional<FaultRule>>(
+            "fault"); // none, with no frame: the line lost at the wake-up
         QTest::addColumn<int>("frames");
         QTest::addColumn<Message>("message");
-        QTest::addColumn<QString>("level2");   // the level-2 box afterwards
+        QTest::addColumn<QString>("level2"); // the level-2 box afterwards
         const std::optional<FaultRule> none;
         const auto silent = [](int command) { return std::optional(FaultRule{Fault::Silence, command}); };
-        const auto short1 = [](int command) { return std::optional(FaultRule{Fault::MissingDataByte, command}); };
+        const auto short1 = [](int command) {
+            return std::optional(FaultRule{Fault::MissingDataByte, command});
+        };
         QTest::newRow("manual mode: only the mode read") << true << none << 1 << Msg::manualMode() << "AAAB";
         QTest::newRow("no panel: three attempts") << false << silent(-1) << 3 << Msg::timeOut() << "AAAB";
         QTest::newRow("port lost during the wake-up") << false << none << 0 << Msg::timeOut() << "AAAB";
-        QTest::newRow("mode read without its data byte") << false << short1(20) << 1 << Msg::transferError() << "AAAB";
-        QTest::newRow("codes unanswered: delivery codes") << false << silent(4) << 4 << Msg::timeOut() << "BCAB";
-        QTest::newRow("codes one byte short: boxes kept") << false << short1(4) << 2 << Msg::transferError() << "AAAB";
-        QTest::newRow("first relay without its data byte") << false << short1(12) << 3 << Msg::transferError() << "ABCA";
-        QTest::newRow("card state without its data byte") << false << short1(5) << 15 << Msg::transferError() << "ABCA";
-        QTest::newRow("AES choice, the last read") << false << short1(27) << 28 << Msg::transferError() << "ABCA";
+        QTest::newRow("mode read without its data byte")
+            << false << short1(20) << 1 << Msg::transferError() << "AAAB";
+        QTest::newRow("codes unanswered: delivery codes")
+            << false << silent(4) << 4 << Msg::timeOut() << "BCAB";
+        QTest::newRow("codes one byte short: boxes kept")
+            << false << short1(4) << 2 << Msg::transferError() << "AAAB";
+        QTest::newRow("first relay without its data byte")
+            << false << short1(12) << 3 << Msg::transferError() << "ABCA";
+        QTest::newRow("card state without its data byte")
+            << false << short1(5) << 15 << Msg::transferError() << "ABCA";
+        QTest::newRow("AES choice, the last read")
+            << false << short1(27) << 28 << Msg::transferError() << "ABCA";
     }
     void stopsEarly()
     {

@@ -1,5 +1,5 @@
-#include "support/TestRegistry.h"
 #include "ConfigBench.h"
+#include "support/TestRegistry.h"
 
 #include <QTest>
 
@@ -14,8 +14,8 @@ PanelConfig exampleConfiguration()
     c.RelayMatrix = {0x81, 0};
     c.AlarmModes[6] = c.AlarmModes[7] = 2;
     c.CommandMatrix[2] = 2 | 0x04 | 0x10;
-    c.FunctionTypes[1] = FunctionType::RSC_UGA | FunctionFlag::AuxContact | FunctionFlag::Delayed
-                         | FunctionFlag::Grouped | FunctionFlag::ActiveButton;
+    c.FunctionTypes[1] = FunctionType::RSC_UGA | FunctionFlag::AuxContact | FunctionFlag::Delayed |
+                         FunctionFlag::Grouped | FunctionFlag::ActiveButton;
     c.AesChoice = 1;
     c.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("CCAB")};
     return c;
@@ -37,7 +37,8 @@ QStringList expectedSend(const PanelConfig &c)
         f << frameHex(22, {i, c.AlarmModes[i]});
     for (int i = 0; i < 8; ++i)
         f << frameHex(21, {i});
-    f << frameHex(10, {letters[0], letters[1], letters[2], letters[3], letters[4], letters[5], letters[6], letters[7]})
+    f << frameHex(10, {letters[0], letters[1], letters[2], letters[3], letters[4], letters[5], letters[6],
+                       letters[7]})
       << frameHex(4);
     f << frameHex(29, {c.UpCardPresent}) << frameHex(30);
     if (c.UpCardPresent != 1)
@@ -70,9 +71,9 @@ private slots:
         // The exact frames: nothing else goes out, the UGA tempo in particular.
         const QStringList frames = b.requestsHex();
         QCOMPARE(frames, expectedSend(b.editor.shown));
-        for (const char *example : {"01 07 0D 00 81 96 00", "01 06 0F 00 16 00", "01 07 16 07 02 27 00",
-                                    "01 07 08 02 16 28 00", "01 07 09 01 F5 07 01", "01 06 1D 01 25 00",
-                                    "01 06 1C 01 24 00"})
+        for (const char *example :
+             {"01 07 0D 00 81 96 00", "01 06 0F 00 16 00", "01 07 16 07 02 27 00", "01 07 08 02 16 28 00",
+              "01 07 09 01 F5 07 01", "01 06 1D 01 25 00", "01 06 1C 01 24 00"})
             QVERIFY2(frames.contains(QString::fromLatin1(example)), example);
 
         QCOMPARE(configOf(b.panel.state), exampleConfiguration());
@@ -84,7 +85,7 @@ private slots:
         QCOMPARE(b.progress.steps.size(), 1 + 2 * 8);
         QVERIFY(!b.progress.visible);
         QCOMPARE(b.progress.maximum, 42);
-        QVERIFY(b.session.ConfigSaved);   // sending is not saving
+        QVERIFY(b.session.ConfigSaved); // sending is not saving
     }
 
     void withoutCardStopsAfterPresence()
@@ -105,7 +106,8 @@ private slots:
         QTest::newRow("fifth loop mode") << PanelCommand::AlarmMode << 4 << PanelCommand::WriteAlarmMode;
         QTest::newRow("second relay") << PanelCommand::Relay << 1 << PanelCommand::WriteRelay;
         QTest::newRow("codes") << PanelCommand::AccessCodes << -1 << PanelCommand::WriteAccessCodes;
-        QTest::newRow("matrix of loop 8") << PanelCommand::CommandMatrix << 7 << PanelCommand::WriteCommandMatrix;
+        QTest::newRow("matrix of loop 8")
+            << PanelCommand::CommandMatrix << 7 << PanelCommand::WriteCommandMatrix;
         QTest::newRow("AES") << PanelCommand::AesChoice << -1 << PanelCommand::WriteAesChoice;
     }
     void verificationDifferenceStops()
@@ -136,10 +138,11 @@ private slots:
     {
         QTest::addColumn<bool>("manual");
         QTest::addColumn<FaultRule>("fault");
-        QTest::addColumn<QString>("lastFrame");   // empty: nothing reached the panel
+        QTest::addColumn<QString>("lastFrame"); // empty: nothing reached the panel
         QTest::addColumn<Message>("message");
         const FaultRule thirdMode{Fault::Silence, 22, 2};
-        QTest::newRow("third loop mode unanswered") << false << thirdMode << frameHex(22, {2, 0}) << Msg::timeOut();
+        QTest::newRow("third loop mode unanswered")
+            << false << thirdMode << frameHex(22, {2, 0}) << Msg::timeOut();
         QTest::newRow("manual mode: no write") << true << thirdMode << frameHex(20) << Msg::manualMode();
         QTest::newRow("mode read without its data byte")
             << false << FaultRule{Fault::MissingDataByte, 20} << frameHex(20) << Msg::transferError();
@@ -167,10 +170,14 @@ private slots:
         QTest::addColumn<QString>("level2");
         QTest::addColumn<QString>("level3");
         QTest::addColumn<Message>("message");
-        QTest::newRow("two letters") << "AB" << "CCBA" << Msg::shortCodes();
-        QTest::newRow("empty level 3") << "BCAB" << "" << Msg::shortCodes();
-        QTest::newRow("a letter D") << "BCAD" << "CCBA" << Msg::shortCodes();
-        QTest::newRow("equal codes") << "ABCA" << "ABCA" << Msg::equalCodes();
+        QTest::newRow("two letters") << "AB"
+                                     << "CCBA" << Msg::shortCodes();
+        QTest::newRow("empty level 3") << "BCAB"
+                                       << "" << Msg::shortCodes();
+        QTest::newRow("a letter D") << "BCAD"
+                                    << "CCBA" << Msg::shortCodes();
+        QTest::newRow("equal codes") << "ABCA"
+                                     << "ABCA" << Msg::equalCodes();
     }
     void codesRefusedBeforePort()
     {

@@ -17,7 +17,7 @@
 struct DiagBench : PanelBench
 {
     Session session;
-    bool cardDeclared = true;   // the editor shows the UP card present
+    bool cardDeclared = true; // the editor shows the UP card present
     std::unique_ptr<DiagFrm> window;
     int ended = 0;
 
@@ -43,7 +43,10 @@ struct DiagBench : PanelBench
         return ended == 0 && window->Timer1->isActive();
     }
 
-    bool waitEnded() { return QTest::qWaitFor([this] { return ended > 0; }, 8000); }
+    bool waitEnded()
+    {
+        return QTest::qWaitFor([this] { return ended > 0; }, 8000);
+    }
 };
 
 // What a case changes on the bench before the diagnostic starts: the panel's state, a fault of
@@ -66,9 +69,18 @@ inline QString request(PanelCommand command, std::initializer_list<int> data = {
 {
     return frameHex(int(command), data);
 }
-inline QString loopLoad(int loop) { return request(PanelCommand::PanelMeasurement, {4, loop}); }
-inline QString panelReading(int subCode) { return request(PanelCommand::PanelMeasurement, {subCode}); }
-inline QString cardReading(int subCode) { return request(PanelCommand::CardMeasurement, {subCode}); }
+inline QString loopLoad(int loop)
+{
+    return request(PanelCommand::PanelMeasurement, {4, loop});
+}
+inline QString panelReading(int subCode)
+{
+    return request(PanelCommand::PanelMeasurement, {subCode});
+}
+inline QString cardReading(int subCode)
+{
+    return request(PanelCommand::CardMeasurement, {subCode});
+}
 
 inline QStringList panelOpening()
 {

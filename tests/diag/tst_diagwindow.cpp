@@ -32,17 +32,25 @@ void DiagWindowTest::shows_data()
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QColor>("bar");       // loops only (Boucle 4)
-    QTest::addColumn<double>("barLoad");   // loops only: the mA the bar stands for
+    QTest::addColumn<QColor>("bar");     // loops only (Boucle 4)
+    QTest::addColumn<double>("barLoad"); // loops only: the mA the bar stands for
 
-    const auto loop3 = [](int raw) { return state([raw](PanelState &s) { s.loopRaw[3] = std::uint16_t(raw); }); };
+    const auto loop3 = [](int raw) {
+        return state([raw](PanelState &s) { s.loopRaw[3] = std::uint16_t(raw); });
+    };
     const QColor red(255, 0, 0), yellow(255, 255, 0), green(0, 255, 0);
-    QTest::newRow("opening read: version") << Setup() << "Label1(3)" << "Version du programme = 3.0" << QColor() << 0.0;
-    QTest::newRow("loop 0: empty yellow bar") << loop3(0) << "Ib(3)" << "0,0 mA" << yellow << 0.0;
-    QTest::newRow("loop 135: green under 20 mA") << loop3(135) << "Ib(3)" << "19,9 mA" << green << 19.87;
-    QTest::newRow("loop 136: red from 20 mA") << loop3(136) << "Ib(3)" << "20,0 mA" << red << 20.02;
-    QTest::newRow("loop 300: red, 44 %") << loop3(300) << "Ib(3)" << "44,2 mA" << red << 44.16;
-    QTest::newRow("loop 680: full red") << loop3(680) << "Ib(3)" << ">=100 mA" << red << 100.0;
+    QTest::newRow("opening read: version") << Setup() << "Label1(3)"
+                                           << "Version du programme = 3.0" << QColor() << 0.0;
+    QTest::newRow("loop 0: empty yellow bar") << loop3(0) << "Ib(3)"
+                                              << "0,0 mA" << yellow << 0.0;
+    QTest::newRow("loop 135: green under 20 mA") << loop3(135) << "Ib(3)"
+                                                 << "19,9 mA" << green << 19.87;
+    QTest::newRow("loop 136: red from 20 mA") << loop3(136) << "Ib(3)"
+                                              << "20,0 mA" << red << 20.02;
+    QTest::newRow("loop 300: red, 44 %") << loop3(300) << "Ib(3)"
+                                         << "44,2 mA" << red << 44.16;
+    QTest::newRow("loop 680: full red") << loop3(680) << "Ib(3)"
+                                        << ">=100 mA" << red << 100.0;
 }
 
 void DiagWindowTest::shows()
@@ -53,23 +61,24 @@ void DiagWindowTest::shows()
     QFETCH(QColor, bar);
     QFETCH(double, barLoad);
 
-    DiagBench bench;   // the card present and operational
+    DiagBench bench; // the card present and operational
     if (setup)
         setup(bench);
     bench.open();
     QVERIFY(bench.activated());
-    bench.window->Fermer->click();   // exactly one cycle runs
+    bench.window->Fermer->click(); // exactly one cycle runs
     QVERIFY(bench.waitEnded());
     QCOMPARE(bench.window->findChild<QLabel *>(control)->text(), text);
     if (bar.isValid()) {
         QCOMPARE(bench.window->Vu_Metre[3]->palette().color(QPalette::Window), bar);
-        QCOMPARE(bench.window->Vu_Metre[3]->width(), qRound(bench.window->Cadre_Vu[3]->width() * barLoad / 100));
+        QCOMPARE(bench.window->Vu_Metre[3]->width(),
+                 qRound(bench.window->Cadre_Vu[3]->width() * barLoad / 100));
     }
     QCOMPARE(bench.requestsHex(), panelOpening() + cardOpening() + cycleRequests(true));
     QCOMPARE(bench.ended, 1);
     QVERIFY(!bench.window->isVisible());
     QVERIFY(!bench.link.DiagInProgress);
-    QVERIFY(bench.prompts.busyCalls > 0);   // the hourglass during the opening reads
+    QVERIFY(bench.prompts.busyCalls > 0); // the hourglass during the opening reads
     QCOMPARE(bench.prompts.busyDepth, 0);
     QCOMPARE(bench.prompts.messages(), QList<Message>());
 }
@@ -82,15 +91,16 @@ void DiagWindowTest::closesItself_data()
 
     const QStringList opening = panelOpening();
     const QList<Message> none;
-    QTest::newRow("version with 3 bytes: says why") << tooLong(PanelCommand::PanelVersion)
-                                                    << QStringList{request(PanelCommand::PanelVersion)}
-                                                    << QList<Message>{Msg::transferError()};
-    QTest::newRow("loop out of range: says why")
-        << state([](PanelState &s) { s.loopRaw[3] = 6554; }) << opening + upTo(cycleRequests(false), loopLoad(3))
+    QTest::newRow("version with 3 bytes: says why")
+        << tooLong(PanelCommand::PanelVersion) << QStringList{request(PanelCommand::PanelVersion)}
         << QList<Message>{Msg::transferError()};
-    QTest::newRow("panel silent: the link's message only")
-        << Setup([](DiagBench &bench) { bench.panel.addFault({Fault::Silence, int(PanelCommand::PanelVersion)}); })
-        << QStringList(3, request(PanelCommand::PanelVersion)) << QList<Message>{Msg::timeOut()};
+    QTest::newRow("loop out of range: says why")
+        << state([](PanelState &s) { s.loopRaw[3] = 6554; })
+        << opening + upTo(cycleRequests(false), loopLoad(3)) << QList<Message>{Msg::transferError()};
+    QTest::newRow("panel silent: the link's message only") << Setup([](DiagBench &bench) {
+        bench.panel.addFault({Fault::Silence, int(PanelCommand::PanelVersion)});
+    }) << QStringList(3, request(PanelCommand::PanelVersion))
+                                                           << QList<Message>{Msg::timeOut()};
     QTest::newRow("port lost at the wake-up: no reply")
         << Setup([](DiagBench &bench) { bench.port->vanishAfterWrites(1); }) << QStringList()
         << QList<Message>{Msg::timeOut()};
@@ -116,7 +126,7 @@ void DiagWindowTest::closesItself()
     setup(bench);
     bench.open();
     QVERIFY(bench.waitEnded());
-    QTest::qWait(400);   // time for a frame sent after the end to reach the panel
+    QTest::qWait(400); // time for a frame sent after the end to reach the panel
     QCOMPARE(bench.requestsHex(), requests);
     QCOMPARE(bench.prompts.messages(), messages);
     QCOMPARE(bench.ended, 1);
@@ -131,7 +141,7 @@ void DiagWindowTest::cycles_data()
     QTest::addColumn<int>("cardState");
     QTest::addColumn<QStringList>("opening");
     QTest::addColumn<bool>("cardShown");
-    QTest::addColumn<int>("turnaroundMs");   // 30: a cycle outlasts Timer1's 300 ms
+    QTest::addColumn<int>("turnaroundMs"); // 30: a cycle outlasts Timer1's 300 ms
 
     const QStringList cardAsked = panelOpening() << request(PanelCommand::CardState);
     QTest::newRow("card absent") << false << 1 << panelOpening() << false << 5;
@@ -161,7 +171,7 @@ void DiagWindowTest::cycles()
     QCOMPARE(bench.requestsHex().mid(0, first + 3 * n), opening + cycle + cycle + cycle);
     bench.window->Fermer->click();
     QVERIFY(bench.waitEnded());
-    QCOMPARE(bench.prompts.messages(), QList<Message>());   // no cycle ran into another
+    QCOMPARE(bench.prompts.messages(), QList<Message>()); // no cycle ran into another
 
     // A cycle starts as soon after the last one as a request follows a reply within it.
     const auto frames = bench.port->framesWritten();
@@ -178,21 +188,22 @@ void DiagWindowTest::cycles()
 void DiagWindowTest::pressedMidCycle_data()
 {
     QTest::addColumn<QList<Press>>("presses");
-    QTest::addColumn<QStringList>("fields");   // Text1, Text2, Text3: the serial's A, B and N
+    QTest::addColumn<QStringList>("fields"); // Text1, Text2, Text3: the serial's A, B and N
     QTest::addColumn<QStringList>("written");
     QTest::addColumn<QList<Message>>("messages");
 
     const QList<Message> none;
-    QTest::newRow("FERMER twice: one close") << QList<Press>{Press::Fermer, Press::Fermer} << QStringList()
-                                             << QStringList() << none;
-    QTest::newRow("Escape: like FERMER") << QList<Press>{Press::Escape} << QStringList() << QStringList() << none;
-    QTest::newRow("close control twice") << QList<Press>{Press::CloseControl, Press::CloseControl}
-                                         << QStringList() << QStringList() << none;
-    QTest::newRow("NS ECS 2 7 1000: cycles go on") << QList<Press>{Press::NsEcs} << QStringList{"2", "7", "1000"}
-                                                   << QStringList{request(PanelCommand::WritePanelSerial, {71, 232, 3})}
-                                                   << none;
-    QTest::newRow("NS UGA: no action") << QList<Press>{Press::NsUga} << QStringList{"2", "7", "1000"} << QStringList()
-                                       << none;
+    QTest::newRow("FERMER twice: one close")
+        << QList<Press>{Press::Fermer, Press::Fermer} << QStringList() << QStringList() << none;
+    QTest::newRow("Escape: like FERMER")
+        << QList<Press>{Press::Escape} << QStringList() << QStringList() << none;
+    QTest::newRow("close control twice")
+        << QList<Press>{Press::CloseControl, Press::CloseControl} << QStringList() << QStringList() << none;
+    QTest::newRow("NS ECS 2 7 1000: cycles go on")
+        << QList<Press>{Press::NsEcs} << QStringList{"2", "7", "1000"}
+        << QStringList{request(PanelCommand::WritePanelSerial, {71, 232, 3})} << none;
+    QTest::newRow("NS UGA: no action")
+        << QList<Press>{Press::NsUga} << QStringList{"2", "7", "1000"} << QStringList() << none;
     QTest::newRow("NS ECS, then FERMER: written before the end")
         << QList<Press>{Press::NsEcs, Press::Fermer} << QStringList{"7", "15", "65279"}
         << QStringList{request(PanelCommand::WritePanelSerial, {239, 255, 254})} << none;
@@ -206,8 +217,8 @@ void DiagWindowTest::pressedMidCycle()
     QFETCH(QStringList, fields);
     QFETCH(QStringList, written);
     QFETCH(QList<Message>, messages);
-    const bool closes = presses.contains(Press::Fermer) || presses.contains(Press::Escape)
-                        || presses.contains(Press::CloseControl);
+    const bool closes = presses.contains(Press::Fermer) || presses.contains(Press::Escape) ||
+                        presses.contains(Press::CloseControl);
 
     DiagBench bench;
     bench.declareCard(false);
@@ -226,11 +237,21 @@ void DiagWindowTest::pressedMidCycle()
         if (++requested == cycle.size() * 3 / 2) {
             for (Press press : presses) {
                 switch (press) {
-                case Press::Fermer: bench.window->Fermer->click(); break;
-                case Press::Escape: QTest::keyClick(bench.window.get(), Qt::Key_Escape); break;
-                case Press::CloseControl: bench.window->close(); break;
-                case Press::NsEcs: bench.window->Command2->click(); break;
-                case Press::NsUga: bench.window->Command3->click(); break;
+                case Press::Fermer:
+                    bench.window->Fermer->click();
+                    break;
+                case Press::Escape:
+                    QTest::keyClick(bench.window.get(), Qt::Key_Escape);
+                    break;
+                case Press::CloseControl:
+                    bench.window->close();
+                    break;
+                case Press::NsEcs:
+                    bench.window->Command2->click();
+                    break;
+                case Press::NsUga:
+                    bench.window->Command3->click();
+                    break;
                 }
             }
             hourglass = bench.prompts.busyDepth;
@@ -246,7 +267,7 @@ void DiagWindowTest::pressedMidCycle()
     // was asked in, and the cycles go on after it.
     QCOMPARE(bench.requestsHex().mid(opening), cycle + cycle + written + (closes ? QStringList() : cycle));
     QVERIFY(talking);
-    QCOMPARE(hourglass, closes ? 1 : 0);   // from a close press until the cycle ends
+    QCOMPARE(hourglass, closes ? 1 : 0); // from a close press until the cycle ends
     QCOMPARE(bench.prompts.messages(), messages);
     QVERIFY(!bench.link.DiagInProgress);
     QCOMPARE(bench.prompts.busyDepth, 0);

@@ -51,14 +51,18 @@ void DiagReaderTest::shows_data()
     QTest::addColumn<Shown>("shown");
     // The card's b0 differs from the panel's, so that swapped frames cannot pass.
     QTest::newRow("panel version") << Setup() << Shown::inLabel(3, "Version du programme = 3.0");
-    QTest::newRow("panel serial") << state([](PanelState &s) { s.ecsSerial = {0x63, 0x39, 0x30}; })
-                                  << Shown::inLabel(0, "N° de Série =030312345");
-    QTest::newRow("card version 12.7") << state([](PanelState &s) { s.cardVersion = {12, 7}; })
-                                       << Shown::inLabel(4, "Version du programme = 12.7");
+    QTest::newRow("panel serial") << state([](PanelState &s) {
+        s.ecsSerial = {0x63, 0x39, 0x30};
+    }) << Shown::inLabel(0, "N° de Série =030312345");
+    QTest::newRow("card version 12.7") << state([](PanelState &s) {
+        s.cardVersion = {12, 7};
+    }) << Shown::inLabel(4, "Version du programme = 12.7");
     QTest::newRow("card present") << Setup() << Shown::inLabel(8, "Carte Présente = oui");
     QTest::newRow("card serial") << state([](PanelState &s) { s.cardSerial[0] = 0x22; })
                                  << Shown::inLabel(7, "N° de Série =010204321");
-    const auto loop3 = [](int raw) { return state([raw](PanelState &s) { s.loopRaw[3] = std::uint16_t(raw); }); };
+    const auto loop3 = [](int raw) {
+        return state([raw](PanelState &s) { s.loopRaw[3] = std::uint16_t(raw); });
+    };
     QTest::newRow("loop 300: 44.16 mA") << loop3(300) << Shown::inLoop(3, "44,2 mA");
     QTest::newRow("loop 6553: highest accepted") << loop3(6553) << Shown::inLoop(3, ">=100 mA");
     QTest::newRow("service 1023") << state([](PanelState &s) { s.ecsRaw[0] = 1023; })
@@ -99,11 +103,11 @@ void DiagReaderTest::shows()
 void DiagReaderTest::openingSteps_data()
 {
     QTest::addColumn<Setup>("setup");
-    QTest::addColumn<bool>("declared");    // the editor shows the UP card present
+    QTest::addColumn<bool>("declared"); // the editor shows the UP card present
     QTest::addColumn<QStringList>("requests");
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<bool>("cardShown");
-    QTest::addColumn<bool>("panelKept");   // the session holds the panel's version and serial
+    QTest::addColumn<bool>("panelKept"); // the session holds the panel's version and serial
 
     const auto row = [](const char *name, Setup setup, bool declared, const QStringList &requests,
                         Outcome outcome, bool cardShown, bool panelKept) {
@@ -118,16 +122,16 @@ void DiagReaderTest::openingSteps_data()
     row("card operational", {}, true, all, Outcome::Read, true, true);
     row("card state 0: left out", cardState(0), true, cardAsked, Outcome::Read, false, true);
     row("card state 2: left out", cardState(2), true, cardAsked, Outcome::Read, false, true);
-    row("card state with 2 bytes: left out", tooLong(PanelCommand::CardState), true, cardAsked,
-        Outcome::Read, false, true);
+    row("card state with 2 bytes: left out", tooLong(PanelCommand::CardState), true, cardAsked, Outcome::Read,
+        false, true);
     row("version with 3 bytes", tooLong(PanelCommand::PanelVersion), true,
         {request(PanelCommand::PanelVersion)}, Outcome::Refused, false, false);
-    row("serial with 4 bytes: no half-read panel", tooLong(PanelCommand::PanelSerial), true,
-        panelOpening(), Outcome::Refused, false, false);
+    row("serial with 4 bytes: no half-read panel", tooLong(PanelCommand::PanelSerial), true, panelOpening(),
+        Outcome::Refused, false, false);
     row("card version with 3 bytes", tooLong(PanelCommand::CardVersion), true,
         upTo(all, request(PanelCommand::CardVersion)), Outcome::Refused, true, true);
-    row("card serial with 4 bytes", tooLong(PanelCommand::CardSerial), true, all, Outcome::Refused,
-        true, true);
+    row("card serial with 4 bytes", tooLong(PanelCommand::CardSerial), true, all, Outcome::Refused, true,
+        true);
 }
 
 void DiagReaderTest::openingSteps()
@@ -173,8 +177,8 @@ void DiagReaderTest::cycleSteps_data()
                                      << upTo(withCard, loopLoad(3)) << Outcome::Refused;
     QTest::newRow("service high byte 128") << state([](PanelState &s) { s.ecsRaw[0] = 0x80FF; }) << true
                                            << upTo(withCard, panelReading(0)) << Outcome::Refused;
-    QTest::newRow("sounder line 2 high byte 255") << state([](PanelState &s) { s.cardRaw[1] = 0xFF00; }) << true
-                                                  << withCard << Outcome::Refused;
+    QTest::newRow("sounder line 2 high byte 255")
+        << state([](PanelState &s) { s.cardRaw[1] = 0xFF00; }) << true << withCard << Outcome::Refused;
 }
 
 void DiagReaderTest::cycleSteps()

@@ -35,16 +35,26 @@ void TextsTest::masks_data()
     QTest::addColumn<QString>("expected");
 
     const QString group = QLocale(QLocale::French).groupSeparator();
-    QTest::newRow("0 ##0.0") << 0.0 << "##0.0" << "0,0";
-    QTest::newRow("44.16 ##0.0") << 44.16 << "##0.0" << "44,2";
-    QTest::newRow("24.5 ##0,0: half goes up") << 24.5 << "##0,0" << "25";
-    QTest::newRow("13.75 ##0,0") << 13.75 << "##0,0" << "14";
-    QTest::newRow("5.2 ##0,0: two digits") << 5.2 << "##0,0" << "05";
-    QTest::newRow("12345.6 ##0,0: thousands") << 12345.6 << "##0,0" << "12" + group + "346";
-    QTest::newRow("5.0 ##0.000") << 5.0 << "##0.000" << "5,000";
-    QTest::newRow("1.0005 ##0.000: stored below the half") << 1.0005 << "##0.000" << "1,001";
-    QTest::newRow("1.5 00") << 1.5 << "00" << "02";
-    QTest::newRow("12345 00000") << 12345.0 << "00000" << "12345";
+    QTest::newRow("0 ##0.0") << 0.0 << "##0.0"
+                             << "0,0";
+    QTest::newRow("44.16 ##0.0") << 44.16 << "##0.0"
+                                 << "44,2";
+    QTest::newRow("24.5 ##0,0: half goes up") << 24.5 << "##0,0"
+                                              << "25";
+    QTest::newRow("13.75 ##0,0") << 13.75 << "##0,0"
+                                 << "14";
+    QTest::newRow("5.2 ##0,0: two digits") << 5.2 << "##0,0"
+                                           << "05";
+    QTest::newRow("12345.6 ##0,0: thousands") << 12345.6 << "##0,0"
+                                              << "12" + group + "346";
+    QTest::newRow("5.0 ##0.000") << 5.0 << "##0.000"
+                                 << "5,000";
+    QTest::newRow("1.0005 ##0.000: stored below the half") << 1.0005 << "##0.000"
+                                                           << "1,001";
+    QTest::newRow("1.5 00") << 1.5 << "00"
+                            << "02";
+    QTest::newRow("12345 00000") << 12345.0 << "00000"
+                                 << "12345";
 }
 
 void TextsTest::masks()
@@ -60,7 +70,8 @@ void TextsTest::serialText_data()
     QTest::addColumn<SerialNumber>("serial");
     QTest::addColumn<QString>("text");
     QTest::newRow("b0 0x23: A 01, B 03") << SerialNumber{{0x23, 0x39, 0x30}} << "N° de Série =010312345";
-    QTest::newRow("b0 0x33: bit 4 rounds A up") << SerialNumber{{0x33, 0x39, 0x30}} << "N° de Série =020312345";
+    QTest::newRow("b0 0x33: bit 4 rounds A up")
+        << SerialNumber{{0x33, 0x39, 0x30}} << "N° de Série =020312345";
     QTest::newRow("b2 255: not stored") << SerialNumber{{0x47, 0x39, 0xFF}} << "N° de Série = Non Disponible";
     QTest::newRow("counter above 32767") << SerialNumber{{0x47, 0xFF, 0xFE}} << "N° de Série =020765279";
 }
@@ -74,7 +85,7 @@ void TextsTest::serialText()
 
 void TextsTest::serialFields_data()
 {
-    QTest::addColumn<QStringList>("fields");   // A, B and N as typed
+    QTest::addColumn<QStringList>("fields"); // A, B and N as typed
     QTest::addColumn<std::optional<SerialNumber>>("serial");
     const auto bytes = [](int b0, int b1, int b2) {
         return std::optional(SerialNumber{{std::uint8_t(b0), std::uint8_t(b1), std::uint8_t(b2)}});
@@ -104,21 +115,31 @@ void TextsTest::serialFields()
 
 void TextsTest::aboutSameTextsEachTime()
 {
-    const QStringList expected{"A propos de TORVA PC", "Date de compilation=09/09/08", "V3.0", "TORVA-PC",
-                               "Configurateur pour TORVA-UP", "picture", "closed"};
+    const QStringList expected{"A propos de TORVA PC",
+                               "Date de compilation=09/09/08",
+                               "V3.0",
+                               "TORVA-PC",
+                               "Configurateur pour TORVA-UP",
+                               "picture",
+                               "closed"};
     QList<QStringList> seen;
     for (int i = 0; i < 2; ++i) {
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<FrmAbout *>(QApplication::activeModalWidget());
             // The program's icon filling the picture: the white bell on its red plate.
             const QImage image = box->Image1->pixmap().toImage();
-            const bool picture = image.size() == QSize(64, 64) && image.pixelColor(8, 32) == QColor(0xD0, 0x10, 0x10)
-                              && image.pixelColor(32, 32) == QColor(Qt::white);
+            const bool picture = image.size() == QSize(64, 64) &&
+                                 image.pixelColor(8, 32) == QColor(0xD0, 0x10, 0x10) &&
+                                 image.pixelColor(32, 32) == QColor(Qt::white);
             box->cmdOK->click();
-            seen << QStringList{box->windowTitle(), box->Compil_Lbl->text(), box->lblVersion->text(),
-                                box->lblTitle->text(), box->Description_Lbl->text(),
-                                picture ? "picture" : "no picture", box->isVisible() ? "left open" : "closed"};
-            box->done(QDialog::Rejected);   // one that OK left open fails, not hangs
+            seen << QStringList{box->windowTitle(),
+                                box->Compil_Lbl->text(),
+                                box->lblVersion->text(),
+                                box->lblTitle->text(),
+                                box->Description_Lbl->text(),
+                                picture ? "picture" : "no picture",
+                                box->isVisible() ? "left open" : "closed"};
+            box->done(QDialog::Rejected); // one that OK left open fails, not hangs
         });
         FrmAbout::showAbout();
     }

@@ -46,7 +46,7 @@ struct Sim
         device = listening.match(QString::fromLocal8Bit(out)).captured(1);
         error = QString::fromLocal8Bit(out + process.readAllStandardError());
     }
-    ~Sim() { process.terminate(), process.waitForFinished(3000); }   // or QProcess kills it
+    ~Sim() { process.terminate(), process.waitForFinished(3000); } // or QProcess kills it
     QProcess process;
     QString device;
     QString error;
@@ -59,9 +59,9 @@ struct Program
     Session session;
     Link link{prompts, makeRealPortFactory()};
     MainWindow window{session, link, prompts};
-    MainCommands commands{window, link, session, prompts, [this] {
-                              DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window);
-                          }};
+    MainCommands commands{
+        window, link, session, prompts,
+        [this] { DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window); }};
     Program() { window.show(); }
     // The configuration shown, less the tempo (which a data file does not hold).
     PanelConfig shown() const
@@ -110,7 +110,8 @@ private slots:
         QTemporaryDir dir;
         const auto write = [&](const char *name, const QByteArray &bytes) {
             QFile out(dir.filePath(QLatin1String(name)));
-            return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() ? out.fileName() : QString();
+            return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() ? out.fileName()
+                                                                                      : QString();
         };
         Program program;
         const PanelState panel;
@@ -120,9 +121,11 @@ private slots:
         file.AccessCodes = {QStringLiteral("CCBA"), QStringLiteral("BACA")};
         file.RelayMatrix = {0x0F, 0xF0};
         const Sim refused({QStringLiteral("--config"), write("bad.dat", DataFile::format(file).chopped(10))});
-        QVERIFY2(refused.error.contains(QLatin1String("is not a TORVA-PC data file")), qPrintable(refused.error));
+        QVERIFY2(refused.error.contains(QLatin1String("is not a TORVA-PC data file")),
+                 qPrintable(refused.error));
         const Sim own({QStringLiteral("--steady")});
-        const Sim fromFile({QStringLiteral("--steady"), QStringLiteral("--config"), write("startup.dat", DataFile::format(file))});
+        const Sim fromFile({QStringLiteral("--steady"), QStringLiteral("--config"),
+                            write("startup.dat", DataFile::format(file))});
         QVERIFY2(!own.device.isEmpty() && !fromFile.device.isEmpty(), qPrintable(own.error + fromFile.error));
 
         AutreChooser chooser(own.device);
@@ -134,7 +137,7 @@ private slots:
         QCOMPARE(program.shown(), file);
         chooser.device = own.device;
         {
-            Program sender;   // gone before the receive, which opens the same port
+            Program sender; // gone before the receive, which opens the same port
             sender.window.setCode(0, QStringLiteral("ACBA"));
             sender.window.setCode(1, QStringLiteral("BBCA"));
             sender.commands.send();
@@ -152,8 +155,9 @@ private slots:
         connect(&watch, &QTimer::timeout, &watch, [&] {
             for (QWidget *top : QApplication::topLevelWidgets())
                 // Once a measurement cycle has shown loop 5's load, or after long enough to fail.
-                if (auto *diag = qobject_cast<DiagFrm *>(top); diag && diag->isVisible() && diag->Fermer->isEnabled()
-                                                                && (diag->Ib[4]->text() == load || patience.hasExpired())) {
+                if (auto *diag = qobject_cast<DiagFrm *>(top);
+                    diag && diag->isVisible() && diag->Fermer->isEnabled() &&
+                    (diag->Ib[4]->text() == load || patience.hasExpired())) {
                     seen = {diag->Label1[3]->text(), diag->Label1[4]->text(), diag->Ib[4]->text()};
                     watch.stop();
                     diag->Fermer->click();
@@ -161,8 +165,9 @@ private slots:
         });
         watch.start(20);
         program.commands.diagnostic();
-        QCOMPARE(seen, (QStringList{Measurements::versionText(panel.ecsVersion[0], panel.ecsVersion[1]),
-                                    Measurements::versionText(panel.cardVersion[0], panel.cardVersion[1]), load}));
+        QCOMPARE(seen,
+                 (QStringList{Measurements::versionText(panel.ecsVersion[0], panel.ecsVersion[1]),
+                              Measurements::versionText(panel.cardVersion[0], panel.cardVersion[1]), load}));
         QVERIFY(!program.link.DiagInProgress);
         QCOMPARE(program.prompts.messages(), QList<Message>());
         QCOMPARE(chooser.chosen, 5);
@@ -197,12 +202,15 @@ private slots:
     void faultOption_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<int>>("rule");   // fault, command, index, times; none when refused
+        QTest::addColumn<QList<int>>("rule"); // fault, command, index, times; none when refused
         QTest::newRow("name alone") << "silence" << QList<int>{int(Fault::Silence), -1, -1, -1};
-        QTest::newRow("command, index, times") << "wrong-echo:21:3:2" << QList<int>{int(Fault::WrongEcho), 21, 3, 2};
+        QTest::newRow("command, index, times")
+            << "wrong-echo:21:3:2" << QList<int>{int(Fault::WrongEcho), 21, 3, 2};
         QTest::newRow("any index") << "bad-sum:4::1" << QList<int>{int(Fault::BadSum), 4, -1, 1};
-        QTest::newRow("star for any") << "stray-bytes:*:*:5" << QList<int>{int(Fault::StrayBytesBefore), -1, -1, 5};
-        QTest::newRow("last name") << "read-back-differs:2" << QList<int>{int(Fault::ReadBackDiffers), 2, -1, -1};
+        QTest::newRow("star for any")
+            << "stray-bytes:*:*:5" << QList<int>{int(Fault::StrayBytesBefore), -1, -1, 5};
+        QTest::newRow("last name") << "read-back-differs:2"
+                                   << QList<int>{int(Fault::ReadBackDiffers), 2, -1, -1};
         QTest::newRow("unknown name") << "noise" << QList<int>();
         QTest::newRow("command above a byte") << "silence:256" << QList<int>();
         QTest::newRow("not a number") << "silence:x" << QList<int>();
@@ -216,18 +224,20 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QList<int>, rule);
         const std::optional<FaultRule> parsed = PanelOptions::parseFault(text);
-        QCOMPARE((parsed ? QList<int>{int(parsed->fault), parsed->command, parsed->index, parsed->times} : QList<int>()), rule);
+        QCOMPARE((parsed ? QList<int>{int(parsed->fault), parsed->command, parsed->index, parsed->times}
+                         : QList<int>()),
+                 rule);
     }
 
     // What the simulator cannot start from says so, and it ends at once instead of waiting.
     void refusesItsCommandLine_data()
     {
-        QTest::addColumn<QStringList>("arguments");   // in a folder holding the named pipe "pipe"
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding the named pipe "pipe"
         QTest::addColumn<QString>("error");
         QTest::newRow("stray argument") << QStringList{"--steady", "extra"}
                                         << "torva-ecs-sim: unexpected argument \"extra\" (see --help)\n";
-        QTest::newRow("configuration from a pipe") << QStringList{"--config", "pipe"}
-                                                   << "torva-ecs-sim: pipe is not a regular file\n";
+        QTest::newRow("configuration from a pipe")
+            << QStringList{"--config", "pipe"} << "torva-ecs-sim: pipe is not a regular file\n";
     }
 
     void refusesItsCommandLine()
@@ -261,19 +271,23 @@ private slots:
         QTemporaryDir dir;
         const QString path = relative ? dir.filePath("line") : QString::fromLocal8Bit(name);
         QVERIFY(!relative || QFile::link(QString::fromLocal8Bit(name), path));
-        const Sim sim({QStringLiteral("--device"), relative ? QStringLiteral("line") : path, QStringLiteral("--manual")},
+        const Sim sim({QStringLiteral("--device"), relative ? QStringLiteral("line") : path,
+                       QStringLiteral("--manual")},
                       dir.path());
         ::close(slave);
         QCOMPARE(sim.device, path);
-        QTest::qWait(100);   // the simulator has set the line raw
+        QTest::qWait(100); // the simulator has set the line raw
         const QByteArray modeRead = QByteArray::fromHex("01 05 14 1A 00");
         QCOMPARE(::write(master, modeRead.constData(), size_t(modeRead.size())), ssize_t(modeRead.size()));
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
         QByteArray reply;
         char buffer[64];
-        QTRY_VERIFY_WITH_TIMEOUT((reply += QByteArray(buffer, std::max<ssize_t>(0, ::read(master, buffer, sizeof buffer)))).size() >= 6, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (reply += QByteArray(buffer, std::max<ssize_t>(0, ::read(master, buffer, sizeof buffer))))
+                    .size() >= 6,
+            3000);
         ::close(master);
-        QCOMPARE(reply, QByteArray::fromHex("01 06 14 01 1C 00"));   // manual mode: 1
+        QCOMPARE(reply, QByteArray::fromHex("01 06 14 01 1C 00")); // manual mode: 1
     }
 };
 

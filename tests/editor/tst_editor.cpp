@@ -20,13 +20,36 @@ namespace Type = FunctionType;
 namespace Flag = FunctionFlag;
 
 // One thing done to the window, by the installer or by the program.
-struct Click { QString control; };               // a mouse click; a greyed control ignores it
-struct Tick { QString control; };                // ticked by the program, greyed or not
-struct ClearGroup { QString frame; };            // no option of the frame selected, which no click can do
-struct Show { PanelConfig config; };             // the configuration shown, as a receive or an open does
-struct Keys { int box; QString keys; };          // keys typed at the end of a code box
-struct Paste { int box; };                       // Ctrl+V in a code box
-struct Leave { int box; Qt::FocusReason why; };  // the focus taken from a code box
+struct Click
+{
+    QString control;
+}; // a mouse click; a greyed control ignores it
+struct Tick
+{
+    QString control;
+}; // ticked by the program, greyed or not
+struct ClearGroup
+{
+    QString frame;
+}; // no option of the frame selected, which no click can do
+struct Show
+{
+    PanelConfig config;
+}; // the configuration shown, as a receive or an open does
+struct Keys
+{
+    int box;
+    QString keys;
+}; // keys typed at the end of a code box
+struct Paste
+{
+    int box;
+}; // Ctrl+V in a code box
+struct Leave
+{
+    int box;
+    Qt::FocusReason why;
+}; // the focus taken from a code box
 using Step = std::variant<Click, Tick, ClearGroup, Show, Keys, Paste, Leave>;
 using Steps = QList<Step>;
 using Modes = std::array<std::uint8_t, kLoopCount>;
@@ -42,12 +65,21 @@ static char *toString(const PanelConfig &c)
 {
     QStringList out;
     for (int i = 0; i < kLoopCount; ++i)
-        out << QStringLiteral("loop %1: command %2 mode %3").arg(i + 1).arg(c.CommandMatrix[i]).arg(c.AlarmModes[i]);
-    out << QStringLiteral("functions %1 %2 %3").arg(c.FunctionTypes[0]).arg(c.FunctionTypes[1]).arg(c.FunctionTypes[2])
+        out << QStringLiteral("loop %1: command %2 mode %3")
+                   .arg(i + 1)
+                   .arg(c.CommandMatrix[i])
+                   .arg(c.AlarmModes[i]);
+    out << QStringLiteral("functions %1 %2 %3")
+               .arg(c.FunctionTypes[0])
+               .arg(c.FunctionTypes[1])
+               .arg(c.FunctionTypes[2])
         << QStringLiteral("relays %1 %2").arg(c.RelayMatrix[0]).arg(c.RelayMatrix[1])
         << QStringLiteral("12 V %1, AES %2, card %3, tempo %4, codes %5 %6")
-               .arg(c.Output12vMode).arg(c.AesChoice).arg(c.UpCardPresent)
-               .arg(c.UgaTempo ? QString::number(*c.UgaTempo) : QStringLiteral("none"), c.AccessCodes[0], c.AccessCodes[1]);
+               .arg(c.Output12vMode)
+               .arg(c.AesChoice)
+               .arg(c.UpCardPresent)
+               .arg(c.UgaTempo ? QString::number(*c.UgaTempo) : QStringLiteral("none"), c.AccessCodes[0],
+                    c.AccessCodes[1]);
     return qstrdup(out.join(QStringLiteral("; ")).toUtf8().constData());
 }
 
@@ -55,7 +87,7 @@ namespace {
 
 const QString kEnter = QStringLiteral("\r");
 const QString kBackspace = QStringLiteral("\b");
-const QString kNoTempo = QStringLiteral("Tempo UGA =");   // the tempo label until a tempo is shown
+const QString kNoTempo = QStringLiteral("Tempo UGA ="); // the tempo label until a tempo is shown
 
 Steps clicks(std::initializer_list<const char *> controls)
 {
@@ -175,16 +207,17 @@ struct Exchange : EditorBench
 
     Exchange()
     {
-        commands.setPortSelection(
-            [this] { return link.openPort(PortChoice::simulated()) ? PortOutcome::Opened : PortOutcome::Failed; });
+        commands.setPortSelection([this] {
+            return link.openPort(PortChoice::simulated()) ? PortOutcome::Opened : PortOutcome::Failed;
+        });
         window.show();
     }
 
     // The commands that would start an exchange, change the editor or hold a wait with a dialog.
     QList<QObject *> exchangeCommands() const
     {
-        return {window.Command1, window.Command2, window.Diag_Menu, window.Open_Menu,
-                window.Save_Menu, window.Print_Menu, window.Pdf_Menu, window.Import_Mnu};
+        return {window.Command1,  window.Command2,   window.Diag_Menu, window.Open_Menu,
+                window.Save_Menu, window.Print_Menu, window.Pdf_Menu,  window.Import_Mnu};
     }
     QStringList disabledCommands() const
     {
@@ -214,7 +247,8 @@ private slots:
         QCOMPARE(f.window.Tempo_Lbl->text(), kNoTempo);
         QVERIFY(!f.window.Frame1->isHidden() && !f.window.Frm_Cde->isHidden());
         QCOMPARE(f.functionsChecked(), sorted({"Option_RSC(0)", "Option_RSC(1)", "Option_RSC(2)"}));
-        QCOMPARE(f.functionsGreyed(), sorted({"Check_Hs_Ctc_Aux(0)", "Check_Hs_Ctc_Aux(1)", "Check_Hs_Ctc_Aux(2)"}));
+        QCOMPARE(f.functionsGreyed(),
+                 sorted({"Check_Hs_Ctc_Aux(0)", "Check_Hs_Ctc_Aux(1)", "Check_Hs_Ctc_Aux(2)"}));
     }
 
     // The rules of the CMSI functions' types and option boxes, clicked or shown: what is then
@@ -235,43 +269,56 @@ private slots:
         row("function 1 RSC_UGA keeps the tempo box", clicks({"Check_Tempo(0)", "Option_RSC_UGA(0)"}),
             {"Option_RSC_UGA(0)", "Check_Tempo(0)", "Option_RSC(1)", "Option_RSC(2)"},
             {"Check_Hs_Ctc_Aux(1)", "Check_Hs_Ctc_Aux(2)"});
-        row("function 1 Nul then RSC_UGA leaves the tempo greyed", clicks({"Option_Nul(0)", "Option_RSC_UGA(0)"}),
+        row("function 1 Nul then RSC_UGA leaves the tempo greyed",
+            clicks({"Option_Nul(0)", "Option_RSC_UGA(0)"}),
             {"Option_RSC_UGA(0)", "Option_RSC(1)", "Option_RSC(2)"},
             {"Check_Tempo(0)", "Check_Hs_Ctc_Aux(1)", "Check_Hs_Ctc_Aux(2)"});
-        row("function 1 RSC_UGA unticks the contact", {Tick{"Check_Hs_Ctc_Aux(0)"}, Click{"Option_RSC_UGA(0)"}},
-            {"Option_RSC_UGA(0)", "Option_RSC(1)", "Option_RSC(2)"}, {"Check_Hs_Ctc_Aux(1)", "Check_Hs_Ctc_Aux(2)"});
+        row("function 1 RSC_UGA unticks the contact",
+            {Tick{"Check_Hs_Ctc_Aux(0)"}, Click{"Option_RSC_UGA(0)"}},
+            {"Option_RSC_UGA(0)", "Option_RSC(1)", "Option_RSC(2)"},
+            {"Check_Hs_Ctc_Aux(1)", "Check_Hs_Ctc_Aux(2)"});
         row("function 2 Nul clears every box",
             clicks({"Check_Tempo(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Option_Nul(1)"}),
             {"Option_RSC(0)", "Option_Nul(1)", "Option_RSC(2)"},
             auxGreyed + QStringList{"Check_Tempo(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)"});
         row("function 2 RAC keeps every tick",
             clicks({"Check_Tempo(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Option_RAC(1)"}),
-            {"Option_RSC(0)", "Option_RAC(1)", "Check_Tempo(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Option_RSC(2)"},
+            {"Option_RSC(0)", "Option_RAC(1)", "Check_Tempo(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)",
+             "Option_RSC(2)"},
             auxGreyed);
         row("function 2 RSC_UGA unticks the tempo and the grouping",
-            clicks({"Check_Tempo(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Option_RAC(1)", "Option_RSC_UGA(1)"}),
+            clicks({"Check_Tempo(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Option_RAC(1)",
+                    "Option_RSC_UGA(1)"}),
             {"Option_RSC(0)", "Option_RSC_UGA(1)", "Option_RSC(2)"},
             {"Check_Hs_Ctc_Aux(0)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Hs_Ctc_Aux(2)"});
-        row("function 2 Nul then RSC_UGA makes the tempo usable", clicks({"Option_Nul(1)", "Option_RSC_UGA(1)"}),
+        row("function 2 Nul then RSC_UGA makes the tempo usable",
+            clicks({"Option_Nul(1)", "Option_RSC_UGA(1)"}),
             {"Option_RSC(0)", "Option_RSC_UGA(1)", "Option_RSC(2)"},
             {"Check_Hs_Ctc_Aux(0)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Hs_Ctc_Aux(2)"});
         row("function 2 Nul then ESC makes the button usable", clicks({"Option_Nul(1)", "Option_ESC(1)"}),
             {"Option_RSC(0)", "Option_ESC(1)", "Option_RSC(2)"}, auxGreyed);
-        row("function 2 ungrouped greys the button", clicks({"Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Rgp(1)"}),
-            {"Option_RSC(0)", "Option_RSC(1)", "Option_RSC(2)"}, auxGreyed + QStringList{"Check_Bp_Actif(1)"});
-        row("function 2 grouped again makes the button usable", clicks({"Check_Rgp(1)", "Check_Rgp(1)", "Check_Rgp(1)"}),
+        row("function 2 ungrouped greys the button",
+            clicks({"Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Rgp(1)"}),
+            {"Option_RSC(0)", "Option_RSC(1)", "Option_RSC(2)"},
+            auxGreyed + QStringList{"Check_Bp_Actif(1)"});
+        row("function 2 grouped again makes the button usable",
+            clicks({"Check_Rgp(1)", "Check_Rgp(1)", "Check_Rgp(1)"}),
             {"Option_RSC(0)", "Option_RSC(1)", "Check_Rgp(1)", "Option_RSC(2)"}, auxGreyed);
         row("function 3 ungrouped leaves function 2",
-            clicks({"Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Rgp(2)", "Check_Bp_Actif(2)", "Check_Rgp(2)"}),
+            clicks(
+                {"Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Rgp(2)", "Check_Bp_Actif(2)", "Check_Rgp(2)"}),
             {"Option_RSC(0)", "Option_RSC(1)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Option_RSC(2)"},
             auxGreyed + QStringList{"Check_Bp_Actif(2)"});
 
         row("shown grouped on function 2, with the button on function 3",
-            {Show{withTypes(Type::RSC, Type::RSC | Flag::Grouped, Type::RSC | Flag::Grouped | Flag::ActiveButton)}},
-            {"Option_RSC(0)", "Option_RSC(1)", "Check_Rgp(1)", "Option_RSC(2)", "Check_Rgp(2)", "Check_Bp_Actif(2)"},
+            {Show{withTypes(Type::RSC, Type::RSC | Flag::Grouped,
+                            Type::RSC | Flag::Grouped | Flag::ActiveButton)}},
+            {"Option_RSC(0)", "Option_RSC(1)", "Check_Rgp(1)", "Option_RSC(2)", "Check_Rgp(2)",
+             "Check_Bp_Actif(2)"},
             auxGreyed);
         row("shown ungrouped greys both buttons",
-            {Click{"Check_Rgp(1)"}, Click{"Check_Bp_Actif(1)"}, Show{withTypes(Type::RSC, Type::RSC, Type::RSC)}},
+            {Click{"Check_Rgp(1)"}, Click{"Check_Bp_Actif(1)"},
+             Show{withTypes(Type::RSC, Type::RSC, Type::RSC)}},
             {"Option_RSC(0)", "Option_RSC(1)", "Option_RSC(2)"}, buttonsGreyed);
         row("shown RSC_UGA with the contact on function 1",
             {Show{withTypes(Type::RSC_UGA | Flag::AuxContact, Type::RSC, Type::RSC)}},
@@ -280,9 +327,11 @@ private slots:
         row("shown RSC_UGA temporised on function 2",
             {Show{withTypes(Type::RSC, Type::RSC_UGA | Flag::Delayed, Type::RSC)}},
             {"Option_RSC(0)", "Option_RSC_UGA(1)", "Check_Tempo(1)", "Option_RSC(2)"},
-            {"Check_Hs_Ctc_Aux(0)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Hs_Ctc_Aux(2)", "Check_Bp_Actif(2)"});
+            {"Check_Hs_Ctc_Aux(0)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Hs_Ctc_Aux(2)",
+             "Check_Bp_Actif(2)"});
         // The tempo flag is shown after the type, on its greyed box.
-        row("shown Nul temporised on function 3", {Show{withTypes(Type::RSC, Type::RSC, Type::Nul | Flag::Delayed)}},
+        row("shown Nul temporised on function 3",
+            {Show{withTypes(Type::RSC, Type::RSC, Type::Nul | Flag::Delayed)}},
             {"Option_RSC(0)", "Option_RSC(1)", "Option_Nul(2)", "Check_Tempo(2)"},
             buttonsGreyed + QStringList{"Check_Tempo(2)", "Check_Rgp(2)"});
         row("shown unknown type keeps the selected one",
@@ -306,7 +355,7 @@ private slots:
     {
         QTest::addColumn<Steps>("steps");
         QTest::addColumn<Modes>("modes");
-        constexpr std::uint8_t N = 0, D = 1, X = 2;   // normal, discrimination, double detection
+        constexpr std::uint8_t N = 0, D = 1, X = 2; // normal, discrimination, double detection
         const std::array<int, kLoopCount> partner{2, 1, 4, 3, 6, 5, 8, 7};
         for (int loop = 1; loop <= kLoopCount; ++loop) {
             const int other = partner[loop - 1];
@@ -318,13 +367,17 @@ private slots:
             const bool discrimination = other % 2 == 0;
             Modes freed{};
             freed[other - 1] = discrimination ? D : N;
-            QTest::addRow("%s on %d after double on %d", discrimination ? "discrimination" : "normal", other, loop)
+            QTest::addRow("%s on %d after double on %d", discrimination ? "discrimination" : "normal", other,
+                          loop)
                 << Steps{Click{QStringLiteral("Mode_Double(%1)").arg(loop - 1)},
-                         Click{QStringLiteral("Mode_%1(%2)").arg(discrimination ? "Discrim" : "Normal").arg(other - 1)}}
+                         Click{QStringLiteral("Mode_%1(%2)")
+                                   .arg(discrimination ? "Discrim" : "Normal")
+                                   .arg(other - 1)}}
                 << freed;
         }
         QTest::newRow("normal on 5 leaves 6 in discrimination")
-            << clicks({"Mode_Discrim(4)", "Mode_Discrim(5)", "Mode_Normal(4)"}) << Modes{N, N, N, N, N, D, N, N};
+            << clicks({"Mode_Discrim(4)", "Mode_Discrim(5)", "Mode_Normal(4)"})
+            << Modes{N, N, N, N, N, D, N, N};
         QTest::newRow("shown 7 counts as double and takes 3 along")
             << Steps{Show{withModes({N, N, N, 7, N, D, N, N})}} << Modes{N, N, X, X, N, D, N, N};
         QTest::newRow("shown double on 1 then normal on 2: both normal")
@@ -343,7 +396,7 @@ private slots:
     // selected changes nothing.
     void changeMarksUnsaved_data()
     {
-        QTest::addColumn<Steps>("before");   // made before the configuration is marked saved
+        QTest::addColumn<Steps>("before"); // made before the configuration is marked saved
         QTest::addColumn<Step>("change");
         QTest::addColumn<bool>("saved");
         const auto row = [](const char *name, const Steps &before, const char *control, bool saved) {
@@ -386,7 +439,8 @@ private slots:
     void cardPresenceClearsNothing()
     {
         EditorBench f;
-        QVERIFY(f.run(clicks({"Option1(4)", "Check_CMSI1(5)", "Option_RAC(1)", "Check_Rgp(1)", "AES_Option(1)"})));
+        QVERIFY(f.run(
+            clicks({"Option1(4)", "Check_CMSI1(5)", "Option_RAC(1)", "Check_Rgp(1)", "AES_Option(1)"})));
         const PanelConfig edited = f.window.configuration();
         const QStringList greyed = f.functionsGreyed();
         f.session.ConfigSaved = true;
@@ -416,7 +470,7 @@ private slots:
         PanelConfig commands;
         commands.CommandMatrix = {0, 1, 30, 3, 30, 30, 30, 30};
         PanelConfig commandsBack = commands;
-        commandsBack.CommandMatrix[3] = 1;   // both UGA bits: immediate
+        commandsBack.CommandMatrix[3] = 1; // both UGA bits: immediate
         QTest::newRow("commands none, immediate, temporised, both bits")
             << clicks({"Option1(6)", "Check_CMSI1(7)"}) << commands << commandsBack << kNoTempo;
 
@@ -426,11 +480,13 @@ private slots:
         outputs.AesChoice = 9;
         PanelConfig outputsBack = outputs;
         outputsBack.Output12vMode = outputsBack.AesChoice = 1;
-        QTest::newRow("relays, 12 V and AES not 0") << clicks({"Check_Alb(3)"}) << outputs << outputsBack << kNoTempo;
+        QTest::newRow("relays, 12 V and AES not 0")
+            << clicks({"Check_Alb(3)"}) << outputs << outputsBack << kNoTempo;
 
         PanelConfig tempo;
         tempo.UgaTempo = 5;
-        QTest::newRow("tempo 5 minutes") << Steps{} << tempo << tempo << QStringLiteral("Tempo UGA =  5 min.");
+        QTest::newRow("tempo 5 minutes")
+            << Steps{} << tempo << tempo << QStringLiteral("Tempo UGA =  5 min.");
 
         PanelConfig codes;
         codes.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("CBAB")};
@@ -440,7 +496,7 @@ private slots:
         other.UpCardPresent = 2;
         other.UgaTempo = 3;
         PanelConfig otherBack;
-        otherBack.CommandMatrix[0] = 28;   // as the click left it
+        otherBack.CommandMatrix[0] = 28; // as the click left it
         QTest::newRow("presence 2 counts as present, the card's items skipped")
             << clicks({"Option1(0)"}) << other << otherBack << kNoTempo;
 
@@ -453,7 +509,7 @@ private slots:
         absent.RelayMatrix[0] = 1;
         absent.Output12vMode = 1;
         PanelConfig absentBack = absent;
-        absentBack.CommandMatrix[0] = 24;   // the card's controls as the clicks left them
+        absentBack.CommandMatrix[0] = 24; // the card's controls as the clicks left them
         absentBack.FunctionTypes = {Type::EAC | Flag::Delayed, Type::Nul, Type::RSC | Flag::Grouped};
         absentBack.AesChoice = 1;
         absentBack.UgaTempo.reset();
@@ -523,27 +579,32 @@ private slots:
         QTest::newRow("letters after the fourth refused")
             << Codes{"BCAB", "A"} << Steps{Keys{1, "bcaBca"}} << Codes{"BCAB", "ABCA"} << none << false;
         QTest::newRow("D, digits, blanks, signs and paste refused")
-            << Codes{"AB", "CCBA"} << Steps{Keys{0, "Dd12 9xyZ!-"}, Paste{0}} << Codes{"AB", "CCBA"} << none << false;
+            << Codes{"AB", "CCBA"} << Steps{Keys{0, "Dd12 9xyZ!-"}, Paste{0}} << Codes{"AB", "CCBA"} << none
+            << false;
         QTest::newRow("backspace in a full box")
             << Codes{"BCAB", "CCBA"} << Steps{Keys{1, kBackspace}} << Codes{"BCAB", "CCB"} << none << false;
         QTest::newRow("two letters, Enter")
             << Codes{"BC", "CCBA"} << Steps{Keys{0, kEnter}} << Codes{"BC", "CCBA"} << shortCodes << false;
-        QTest::newRow("short box left with the mouse") << Codes{"BCAB", "CC"} << Steps{Leave{1, Qt::MouseFocusReason}}
-                                                       << Codes{"BCAB", "CC"} << shortCodes << true;
+        QTest::newRow("short box left with the mouse")
+            << Codes{"BCAB", "CC"} << Steps{Leave{1, Qt::MouseFocusReason}} << Codes{"BCAB", "CC"}
+            << shortCodes << true;
         QTest::newRow("short box left for a message box")
-            << Codes{"BCAB", "CC"} << Steps{Leave{1, Qt::ActiveWindowFocusReason}} << Codes{"BCAB", "CC"} << none
-            << true;
+            << Codes{"BCAB", "CC"} << Steps{Leave{1, Qt::ActiveWindowFocusReason}} << Codes{"BCAB", "CC"}
+            << none << true;
         QTest::newRow("short box 0 not checked from box 1")
             << Codes{"BC", "CCBA"} << Steps{Keys{1, kEnter}} << Codes{"BC", "CCBA"} << none << false;
         QTest::newRow("box 1 made equal, then Tab")
-            << Codes{"BCAB", "CCBA"} << Steps{Keys{1, kBackspace.repeated(4) + "bcab"}, Leave{1, Qt::TabFocusReason}}
+            << Codes{"BCAB", "CCBA"}
+            << Steps{Keys{1, kBackspace.repeated(4) + "bcab"}, Leave{1, Qt::TabFocusReason}}
             << Codes{"BCAB", "CCBA"} << equalCodes << false;
-        QTest::newRow("equal codes, Enter in box 0")
-            << Codes{"ABAB", "ABAB"} << Steps{Keys{0, kEnter}} << Codes{"BCAB", "ABAB"} << equalCodes << false;
+        QTest::newRow("equal codes, Enter in box 0") << Codes{"ABAB", "ABAB"} << Steps{Keys{0, kEnter}}
+                                                     << Codes{"BCAB", "ABAB"} << equalCodes << false;
         QTest::newRow("box 0 reset to a delivery code equal to box 1")
-            << Codes{"BCAB", "BCAB"} << Steps{Keys{0, kEnter}} << Codes{"BCAB", "BCAB"} << equalCodes << false;
-        QTest::newRow("short and equal: both messages") << Codes{"AB", "AB"} << Steps{Keys{0, kEnter}}
-                                                        << Codes{"BCAB", "AB"} << shortCodes + equalCodes << false;
+            << Codes{"BCAB", "BCAB"} << Steps{Keys{0, kEnter}} << Codes{"BCAB", "BCAB"} << equalCodes
+            << false;
+        QTest::newRow("short and equal: both messages")
+            << Codes{"AB", "AB"} << Steps{Keys{0, kEnter}} << Codes{"BCAB", "AB"} << shortCodes + equalCodes
+            << false;
     }
     void codeBoxes()
     {
@@ -560,7 +621,7 @@ private slots:
                 QApplication::sendEvent(box, &event);
             }
         };
-        QApplication::clipboard()->setText(QStringLiteral("abc12"));   // a paste would go round the key filter
+        QApplication::clipboard()->setText(QStringLiteral("abc12")); // a paste would go round the key filter
         QVERIFY(f.run(steps));
         QCOMPARE(f.window.configuration().AccessCodes, after);
         QTEST(f.prompts.messages(), "messages");
@@ -617,7 +678,8 @@ private slots:
                      qPrintable(QString::fromLatin1(DataFile::format(checked).simplified())));
             (same ? accepted : refused) += 1;
         }
-        QVERIFY2(accepted > 500 && refused > 500, qPrintable(QStringLiteral("%1 / %2").arg(accepted).arg(refused)));
+        QVERIFY2(accepted > 500 && refused > 500,
+                 qPrintable(QStringLiteral("%1 / %2").arg(accepted).arg(refused)));
     }
 
     // While a receive waits on a silent panel, nothing can start another exchange; all comes back after.
@@ -646,10 +708,12 @@ private slots:
     void closeDuringTransferChangesNothing_data()
     {
         QTest::addColumn<bool>("send");
-        QTest::addColumn<std::optional<FaultRule>>("silentAt");   // none: close during the wake-up
+        QTest::addColumn<std::optional<FaultRule>>("silentAt"); // none: close during the wake-up
         QTest::addColumn<bool>("edited");
         const std::optional<FaultRule> wakeUp;
-        const auto at = [](int command, int index = -1) { return std::optional(FaultRule{Fault::Silence, command, index}); };
+        const auto at = [](int command, int index = -1) {
+            return std::optional(FaultRule{Fault::Silence, command, index});
+        };
         QTest::newRow("receive: the wake-up") << false << wakeUp << false;
         QTest::newRow("receive: the codes read") << false << at(4) << false;
         QTest::newRow("receive: an alarm mode read, edited") << false << at(21, 3) << true;
@@ -677,9 +741,10 @@ private slots:
         clock.start();
         connect(&poll, &QTimer::timeout, [&] {
             const QList<QByteArray> frames = b.panel.requests();
-            const bool waiting = silentAt ? !frames.isEmpty() && quint8(frames.last()[2]) == silentAt->command
-                                                && (silentAt->index < 0 || quint8(frames.last()[3]) == silentAt->index)
-                                          : clock.elapsed() >= 100;
+            const bool waiting =
+                silentAt ? !frames.isEmpty() && quint8(frames.last()[2]) == silentAt->command &&
+                               (silentAt->index < 0 || quint8(frames.last()[3]) == silentAt->index)
+                         : clock.elapsed() >= 100;
             if (waiting && framesAtClose < 0) {
                 framesAtClose = frames.size();
                 b.window.close();
@@ -689,11 +754,11 @@ private slots:
         b.prompts.yesNoAnswers = {false};
         QTest::mouseClick(send ? b.window.Command2 : b.window.Command1, Qt::LeftButton);
         QTRY_VERIFY(!b.window.isVisible());
-        QTest::qWait(100);   // time for a frame sent after the close to reach the panel
+        QTest::qWait(100); // time for a frame sent after the close to reach the panel
         QVERIFY(framesAtClose >= 0);
         QCOMPARE(b.panel.requests().size(), framesAtClose);
         QCOMPARE(b.prompts.messages(), QList<Message>());
-        QCOMPARE(b.prompts.shown.size(), edited ? 1 : 0);   // the leave question, answered No
+        QCOMPARE(b.prompts.shown.size(), edited ? 1 : 0); // the leave question, answered No
         QCOMPARE(b.window.configuration(), shown);
         QCOMPARE(b.session.ConfigSaved, !edited);
         QVERIFY(!b.link.isPortOpen());
@@ -704,7 +769,7 @@ private slots:
     void sessionEnd_data()
     {
         QTest::addColumn<bool>("save");
-        QTest::addColumn<QString>("target");   // relative to a fresh folder
+        QTest::addColumn<QString>("target"); // relative to a fresh folder
         QTest::addColumn<bool>("mayEnd");
         QTest::newRow("No: ends unsaved") << false << "" << true;
         QTest::newRow("Yes: saved, ends") << true << "site.dat" << true;
@@ -721,7 +786,8 @@ private slots:
         b.prompts.yesNoAnswers = {save};
         b.prompts.fileAnswers = {QDir(dir.path()).filePath(target)};
         QCOMPARE(b.commands.commitData(), mayEnd);
-        QCOMPARE(b.prompts.shown.first().text, QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"));
+        QCOMPARE(b.prompts.shown.first().text,
+                 QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"));
         QCOMPARE(b.session.ConfigSaved, save && mayEnd);
         QCOMPARE(QFileInfo(QDir(dir.path()).filePath(target)).isFile(), save && mayEnd);
     }

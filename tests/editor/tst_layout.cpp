@@ -30,7 +30,7 @@ QStringList controlLines(MainWindow &window)
     const auto add = [&](const QString &name, const char *kind, const QString &parent, const QString &place,
                          const QString &caption, const QString &toolTip) {
         QStringList fields{name, QLatin1String(kind), parent, place, caption, toolTip};
-        while (fields.last().isEmpty())   // no blank at the end of a line, which an editor would strip
+        while (fields.last().isEmpty()) // no blank at the end of a line, which an editor would strip
             fields.removeLast();
         out << fields.join(QStringLiteral(" | "));
     };
@@ -43,7 +43,8 @@ QStringList controlLines(MainWindow &window)
             if (auto *lined = qobject_cast<LinedFrame *>(w))
                 for (const QLine &l : lined->lines())
                     add(QStringLiteral("-"), "line", w->objectName(),
-                        QStringLiteral("%1,%2 - %3,%4").arg(l.x1()).arg(l.y1()).arg(l.x2()).arg(l.y2()), {}, {});
+                        QStringLiteral("%1,%2 - %3,%4").arg(l.x1()).arg(l.y1()).arg(l.x2()).arg(l.y2()), {},
+                        {});
             walk(w);
         }
     };
@@ -64,7 +65,8 @@ QString difference(const QStringList &want, const QStringList &got)
     QList<QList<int>> common(n + 1, QList<int>(m + 1));
     for (qsizetype i = n - 1; i >= 0; --i)
         for (qsizetype j = m - 1; j >= 0; --j)
-            common[i][j] = want[i] == got[j] ? common[i + 1][j + 1] + 1 : qMax(common[i + 1][j], common[i][j + 1]);
+            common[i][j] =
+                want[i] == got[j] ? common[i + 1][j + 1] + 1 : qMax(common[i + 1][j], common[i][j + 1]);
     QStringList out;
     for (qsizetype i = 0, j = 0; i < n || j < m;) {
         if (i < n && j < m && want[i] == got[j])
@@ -89,7 +91,10 @@ QImage drawnAt(QWidget &widget, qreal scale)
 }
 
 // The pixels a horizontal or vertical line covers, both ends included.
-QRect pixels(const QLine &line) { return QRect(line.p1(), line.p2()).normalized(); }
+QRect pixels(const QLine &line)
+{
+    return QRect(line.p1(), line.p2()).normalized();
+}
 
 // Whether some device pixel of the window's pixel `at` is as dark as a decorative line.
 bool dark(const QImage &image, QPoint at)
@@ -124,7 +129,8 @@ private slots:
         }
         QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.fileName()));
         const QStringList want = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(got == want, qPrintable("the window differs from " + file.fileName() + ":\n" + difference(want, got)));
+        QVERIFY2(got == want,
+                 qPrintable("the window differs from " + file.fileName() + ":\n" + difference(want, got)));
     }
 
     // The window itself, and the two buttons' font.
@@ -137,7 +143,8 @@ private slots:
         QCOMPARE(icon.pixelColor(4, 16), QColor(0xD0, 0x10, 0x10));
         QCOMPARE(icon.pixelColor(16, 16), QColor(Qt::white));
         QCOMPARE(f.window.windowTitle(), QStringLiteral("OSTRALEC CONFIGURATION TORVA Rev.3.00"));
-        QCOMPARE(f.window.Command1->font().family() + f.window.Command2->font().family(), QStringLiteral("ArialArial"));
+        QCOMPARE(f.window.Command1->font().family() + f.window.Command2->font().family(),
+                 QStringLiteral("ArialArial"));
     }
 
     // Every decorative line is drawn along its whole length at any display scale, none lost
@@ -167,8 +174,12 @@ private slots:
                         missing += !dark(image, frame->mapTo(&f.window, QPoint(x, y)));
                 if (missing)
                     faint << QStringLiteral("%1 (%2,%3)-(%4,%5): %6 pixels missing")
-                                 .arg(frame->objectName()).arg(line.x1()).arg(line.y1()).arg(line.x2())
-                                 .arg(line.y2()).arg(missing);
+                                 .arg(frame->objectName())
+                                 .arg(line.x1())
+                                 .arg(line.y1())
+                                 .arg(line.x2())
+                                 .arg(line.y2())
+                                 .arg(missing);
             }
         QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
     }

@@ -19,21 +19,25 @@ class LeaveTest : public QObject
 private slots:
     void leave_data()
     {
-        QTest::addColumn<bool>("saved");         // ConfigSaved before leaving
-        QTest::addColumn<bool>("answer");        // to the question
+        QTest::addColumn<bool>("saved");  // ConfigSaved before leaving
+        QTest::addColumn<bool>("answer"); // to the question
         QTest::addColumn<QString>("level2");
-        QTest::addColumn<QString>("target");     // the file chosen in the folder; empty: cancelled
+        QTest::addColumn<QString>("target"); // the file chosen in the folder; empty: cancelled
         QTest::addColumn<bool>("mayEnd");
         QTest::addColumn<QList<Message>>("messages");
         const QList<Message> none;
-        QTest::newRow("saved: no question") << true << true << "BCAB" << "new.dat" << true << none;
-        QTest::newRow("No: ends unsaved") << false << false << "BCAB" << "new.dat" << true << none;
-        QTest::newRow("Yes: saved, ends") << false << true << "BCAB" << "new.dat" << true << none;
-        QTest::newRow("Yes, dialog cancelled: ends") << false << true << "BCAB" << "" << true << none;
-        QTest::newRow("Yes, target is a folder: stays") << false << true << "BCAB" << "." << false
-                                                        << QList<Message>{Msg::cannotSave()};
-        QTest::newRow("Yes, short code: stays") << false << true << "BCA" << "new.dat" << false
-                                                << QList<Message>{Msg::shortCodes()};
+        QTest::newRow("saved: no question") << true << true << "BCAB"
+                                            << "new.dat" << true << none;
+        QTest::newRow("No: ends unsaved") << false << false << "BCAB"
+                                          << "new.dat" << true << none;
+        QTest::newRow("Yes: saved, ends") << false << true << "BCAB"
+                                          << "new.dat" << true << none;
+        QTest::newRow("Yes, dialog cancelled: ends") << false << true << "BCAB"
+                                                     << "" << true << none;
+        QTest::newRow("Yes, target is a folder: stays") << false << true << "BCAB"
+                                                        << "." << false << QList<Message>{Msg::cannotSave()};
+        QTest::newRow("Yes, short code: stays") << false << true << "BCA"
+                                                << "new.dat" << false << QList<Message>{Msg::shortCodes()};
     }
     void leave()
     {
@@ -50,7 +54,7 @@ private slots:
         editor.shown.AccessCodes[0] = level2;
         FileCommands files(session, editor, b.prompts);
         QTemporaryDir dir;
-        QVERIFY(b.link.openPort(PortChoice::simulated()));   // left open by a transfer
+        QVERIFY(b.link.openPort(PortChoice::simulated())); // left open by a transfer
         b.prompts.yesNoAnswers << answer;
         b.prompts.fileAnswers << (target.isEmpty() ? QString() : QDir(dir.path()).filePath(target));
         bool portOpenAtPrompt = false;
@@ -58,13 +62,17 @@ private slots:
 
         QCOMPARE(leaveProgram(b.link, session, b.prompts, [&] { return files.save(); }), mayEnd);
         QVERIFY(!portOpenAtPrompt && !b.link.isPortOpen());
-        const QList<FakePrompts::Shown> questions{{FakePrompts::Shown::Kind::Question,
-                                                   QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
-                                                   QStringLiteral("FICHIER DONNEES"), Prompts::Icon::Critical, {}}};
+        const QList<FakePrompts::Shown> questions{
+            {FakePrompts::Shown::Kind::Question,
+             QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
+             QStringLiteral("FICHIER DONNEES"),
+             Prompts::Icon::Critical,
+             {}}};
         QCOMPARE(b.prompts.shown.mid(0, 1), saved ? QList<FakePrompts::Shown>{} : questions);
         QCOMPARE(b.prompts.messages(), messages);
-        QCOMPARE(QFileInfo(QDir(dir.path()).filePath("new.dat")).isFile(), !saved && answer && mayEnd && !target.isEmpty());
-        QVERIFY(b.panel.requests().isEmpty());   // nothing is sent to the panel when leaving
+        QCOMPARE(QFileInfo(QDir(dir.path()).filePath("new.dat")).isFile(),
+                 !saved && answer && mayEnd && !target.isEmpty());
+        QVERIFY(b.panel.requests().isEmpty()); // nothing is sent to the panel when leaving
     }
 };
 

@@ -11,7 +11,8 @@ namespace FileFixtures {
 inline QList<QByteArray> startupFields(const QByteArray &mark = "TORVA_DATA_V2")
 {
     QList<QByteArray> fields = QByteArray(" 30 0 30 0 30 0 30 0 30 0 30 0 30 0 30 0 1 1 1 0 0 0 0 "
-                                          "66 67 67 67 65 66 66 65 1").split(' ');
+                                          "66 67 67 67 65 66 66 65 1")
+                                   .split(' ');
     fields[0] = mark;
     return mark == "TORVA_DATA_V2" ? fields : fields.mid(0, 32);
 }

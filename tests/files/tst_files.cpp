@@ -27,9 +27,18 @@ Q_DECLARE_METATYPE(PanelConfig)
 namespace {
 
 // Line numbers of a version-2 file (the mark is line 1).
-int commandLine(int loop) { return 2 + 2 * loop; }
-int modeLine(int loop) { return 3 + 2 * loop; }
-int typeLine(int function) { return 18 + function; }
+int commandLine(int loop)
+{
+    return 2 + 2 * loop;
+}
+int modeLine(int loop)
+{
+    return 3 + 2 * loop;
+}
+int typeLine(int function)
+{
+    return 18 + function;
+}
 constexpr int k12vLine = 23, kAesLine = 24, kCardLine = 33;
 
 // The start-up configuration's file with some lines replaced.
@@ -78,9 +87,11 @@ private slots:
         config.AesChoice = 52;
         config.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("CBAB")};
         config.UpCardPresent = 0;
-        const QByteArray bytes = "TORVA_DATA_V2\r\n 10 \r\n 20 \r\n 11 \r\n 21 \r\n 12 \r\n 22 \r\n 13 \r\n 23 \r\n 14 \r\n"
-                                 " 24 \r\n 15 \r\n 25 \r\n 16 \r\n 26 \r\n 17 \r\n 27 \r\n 31 \r\n 32 \r\n 33 \r\n 41 \r\n"
-                                 " 255 \r\n 51 \r\n 52 \r\n 65 \r\n 67 \r\n 66 \r\n 66 \r\n 67 \r\n 65 \r\n 65 \r\n 66 \r\n 0 \r\n";
+        const QByteArray bytes =
+            "TORVA_DATA_V2\r\n 10 \r\n 20 \r\n 11 \r\n 21 \r\n 12 \r\n 22 \r\n 13 \r\n 23 \r\n 14 \r\n"
+            " 24 \r\n 15 \r\n 25 \r\n 16 \r\n 26 \r\n 17 \r\n 27 \r\n 31 \r\n 32 \r\n 33 \r\n 41 \r\n"
+            " 255 \r\n 51 \r\n 52 \r\n 65 \r\n 67 \r\n 66 \r\n 66 \r\n 67 \r\n 65 \r\n 65 \r\n 66 \r\n 0 "
+            "\r\n";
         QCOMPARE(DataFile::format(config), bytes);
         QCOMPARE(DataFile::parse(bytes, DataFile::Version::V2).content, std::optional(config));
     }
@@ -95,19 +106,21 @@ private slots:
         const auto none = DataFile::ParseError::None, bad = DataFile::ParseError::Incompatible;
         const QByteArray v1 = joinLines(startupFields("TORVA_DATA"));
         QTest::newRow("as written") << kStartupFile << v2 << none;
-        QTest::newRow("tabs and many blanks") << QByteArray(kStartupFile).replace("\r\n", "   \t\r\n\t  ") << v2 << none;
+        QTest::newRow("tabs and many blanks")
+            << QByteArray(kStartupFile).replace("\r\n", "   \t\r\n\t  ") << v2 << none;
         QTest::newRow("LF line ends") << fileWith({}, "\n") << v2 << none;
         QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + kStartupFile << v2 << none;
         QTest::newRow("no line end after the last line") << kStartupFile.chopped(2) << v2 << none;
         QTest::newRow("lines after the last one") << kStartupFile + "junk\r\n300\r\n" << v2 << none;
-        QTest::newRow("comma between two values") << QByteArray(kStartupFile).replace("\r\n1\r\n1\r\n", "\r\n1 , 1\r\n")
-                                                  << v2 << none;
-        QTest::newRow("comma ending a line") << QByteArray(kStartupFile).replace("\r\n30\r\n", "\r\n 30 ,\r\n") << v2 << none;
+        QTest::newRow("comma between two values")
+            << QByteArray(kStartupFile).replace("\r\n1\r\n1\r\n", "\r\n1 , 1\r\n") << v2 << none;
+        QTest::newRow("comma ending a line")
+            << QByteArray(kStartupFile).replace("\r\n30\r\n", "\r\n 30 ,\r\n") << v2 << none;
         QTest::newRow("version 1, imported") << v1 << DataFile::Version::V1 << none;
         QTest::newRow("version 1, opened") << v1 << v2 << DataFile::ParseError::Version1File;
         QTest::newRow("version 2, imported") << kStartupFile << DataFile::Version::V1 << bad;
-        QTest::newRow("version 1 of 31 lines") << joinLines(startupFields("TORVA_DATA").mid(0, 31))
-                                               << DataFile::Version::V1 << bad;
+        QTest::newRow("version 1 of 31 lines")
+            << joinLines(startupFields("TORVA_DATA").mid(0, 31)) << DataFile::Version::V1 << bad;
         QTest::newRow("empty file") << QByteArray() << v2 << bad;
         QTest::newRow("20 lines") << joinLines(startupFields().mid(0, 20)) << v2 << bad;
         QTest::newRow("last line missing") << joinLines(startupFields().mid(0, 32)) << v2 << bad;
@@ -115,7 +128,11 @@ private slots:
         QTest::newRow("negative value") << fileWith({{k12vLine, "-1"}}) << v2 << bad;
         QTest::newRow("word") << fileWith({{typeLine(0), "RSC"}}) << v2 << bad;
         QTest::newRow("long number") << fileWith({{modeLine(1), "99999999999999999999"}}) << v2 << bad;
-        QTest::newRow("NUL inside a number") << QByteArray(kStartupFile).replace("30", QByteArray("3\0" "0", 3)) << v2 << bad;
+        QTest::newRow("NUL inside a number") << QByteArray(kStartupFile)
+                                                    .replace("30", QByteArray("3\0"
+                                                                              "0",
+                                                                              3))
+                                             << v2 << bad;
         QTest::newRow("code character 68") << fileWith({{32, "68"}}) << v2 << bad;
     }
     void reader()
@@ -125,7 +142,8 @@ private slots:
         QFETCH(DataFile::ParseError, error);
         const DataFile::ParseResult result = DataFile::parse(bytes, version);
         QCOMPARE(result.error, error);
-        QCOMPARE(result.content, error == DataFile::ParseError::None ? std::optional(PanelConfig{}) : std::nullopt);
+        QCOMPARE(result.content,
+                 error == DataFile::ParseError::None ? std::optional(PanelConfig{}) : std::nullopt);
     }
 
     // Values the editor could not show as they are: a file holding one is refused.
@@ -137,7 +155,8 @@ private slots:
         QTest::newRow("card line 2") << fileWith({{kCardLine, "2"}}) << false;
         QTest::newRow("function type 6") << fileWith({{typeLine(1), "6"}}) << false;
         QTest::newRow("alarm mode 3") << fileWith({{modeLine(0), "3"}}) << false;
-        QTest::newRow("loops 1 and 2 double detection") << fileWith({{modeLine(0), "2"}, {modeLine(1), "2"}}) << true;
+        QTest::newRow("loops 1 and 2 double detection")
+            << fileWith({{modeLine(0), "2"}, {modeLine(1), "2"}}) << true;
         QTest::newRow("loop 1 double detection, loop 2 not") << fileWith({{modeLine(0), "2"}}) << false;
         QTest::newRow("both UGA commands") << fileWith({{commandLine(0), "31"}}) << false;
         QTest::newRow("command bit 5") << fileWith({{commandLine(7), "32"}}) << false;
@@ -163,15 +182,18 @@ private slots:
     {
         QTest::addColumn<bool>("import");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("target");   // in the folder; empty: the dialog is cancelled
+        QTest::addColumn<QString>("target"); // in the folder; empty: the dialog is cancelled
         QTest::addColumn<QList<Message>>("messages");
         const QList<Message> incompatible{Msg::incompatible()};
         QTest::newRow("open") << false << fileWith({{typeLine(0), "69"}}) << "file.dat" << kNone;
         QTest::newRow("import") << true << joinLines(startupFields("TORVA_DATA")) << "file.dat" << kNone;
-        QTest::newRow("open: a value the editor cannot show") << false << fileWith({{kCardLine, "2"}}) << "file.dat"
-                                                              << incompatible;
-        QTest::newRow("open: a version-1 file") << false << joinLines(startupFields("TORVA_DATA")) << "file.dat"
-            << QList<Message>{Msg::warning("FICHIER DONNEES", "FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP")};
+        QTest::newRow("open: a value the editor cannot show")
+            << false << fileWith({{kCardLine, "2"}}) << "file.dat" << incompatible;
+        QTest::newRow("open: a version-1 file")
+            << false << joinLines(startupFields("TORVA_DATA")) << "file.dat"
+            << QList<Message>{
+                   Msg::warning("FICHIER DONNEES",
+                                "FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP")};
         QTest::newRow("import: a version-2 file") << true << kStartupFile << "file.dat" << incompatible;
         QTest::newRow("open: a device") << false << QByteArray() << "/dev/zero" << incompatible;
         QTest::newRow("open: a folder") << false << QByteArray() << "." << incompatible;
@@ -191,19 +213,23 @@ private slots:
 
         const LoadResult result = import ? b.files.importVersion1() : b.files.open();
         const bool loaded = messages.isEmpty() && !target.isEmpty();
-        QCOMPARE(result, loaded ? LoadResult::Loaded : target.isEmpty() ? LoadResult::Cancelled : LoadResult::Refused);
+        QCOMPARE(result, loaded             ? LoadResult::Loaded
+                         : target.isEmpty() ? LoadResult::Cancelled
+                                            : LoadResult::Refused);
         QCOMPARE(b.prompts.shown.first().kind, FakePrompts::Shown::Kind::OpenDialog);
         QCOMPARE(b.prompts.shown.first().text, kFilter);
         QCOMPARE(b.prompts.messages(), messages);
-        QCOMPARE(b.prompts.busyCalls > 0, !target.isEmpty());   // the hourglass while it reads
+        QCOMPARE(b.prompts.busyCalls > 0, !target.isEmpty()); // the hourglass while it reads
         QCOMPARE(b.prompts.busyDepth, 0);
         if (!loaded) {
             QVERIFY(b.editor.showCalls.isEmpty());
             QCOMPARE(b.session.DataFileName, std::nullopt);
             return;
         }
-        QCOMPARE(b.editor.showCalls, QList<PanelConfig>{*DataFile::parse(bytes, import ? DataFile::Version::V1
-                                                                                     : DataFile::Version::V2).content});
+        QCOMPARE(
+            b.editor.showCalls,
+            QList<PanelConfig>{
+                *DataFile::parse(bytes, import ? DataFile::Version::V1 : DataFile::Version::V2).content});
         QCOMPARE(b.session.DataFileName, std::optional(b.path(target)));
     }
 
@@ -212,22 +238,31 @@ private slots:
     void save_data()
     {
         QTest::addColumn<QString>("level3");
-        QTest::addColumn<QString>("target");   // in the folder; empty: the dialog is cancelled
-        QTest::addColumn<int>("sizeLimit");    // bytes a file may hold; 0: no limit
+        QTest::addColumn<QString>("target"); // in the folder; empty: the dialog is cancelled
+        QTest::addColumn<int>("sizeLimit");  // bytes a file may hold; 0: no limit
         QTest::addColumn<bool>("lockedFolder");
         QTest::addColumn<QList<Message>>("messages");
         const QList<Message> cannotSave{Msg::cannotSave()};
-        QTest::newRow("over the previous file") << "CCBA" << "old.dat" << 0 << false << kNone;
-        QTest::newRow("dialog cancelled") << "CCBA" << "" << 0 << false << kNone;
-        QTest::newRow("level 3 empty: refused before the dialog") << "" << "old.dat" << 0 << false
-                                                                   << QList<Message>{Msg::shortCodes()};
-        QTest::newRow("level 3 with a D: refused") << "CCBD" << "old.dat" << 0 << false << QList<Message>{Msg::shortCodes()};
+        QTest::newRow("over the previous file") << "CCBA"
+                                                << "old.dat" << 0 << false << kNone;
+        QTest::newRow("dialog cancelled") << "CCBA"
+                                          << "" << 0 << false << kNone;
+        QTest::newRow("level 3 empty: refused before the dialog")
+            << ""
+            << "old.dat" << 0 << false << QList<Message>{Msg::shortCodes()};
+        QTest::newRow("level 3 with a D: refused")
+            << "CCBD"
+            << "old.dat" << 0 << false << QList<Message>{Msg::shortCodes()};
         // These fail for root too: a regular file holds no file, the size limit binds, a folder is no file.
-        QTest::newRow("parent is a regular file") << "CCBA" << "old.dat/new.dat" << 0 << false << cannotSave;
-        QTest::newRow("write cut short") << "CCBA" << "old.dat" << 40 << false << cannotSave;
-        QTest::newRow("target is a folder") << "CCBA" << "." << 0 << false << cannotSave;
+        QTest::newRow("parent is a regular file") << "CCBA"
+                                                  << "old.dat/new.dat" << 0 << false << cannotSave;
+        QTest::newRow("write cut short") << "CCBA"
+                                         << "old.dat" << 40 << false << cannotSave;
+        QTest::newRow("target is a folder") << "CCBA"
+                                            << "." << 0 << false << cannotSave;
         // The installer may rewrite the file but not add one beside it: the file is written in place.
-        QTest::newRow("folder takes no new file") << "CCBA" << "old.dat" << 0 << true << kNone;
+        QTest::newRow("folder takes no new file") << "CCBA"
+                                                  << "old.dat" << 0 << true << kNone;
     }
     void save()
     {
@@ -247,27 +282,34 @@ private slots:
         constexpr uid_t kNobody = 65534;
         const bool asNobody = lockedFolder && ::geteuid() == 0;
         if (lockedFolder)
-            QVERIFY(::chmod(qPrintable(b.path("old.dat")), 0666) == 0 && ::chmod(qPrintable(b.dir.path()), 0555) == 0);
+            QVERIFY(::chmod(qPrintable(b.path("old.dat")), 0666) == 0 &&
+                    ::chmod(qPrintable(b.dir.path()), 0555) == 0);
         rlimit normal{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
         const rlimit limited{sizeLimit > 0 ? rlim_t(sizeLimit) : normal.rlim_cur, normal.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
         const bool switched = asNobody && ::seteuid(kNobody) == 0;
         const SaveResult result = b.files.save();
-        const bool restored = (!switched || ::seteuid(0) == 0) && (!lockedFolder || ::chmod(qPrintable(b.dir.path()), 0700) == 0);
+        const bool restored = (!switched || ::seteuid(0) == 0) &&
+                              (!lockedFolder || ::chmod(qPrintable(b.dir.path()), 0700) == 0);
         setrlimit(RLIMIT_FSIZE, &normal);
         QVERIFY(restored && switched == asNobody);
 
         const bool saved = messages.isEmpty() && !target.isEmpty();
-        QCOMPARE(result, saved ? SaveResult::Saved : target.isEmpty() && messages.isEmpty() ? SaveResult::Cancelled
-                                                                                             : SaveResult::Failed);
+        QCOMPARE(result, saved                                    ? SaveResult::Saved
+                         : target.isEmpty() && messages.isEmpty() ? SaveResult::Cancelled
+                                                                  : SaveResult::Failed);
         QCOMPARE(b.prompts.messages(), messages);
         QCOMPARE(b.session.ConfigSaved, saved);
         QCOMPARE(b.session.DataFileName, saved ? std::optional(b.path(target)) : std::nullopt);
         const bool dialog = messages != QList<Message>{Msg::shortCodes()};
-        QCOMPARE(b.prompts.shown.count({FakePrompts::Shown::Kind::SaveDialog, kFilter,
-                                        QStringLiteral("dat"), Prompts::Icon::Information, {}}), dialog ? 1 : 0);
-        QCOMPARE(b.prompts.busyCalls > 0, dialog && !target.isEmpty());   // the hourglass while it writes
+        QCOMPARE(b.prompts.shown.count({FakePrompts::Shown::Kind::SaveDialog,
+                                        kFilter,
+                                        QStringLiteral("dat"),
+                                        Prompts::Icon::Information,
+                                        {}}),
+                 dialog ? 1 : 0);
+        QCOMPARE(b.prompts.busyCalls > 0, dialog && !target.isEmpty()); // the hourglass while it writes
         QCOMPARE(b.prompts.busyDepth, 0);
         QCOMPARE(readAll(b.path("old.dat")), saved ? DataFile::format(b.editor.shown) : "kept");
         QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
@@ -278,7 +320,8 @@ private slots:
     {
         QTest::addColumn<PanelConfig>("config");
         PanelConfig types;
-        types.FunctionTypes = {FunctionType::Nul | FunctionFlag::Delayed, FunctionType::EAC | FunctionFlag::Grouped,
+        types.FunctionTypes = {FunctionType::Nul | FunctionFlag::Delayed,
+                               FunctionType::EAC | FunctionFlag::Grouped,
                                FunctionType::RSC_UGA | FunctionFlag::AuxContact};
         types.RelayMatrix = {0xFF, 0x5A};
         PanelConfig loops;
@@ -295,7 +338,8 @@ private slots:
     void writtenThenRead()
     {
         QFETCH(PanelConfig, config);
-        QCOMPARE(DataFile::parse(DataFile::format(config), DataFile::Version::V2).content, std::optional(config));
+        QCOMPARE(DataFile::parse(DataFile::format(config), DataFile::Version::V2).content,
+                 std::optional(config));
         QVERIFY(DataFile::editorCanShow(config));
     }
 };

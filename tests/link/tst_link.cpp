@@ -2,8 +2,8 @@
 #include "support/TestRegistry.h"
 
 #include "CpuTime.h"
-#include "support/PanelBench.h"
 #include "link/WaitFrm.h"
+#include "support/PanelBench.h"
 
 #include <QElapsedTimer>
 #include <QProgressBar>
@@ -19,8 +19,8 @@ Q_DECLARE_METATYPE(ReplyCheck::Fault)
 
 namespace {
 
-constexpr int kNoFault = -1, kStaleReply = -2;   // kStaleReply: a whole reply waits before the request goes out
-constexpr int kAbort = -1, kHangUp = -2;   // how a wait is cut short, besides a vanishing port
+constexpr int kNoFault = -1, kStaleReply = -2; // kStaleReply: a whole reply waits before the request goes out
+constexpr int kAbort = -1, kHangUp = -2;       // how a wait is cut short, besides a vanishing port
 
 // A line whose reply to the first request becomes readable from a timer that falls due at once,
 // while the process is held up past the reply time-out by the write: when the event loop runs
@@ -43,7 +43,7 @@ public:
     bool writeByte(std::uint8_t byte) override
     {
         m_written.append(char(byte));
-        if (m_written.size() == 6) {   // the wake-up byte, then the five bytes of the mode read
+        if (m_written.size() == 6) { // the wake-up byte, then the five bytes of the mode read
             QTimer::singleShot(1, Qt::PreciseTimer, this, [this] {
                 m_incoming = QByteArray::fromHex("01 06 14 00 1B 00");
                 emit readyRead();
@@ -70,31 +70,43 @@ private slots:
     void replies_data()
     {
         QTest::addColumn<bool>("realPort");
-        QTest::addColumn<int>("fault");             // spoils every reply if the call fails, else the first
-        QTest::addColumn<QByteArray>("request");    // command, length, TxData
+        QTest::addColumn<int>("fault");          // spoils every reply if the call fails, else the first
+        QTest::addColumn<QByteArray>("request"); // command, length, TxData
         QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("frames");            // requests sent, all the same
-        QTest::addColumn<bool>("timedOut");         // the spoilt attempts waited the time-out, not ended at once
-        QTest::addColumn<Bytes>("rxData");          // the first RxCount elements of RxData
+        QTest::addColumn<int>("frames");    // requests sent, all the same
+        QTest::addColumn<bool>("timedOut"); // the spoilt attempts waited the time-out, not ended at once
+        QTest::addColumn<Bytes>("rxData");  // the first RxCount elements of RxData
         const auto f = [](Fault fault) { return int(fault); };
         const QByteArray mode = QByteArray::fromHex("14 05"), loop4 = QByteArray::fromHex("15 06 03");
         QTest::newRow("alarm mode of loop 4") << false << kNoFault << loop4 << true << 1 << false << Bytes{2};
-        QTest::newRow("write acknowledged") << false << kNoFault << QByteArray::fromHex("0F 06 00") << true << 1 << false << Bytes{};
-        QTest::newRow("stale reply flushed") << false << kStaleReply << mode << true << 1 << false << Bytes{0};
-        QTest::newRow("silent first attempt") << false << f(Fault::Silence) << mode << true << 2 << true << Bytes{0};
-        QTest::newRow("bad first byte, good reply behind") << false << f(Fault::WrongStartByte) << mode << true << 2 << false << Bytes{0};
-        QTest::newRow("length byte 14") << false << f(Fault::LengthTooLong) << mode << true << 2 << false << Bytes{0};
-        QTest::newRow("length byte 4") << false << f(Fault::LengthTooShort) << mode << true << 2 << false << Bytes{0};
-        QTest::newRow("wrong echo") << false << f(Fault::WrongEcho) << loop4 << true << 2 << false << Bytes{2};
+        QTest::newRow("write acknowledged")
+            << false << kNoFault << QByteArray::fromHex("0F 06 00") << true << 1 << false << Bytes{};
+        QTest::newRow("stale reply flushed")
+            << false << kStaleReply << mode << true << 1 << false << Bytes{0};
+        QTest::newRow("silent first attempt")
+            << false << f(Fault::Silence) << mode << true << 2 << true << Bytes{0};
+        QTest::newRow("bad first byte, good reply behind")
+            << false << f(Fault::WrongStartByte) << mode << true << 2 << false << Bytes{0};
+        QTest::newRow("length byte 14")
+            << false << f(Fault::LengthTooLong) << mode << true << 2 << false << Bytes{0};
+        QTest::newRow("length byte 4")
+            << false << f(Fault::LengthTooShort) << mode << true << 2 << false << Bytes{0};
+        QTest::newRow("wrong echo") << false << f(Fault::WrongEcho) << loop4 << true << 2 << false
+                                    << Bytes{2};
         QTest::newRow("wrong sum") << false << f(Fault::BadSum) << loop4 << true << 2 << false << Bytes{2};
-        QTest::newRow("stray bytes before the reply") << false << f(Fault::StrayBytesBefore) << mode << true << 2 << false << Bytes{0};
-        QTest::newRow("short reply waits the time-out") << false << f(Fault::ShortReply) << mode << true << 2 << true << Bytes{0};
-        QTest::newRow("bad first byte every time") << false << f(Fault::WrongStartByte) << mode << false << 3 << false << Bytes{};
+        QTest::newRow("stray bytes before the reply")
+            << false << f(Fault::StrayBytesBefore) << mode << true << 2 << false << Bytes{0};
+        QTest::newRow("short reply waits the time-out")
+            << false << f(Fault::ShortReply) << mode << true << 2 << true << Bytes{0};
+        QTest::newRow("bad first byte every time")
+            << false << f(Fault::WrongStartByte) << mode << false << 3 << false << Bytes{};
         QTest::newRow("silent panel") << false << f(Fault::Silence) << mode << false << 3 << true << Bytes{};
-        QTest::newRow("QSerialPort: eight data bytes") << true << kNoFault << QByteArray::fromHex("04 05") << true << 1 << false
-                                                       << Bytes{3, 4, 5, 3, 5, 3, 4, 4};
-        QTest::newRow("QSerialPort: wrong echo") << true << f(Fault::WrongEcho) << loop4 << true << 2 << false << Bytes{2};
-        QTest::newRow("QSerialPort: silent panel") << true << f(Fault::Silence) << mode << false << 3 << true << Bytes{};
+        QTest::newRow("QSerialPort: eight data bytes") << true << kNoFault << QByteArray::fromHex("04 05")
+                                                       << true << 1 << false << Bytes{3, 4, 5, 3, 5, 3, 4, 4};
+        QTest::newRow("QSerialPort: wrong echo")
+            << true << f(Fault::WrongEcho) << loop4 << true << 2 << false << Bytes{2};
+        QTest::newRow("QSerialPort: silent panel")
+            << true << f(Fault::Silence) << mode << false << 3 << true << Bytes{};
     }
 
     // After the wake-up (byte 0 alone, then about 200 ms), the request and its retries: a spoilt
@@ -113,7 +125,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(bench.start(realPort));
-        QVERIFY2(clock.elapsed() >= 195 && clock.elapsed() < 320, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= 195 && clock.elapsed() < 320,
+                 qPrintable(QString::number(clock.elapsed())));
         if (fault == kStaleReply)
             bench.port->injectIncoming(QByteArray::fromHex("01 06 14 07 22 00"));
         else if (fault != kNoFault)
@@ -131,9 +144,11 @@ private slots:
         QCOMPARE(bench.prompts.messages(), result ? QList<Message>{} : QList<Message>{Msg::timeOut()});
         const QList<QByteArray> sent = bench.panel.requests();
         QCOMPARE(sent, QList<QByteArray>(frames, sent.value(0)));
-        for (int i = 1; bench.port && i < frames; ++i) {   // not timed on QSerialPort
-            const qint64 gap = bench.port->framesWritten()[i].first - bench.port->framesWritten()[i - 1].first;
-            QVERIFY2(timedOut ? gap >= 990 && gap <= 1150 : gap < 400, qPrintable(QStringLiteral("gap %1 ms").arg(gap)));
+        for (int i = 1; bench.port && i < frames; ++i) { // not timed on QSerialPort
+            const qint64 gap =
+                bench.port->framesWritten()[i].first - bench.port->framesWritten()[i - 1].first;
+            QVERIFY2(timedOut ? gap >= 990 && gap <= 1150 : gap < 400,
+                     qPrintable(QStringLiteral("gap %1 ms").arg(gap)));
         }
         QVERIFY(!bench.port || bench.port->written() == QByteArray(1, '\0') + sent.join());
         QCOMPARE(Bytes(bench.link.RxData.begin(), bench.link.RxData.begin() + bench.link.RxCount), rxData);
@@ -163,7 +178,7 @@ private slots:
         window.ProgressBar1->setMaximum(maximum);
         QVERIFY(bench.start());
         bench.link.DiagInProgress = diag;
-        QVERIFY(bench.link.transaction(4, 5));   // eight data bytes
+        QVERIFY(bench.link.transaction(4, 5)); // eight data bytes
         QCOMPARE(window.ProgressBar1->value(), expected);
     }
 
@@ -175,7 +190,8 @@ private slots:
         bench.port->setTurnaround(std::chrono::milliseconds(300));
         bench.link.TxData[0] = 3;
         bool nested = true;
-        QTimer::singleShot(100, &bench.link, [&] { nested = bench.link.transaction(20, 5) || bench.link.wakeUp(); });
+        QTimer::singleShot(100, &bench.link,
+                           [&] { nested = bench.link.transaction(20, 5) || bench.link.wakeUp(); });
         QVERIFY(bench.link.transaction(21, 6));
         QVERIFY(!nested);
         QCOMPARE(bench.panel.requests().size(), 1);
@@ -188,15 +204,18 @@ private slots:
     // spoiled the reply and where, a lost line, an abandoned wait.
     void failureReasons_data()
     {
-        QTest::addColumn<std::optional<Fault>>("fault");   // on every reply; none: the line is cut at once
+        QTest::addColumn<std::optional<Fault>>("fault"); // on every reply; none: the line is cut at once
         QTest::addColumn<LinkFailure>("failure");
         QTest::addColumn<ReplyCheck::Fault>("badByte");
         QTest::addColumn<int>("position");
         using F = ReplyCheck::Fault;
         QTest::newRow("accepted") << std::optional<Fault>() << LinkFailure::None << F::None << -1;
-        QTest::newRow("wrong start byte") << std::optional(Fault::WrongStartByte) << LinkFailure::BadByte << F::StartByte << 0;
-        QTest::newRow("length 14") << std::optional(Fault::LengthTooLong) << LinkFailure::BadByte << F::Length << 1;
-        QTest::newRow("wrong echo") << std::optional(Fault::WrongEcho) << LinkFailure::BadByte << F::Echo << 2;
+        QTest::newRow("wrong start byte")
+            << std::optional(Fault::WrongStartByte) << LinkFailure::BadByte << F::StartByte << 0;
+        QTest::newRow("length 14") << std::optional(Fault::LengthTooLong) << LinkFailure::BadByte << F::Length
+                                   << 1;
+        QTest::newRow("wrong echo") << std::optional(Fault::WrongEcho) << LinkFailure::BadByte << F::Echo
+                                    << 2;
         QTest::newRow("wrong sum") << std::optional(Fault::BadSum) << LinkFailure::BadByte << F::Check << 5;
     }
     void failureReasons()
@@ -244,7 +263,7 @@ private slots:
 
     void interrupted_data()
     {
-        QTest::addColumn<int>("cut");   // bytes written before the adapter goes, or kAbort, kHangUp
+        QTest::addColumn<int>("cut"); // bytes written before the adapter goes, or kAbort, kHangUp
         QTest::newRow("abort") << kAbort;
         QTest::newRow("adapter gone mid-request") << 3;
         QTest::newRow("adapter gone while waiting") << 5;
@@ -268,7 +287,8 @@ private slots:
         QVERIFY(!bench.link.transaction(20, 5));
         QVERIFY2(clock.elapsed() < 900, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!bench.link.wakeUp() && !bench.link.transaction(20, 5) && bench.link.LinkStatus);
-        QCOMPARE(bench.prompts.messages(), cut == kAbort ? QList<Message>{} : QList<Message>(3, Msg::timeOut()));
+        QCOMPARE(bench.prompts.messages(),
+                 cut == kAbort ? QList<Message>{} : QList<Message>(3, Msg::timeOut()));
         QVERIFY(bench.panel.requests().size() <= 1);
         QTRY_VERIFY(cut == kAbort || (!bench.link.isPortOpen() && bench.port.isNull()));
         bench.panel.clearFaults();

@@ -4,8 +4,8 @@
 #include "support/TestRegistry.h"
 
 #include "CpuTime.h"
-#include "support/PanelBench.h"
 #include "link/PortFrm.h"
+#include "support/PanelBench.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -22,7 +22,10 @@
 Q_DECLARE_METATYPE(PortChoice)
 
 namespace {
-PortChoice device(const QString &path) { return {PortChoice::Kind::Device, path}; }
+PortChoice device(const QString &path)
+{
+    return {PortChoice::Kind::Device, path};
+}
 const QString kTyped = QStringLiteral("/dev/torva-typed");
 } // namespace
 
@@ -33,18 +36,26 @@ class PortFailureTest : public QObject
 private slots:
     void openFails_data()
     {
-        QTest::addColumn<QString>("path");      // "held": another link's pseudo-terminal; "refused": see below
-        QTest::addColumn<QString>("details");   // %1 the device
+        QTest::addColumn<QString>("path");    // "held": another link's pseudo-terminal; "refused": see below
+        QTest::addColumn<QString>("details"); // %1 the device
         const QString reason = QStringLiteral("\nRaison donnée par le système : ");
-        QTest::newRow("device that does not exist") << "/dev/torva-no-such-port"
-            << "Le port %1 n'existe pas : l'adaptateur n'est pas branché ou le nom du port est faux." + reason + "No such file or directory.";
-        QTest::newRow("held by another program") << "held"
-            << "Le port %1 est occupé par un autre programme, ou vous n'avez pas le droit de l'ouvrir." + reason + "Permission error while locking the device.";
-        QTest::newRow("rights refused: the group to join") << "refused"
-            << "Vous n'avez pas le droit d'ouvrir le port %1." + reason + "Permission denied.\n\nLe port appartient au groupe "
-               "« dialout ». Pour y avoir accès, ajoutez votre compte à ce groupe avec la commande :\nsudo usermod -aG dialout "
-               "$USER\npuis fermez votre session et reconnectez-vous.";
-        QTest::newRow("empty device name") << "" << "Aucun port n'a été indiqué.";
+        QTest::newRow("device that does not exist")
+            << "/dev/torva-no-such-port"
+            << "Le port %1 n'existe pas : l'adaptateur n'est pas branché ou le nom du port est faux." +
+                   reason + "No such file or directory.";
+        QTest::newRow("held by another program")
+            << "held"
+            << "Le port %1 est occupé par un autre programme, ou vous n'avez pas le droit de l'ouvrir." +
+                   reason + "Permission error while locking the device.";
+        QTest::newRow("rights refused: the group to join")
+            << "refused"
+            << "Vous n'avez pas le droit d'ouvrir le port %1." + reason +
+                   "Permission denied.\n\nLe port appartient au groupe "
+                   "« dialout ». Pour y avoir accès, ajoutez votre compte à ce groupe avec la commande "
+                   ":\nsudo usermod -aG dialout "
+                   "$USER\npuis fermez votre session et reconnectez-vous.";
+        QTest::newRow("empty device name") << ""
+                                           << "Aucun port n'a été indiqué.";
     }
 
     // A pseudo-terminal opens, and again; then a failed opening leaves no port, not even that one.
@@ -58,20 +69,22 @@ private slots:
         int master = -1, slave = -1;
         char name[256] = {};
         const bool refused = path == "refused";
-        if (refused) {   // a device root gives to "dialout", opened under nobody's IDs (root may open any)
+        if (refused) { // a device root gives to "dialout", opened under nobody's IDs (root may open any)
             if (::geteuid() != 0)
                 QSKIP("needs root to give a device to a group and open it as another account");
-            bench.link.closePort();   // its lock file is root's: nobody could not remove it
+            bench.link.closePort(); // its lock file is root's: nobody could not remove it
             const group *dialout = ::getgrnam("dialout");
             QVERIFY(dialout && ::openpty(&master, &slave, name, nullptr, nullptr) == 0);
             QVERIFY(::chown(name, 0, dialout->gr_gid) == 0 && ::chmod(name, 0660) == 0);
             constexpr uid_t kNobody = 65534;
-            QVERIFY(::setgroups(0, nullptr) == 0 && ::setresgid(kNobody, kNobody, 0) == 0 && ::setresuid(kNobody, kNobody, 0) == 0);
+            QVERIFY(::setgroups(0, nullptr) == 0 && ::setresgid(kNobody, kNobody, 0) == 0 &&
+                    ::setresuid(kNobody, kNobody, 0) == 0);
         }
         path = refused ? QString::fromLocal8Bit(name) : path == "held" ? other.far->devicePath() : path;
         const bool opened = bench.link.openPort(device(path));
         if (refused)
-            QVERIFY(::setresuid(0, 0, 0) == 0 && ::setresgid(0, 0, 0) == 0 && ::close(slave) == 0 && ::close(master) == 0);
+            QVERIFY(::setresuid(0, 0, 0) == 0 && ::setresgid(0, 0, 0) == 0 && ::close(slave) == 0 &&
+                    ::close(master) == 0);
         QVERIFY(!opened && bench.link.LinkStatus && !bench.link.isPortOpen());
         QCOMPARE(bench.prompts.messages(), QList<Message>{Msg::portFailed()});
         QCOMPARE(bench.prompts.shown.front().details, details.arg(path));
@@ -108,15 +121,20 @@ private slots:
 
     void selectionWindow_data()
     {
-        QTest::addColumn<QString>("pick");        // the button clicked, "" none, "close" the close box
-        QTest::addColumn<QString>("text");        // typed, or the detected port's line picked
-        QTest::addColumn<QStringList>("said");    // two detected ports say this: description, maker, serial number
-        QTest::addColumn<PortChoice>("asked");    // the port opened at each round
-        QTest::newRow("COM 1 as it opens") << "" << "" << QStringList{} << PortChoice::comPort(1);
-        QTest::newRow("COM3") << "Option1(2)" << "" << QStringList{} << PortChoice::comPort(3);
+        QTest::addColumn<QString>("pick"); // the button clicked, "" none, "close" the close box
+        QTest::addColumn<QString>("text"); // typed, or the detected port's line picked
+        QTest::addColumn<QStringList>(
+            "said"); // two detected ports say this: description, maker, serial number
+        QTest::addColumn<PortChoice>("asked"); // the port opened at each round
+        QTest::newRow("COM 1 as it opens") << ""
+                                           << "" << QStringList{} << PortChoice::comPort(1);
+        QTest::newRow("COM3") << "Option1(2)"
+                              << "" << QStringList{} << PortChoice::comPort(3);
         QTest::newRow("Autre : typed device") << "Option_Autre" << kTyped << QStringList{} << device(kTyped);
-        QTest::newRow("ECS simulée") << "Option_Simul" << "" << QStringList{} << PortChoice::simulated();
-        QTest::newRow("close box cancels") << "close" << "" << QStringList{} << PortChoice{};
+        QTest::newRow("ECS simulée") << "Option_Simul"
+                                     << "" << QStringList{} << PortChoice::simulated();
+        QTest::newRow("close box cancels") << "close"
+                                           << "" << QStringList{} << PortChoice{};
         const auto row = [](const char *name, const QStringList &said, const QString &shown) {
             QTest::newRow(name) << "Option_Autre" << shown << said << device(QStringLiteral("/dev/ttyUSB1"));
         };
@@ -145,7 +163,9 @@ private slots:
         for (const QString &path : {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB1")})
             if (!said.isEmpty())
                 window.addDetectedPort(path, said[0], said[1], said[2]);
-        const PortOutcome outcome = pick == "close" ? PortOutcome::Cancelled : asked == device(kTyped) ? PortOutcome::Opened : PortOutcome::Failed;
+        const PortOutcome outcome = pick == "close"           ? PortOutcome::Cancelled
+                                    : asked == device(kTyped) ? PortOutcome::Opened
+                                                              : PortOutcome::Failed;
         QList<bool> onCom1;
         for (int round = 0; round < 2; ++round) {
             QTimer::singleShot(0, &window, [&] {
@@ -164,7 +184,8 @@ private slots:
             QCOMPARE(int(window.outcome()), int(outcome));
         }
         QCOMPARE(onCom1, (QList<bool>{true, true}));
-        QCOMPARE(seen, (outcome == PortOutcome::Cancelled ? QList<PortChoice>{} : QList<PortChoice>{asked, asked}));
+        QCOMPARE(seen,
+                 (outcome == PortOutcome::Cancelled ? QList<PortChoice>{} : QList<PortChoice>{asked, asked}));
         QCOMPARE(link.isPortOpen(), outcome == PortOutcome::Opened);
         QCOMPARE(prompts.messages().size(), outcome == PortOutcome::Failed ? 2 : 0);
     }

@@ -1,7 +1,7 @@
 // The configuration sheet as the installer reads it in the PDF, its refusals, where its header comes from.
-#include "support/TestRegistry.h"
 #include "diag/DiagBench.h"
 #include "files/FileFixtures.h"
+#include "support/TestRegistry.h"
 
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
@@ -31,11 +31,15 @@ struct SheetBench
     SheetBench()
     {
         commands.sheet().setClock([] { return QDateTime(QDate(2026, 3, 14), QTime(9, 5)); });
-        commands.setPortSelection(
-            [this] { return link.openPort(PortChoice::simulated()) ? PortOutcome::Opened : PortOutcome::Failed; });
+        commands.setPortSelection([this] {
+            return link.openPort(PortChoice::simulated()) ? PortOutcome::Opened : PortOutcome::Failed;
+        });
     }
     QString path(const QString &name) const { return dir.filePath(name); }
-    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
+    QStringList entries() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
     // "Exporter en PDF..." or "Imprimer la configuration..." (print to file) to `file`; empty: cancelled.
     void make(bool print, const QString &file)
     {
@@ -51,8 +55,10 @@ struct SheetBench
     void run(const QString &steps)
     {
         FileFixtures::writeAll(path("v2.dat"), FileFixtures::joinLines(FileFixtures::startupFields()));
-        FileFixtures::writeAll(path("v1.dat"), FileFixtures::joinLines(FileFixtures::startupFields("TORVA_DATA")));
-        const QMap<QString, QAction *> menu{{"save", window.Save_Menu}, {"open", window.Open_Menu}, {"import", window.Import_Mnu}};
+        FileFixtures::writeAll(path("v1.dat"),
+                               FileFixtures::joinLines(FileFixtures::startupFields("TORVA_DATA")));
+        const QMap<QString, QAction *> menu{
+            {"save", window.Save_Menu}, {"open", window.Open_Menu}, {"import", window.Import_Mnu}};
         for (const QString &step : steps.split(' ')) {
             prompts.fileAnswers = QStringList{path(step.section(':', 1))};
             step == "receive" ? window.Command1->click() : menu[step.section(':', 0, 0)]->trigger();
@@ -80,7 +86,7 @@ SheetSetup everyItem(const QList<int> &types)
         b.window.show(c);
         b.window.setCode(0, QStringLiteral("AAAB"));
         b.window.setCode(1, QStringLiteral("CCCA"));
-        b.session.DataFileName = QStringLiteral("/chantiers/<b>Site & Co<i>.dat");   // printed, never obeyed
+        b.session.DataFileName = QStringLiteral("/chantiers/<b>Site & Co<i>.dat"); // printed, never obeyed
         b.session.PanelVersion = QStringLiteral("Version du programme = 3.0");
         b.session.PanelSerial = QStringLiteral("N° de Série =020712345");
         b.window.Check_Alb[15]->click();
@@ -98,57 +104,96 @@ class SheetTest : public QObject
 private slots:
     void sheet_data()
     {
-        QTest::addColumn<bool>("print");          // else "Exporter en PDF..."
+        QTest::addColumn<bool>("print"); // else "Exporter en PDF..."
         QTest::addColumn<SheetSetup>("setup");
-        QTest::addColumn<QString>("target");      // in the temporary folder; empty: the dialog is cancelled
-        QTest::addColumn<QStringList>("shown");   // what the sheet reads, "!text" what it must not; empty: refused
-        QStringList startUp{"TORVA-PC V3.0", "14/03/2026 à 09:05", "Fichier de données : aucun",
-            "ECS : version et numéro de série non lus", "RELAIS 1 Aucune boucle RELAIS 2 Aucune boucle", "Carte UP : PRESENTE",
-            "Alimentation Diffuseurs : AES Interne", "Tempo UGA : non lue", "SORTIE 12V : Permanente", "CODE NIVEAU 2 : BCAB",
-            "CODE NIVEAU 3 : CCBA", "Nom de l'installateur : Date : Signature :"};
+        QTest::addColumn<QString>("target"); // in the temporary folder; empty: the dialog is cancelled
+        QTest::addColumn<QStringList>(
+            "shown"); // what the sheet reads, "!text" what it must not; empty: refused
+        QStringList startUp{"TORVA-PC V3.0",
+                            "14/03/2026 à 09:05",
+                            "Fichier de données : aucun",
+                            "ECS : version et numéro de série non lus",
+                            "RELAIS 1 Aucune boucle RELAIS 2 Aucune boucle",
+                            "Carte UP : PRESENTE",
+                            "Alimentation Diffuseurs : AES Interne",
+                            "Tempo UGA : non lue",
+                            "SORTIE 12V : Permanente",
+                            "CODE NIVEAU 2 : BCAB",
+                            "CODE NIVEAU 3 : CCBA",
+                            "Nom de l'installateur : Date : Signature :"};
         for (int n = 1; n <= 8; ++n)
             startUp << QStringLiteral("Boucle %1 Mode Alarme simple Temporisée 1, 2, 3").arg(n);
         for (int n = 1; n <= 3; ++n)
             startUp << QStringLiteral("FONCTION %1 Rupture Sans Contrôle Aucune option").arg(n);
         const QStringList every{"Fichier de données : <b>Site & Co<i>.dat",
-            "ECS : Version du programme = 3.0 — N° de Série =020712345", "Boucle 1 Discrimination Aucune Aucune",
-            "Boucle 2 Mode Alarme simple Immédiate 1", "Boucle 3 Double détection avec la boucle 4 Temporisée 2",
-            "Boucle 4 Double détection avec la boucle 3 Aucune 3", "Boucle 5 Mode Alarme simple Aucune 1, 2, 3",
-            "Boucle 6 Discrimination Immédiate Aucune", "Boucle 7 Double détection avec la boucle 8 Temporisée 1, 3",
-            "Boucle 8 Double détection avec la boucle 7 Aucune Aucune", "RELAIS 1 Alarme Boucle 1, Alarme Boucle 3",
-            "RELAIS 2 Alarme Boucle 1, Alarme Boucle 8", "Carte UP : PRESENTE", "Alimentation Diffuseurs : AES Externe",
-            "Tempo UGA = 5 min.", "SORTIE 12V : Réarmable", "CODE NIVEAU 2 : AAAB", "CODE NIVEAU 3 : CCCA"};
+                                "ECS : Version du programme = 3.0 — N° de Série =020712345",
+                                "Boucle 1 Discrimination Aucune Aucune",
+                                "Boucle 2 Mode Alarme simple Immédiate 1",
+                                "Boucle 3 Double détection avec la boucle 4 Temporisée 2",
+                                "Boucle 4 Double détection avec la boucle 3 Aucune 3",
+                                "Boucle 5 Mode Alarme simple Aucune 1, 2, 3",
+                                "Boucle 6 Discrimination Immédiate Aucune",
+                                "Boucle 7 Double détection avec la boucle 8 Temporisée 1, 3",
+                                "Boucle 8 Double détection avec la boucle 7 Aucune Aucune",
+                                "RELAIS 1 Alarme Boucle 1, Alarme Boucle 3",
+                                "RELAIS 2 Alarme Boucle 1, Alarme Boucle 8",
+                                "Carte UP : PRESENTE",
+                                "Alimentation Diffuseurs : AES Externe",
+                                "Tempo UGA = 5 min.",
+                                "SORTIE 12V : Réarmable",
+                                "CODE NIVEAU 2 : AAAB",
+                                "CODE NIVEAU 3 : CCCA"};
         QTest::newRow("start-up") << false << SheetSetup() << "fiche.pdf" << startUp;
         QTest::newRow("start-up, printed") << true << SheetSetup() << "fiche.pdf" << startUp;
-        QTest::newRow("unused, RSC with every option, RAC grouped") << false << everyItem({0, 1 | 0x10 | 0x20 | 0x80, 2 | 0x10})
-            << "fiche.pdf" << every + QStringList{"FONCTION 1 Non utilisée Aucune option",
-                   "FONCTION 2 Rupture Sans Contrôle Temporisé 20s, Commande regroupée sur Fonction 1, Bouton Actif",
-                   "FONCTION 3 Rupture Avec Contrôle Commande regroupée sur Fonction 1"};
-        QTest::newRow("ESC delayed, EAC, RSC with the UGA and auxiliary contact") << false << everyItem({3 | 0x80, 4, 5 | 0x40})
-            << "fiche.pdf" << every + QStringList{"FONCTION 1 Emission Sans Contrôle Temporisé 20s",
-                   "FONCTION 2 Emission Avec Contrôle Aucune option",
-                   "FONCTION 3 Rupture Sans Contrôle Associé à l'UGA Mise Hors Service avec le Contact Auxiliaire"};
+        QTest::newRow("unused, RSC with every option, RAC grouped")
+            << false << everyItem({0, 1 | 0x10 | 0x20 | 0x80, 2 | 0x10}) << "fiche.pdf"
+            << every + QStringList{"FONCTION 1 Non utilisée Aucune option",
+                                   "FONCTION 2 Rupture Sans Contrôle Temporisé 20s, Commande regroupée sur "
+                                   "Fonction 1, Bouton Actif",
+                                   "FONCTION 3 Rupture Avec Contrôle Commande regroupée sur Fonction 1"};
+        QTest::newRow("ESC delayed, EAC, RSC with the UGA and auxiliary contact")
+            << false << everyItem({3 | 0x80, 4, 5 | 0x40}) << "fiche.pdf"
+            << every + QStringList{"FONCTION 1 Emission Sans Contrôle Temporisé 20s",
+                                   "FONCTION 2 Emission Avec Contrôle Aucune option",
+                                   "FONCTION 3 Rupture Sans Contrôle Associé à l'UGA Mise Hors Service avec "
+                                   "le Contact Auxiliaire"};
         // The hidden frames still hold their values; none of them may reach the sheet.
-        QTest::newRow("card absent") << false
-            << SheetSetup([](SheetBench &b) {
-                   PanelConfig c = b.window.configuration();
-                   c.UgaTempo = 7;
-                   b.window.show(c);
-                   b.window.Up_Option[0]->click();
-               })
-            << "fiche.pdf" << QStringList{"Carte UP : ABSENTE", "sans objet, carte UP absente", "Boucle 8 Mode Alarme simple",
-                   "SORTIE 12V : Permanente", "RELAIS 1 Aucune boucle", "!Temporisée", "!Rupture Sans Contrôle", "!FONCTION 1",
-                   "!AES Interne", "!Tempo UGA =", "!1, 2, 3", "!Commande UGA"};
+        QTest::newRow("card absent") << false << SheetSetup([](SheetBench &b) {
+            PanelConfig c = b.window.configuration();
+            c.UgaTempo = 7;
+            b.window.show(c);
+            b.window.Up_Option[0]->click();
+        }) << "fiche.pdf"
+                                     << QStringList{"Carte UP : ABSENTE",
+                                                    "sans objet, carte UP absente",
+                                                    "Boucle 8 Mode Alarme simple",
+                                                    "SORTIE 12V : Permanente",
+                                                    "RELAIS 1 Aucune boucle",
+                                                    "!Temporisée",
+                                                    "!Rupture Sans Contrôle",
+                                                    "!FONCTION 1",
+                                                    "!AES Interne",
+                                                    "!Tempo UGA =",
+                                                    "!1, 2, 3",
+                                                    "!Commande UGA"};
         // The data file's name, once it holds the configuration shown.
-        const auto after = [](const char *steps) { return SheetSetup([steps](SheetBench &b) { b.run(steps); }); };
-        const auto file = [](const char *name) { return QStringList{QStringLiteral("Fichier de données : ") + name}; };
+        const auto after = [](const char *steps) {
+            return SheetSetup([steps](SheetBench &b) { b.run(steps); });
+        };
+        const auto file = [](const char *name) {
+            return QStringList{QStringLiteral("Fichier de données : ") + name};
+        };
         QTest::newRow("imported") << false << after("import:v1.dat") << "fiche.pdf" << file("v1.dat");
-        QTest::newRow("failed save keeps the file") << false << after("open:v2.dat save:no/b.dat") << "fiche.pdf" << file("v2.dat");
-        QTest::newRow("refused file keeps the file") << false << after("save:a.dat open:v1.dat") << "fiche.pdf" << file("a.dat");
-        QTest::newRow("a receive forgets the file") << false << after("open:v2.dat receive") << "fiche.pdf" << file("aucun");
+        QTest::newRow("failed save keeps the file")
+            << false << after("open:v2.dat save:no/b.dat") << "fiche.pdf" << file("v2.dat");
+        QTest::newRow("refused file keeps the file")
+            << false << after("save:a.dat open:v1.dat") << "fiche.pdf" << file("a.dat");
+        QTest::newRow("a receive forgets the file")
+            << false << after("open:v2.dat receive") << "fiche.pdf" << file("aucun");
         // Refused: a clear message and nothing left in the folder.
         QTest::newRow("folder missing") << false << SheetSetup() << "absent/fiche.pdf" << QStringList();
-        QTest::newRow("parent is a regular file") << false << after("save:notes.txt") << "notes.txt/fiche.pdf" << QStringList();
+        QTest::newRow("parent is a regular file")
+            << false << after("save:notes.txt") << "notes.txt/fiche.pdf" << QStringList();
         QTest::newRow("target is a folder") << false << SheetSetup() << "." << QStringList();
         QTest::newRow("printer cannot start") << true << SheetSetup() << "absent/fiche.pdf" << QStringList();
         QTest::newRow("print cancelled") << true << SheetSetup() << QString() << QStringList();
@@ -168,30 +213,34 @@ private slots:
         b.make(print, path);
         const Message refusal = print ? Msg::warning("IMPRESSION", "Impossible d'imprimer la configuration !")
                                       : Msg::warning("EXPORT PDF", "Impossible d'écrire le fichier PDF !");
-        QCOMPARE(b.prompts.messages(), shown.isEmpty() && !target.isEmpty() ? QList<Message>{refusal} : QList<Message>());
+        QCOMPARE(b.prompts.messages(),
+                 shown.isEmpty() && !target.isEmpty() ? QList<Message>{refusal} : QList<Message>());
         QCOMPARE(b.prompts.busyDepth, 0);
-        QCOMPARE(b.session.ConfigSaved, saved);   // a sheet is no save and no edit
+        QCOMPARE(b.session.ConfigSaved, saved); // a sheet is no save and no edit
         if (!print) {
-            QCOMPARE(b.prompts.shown.first().title, QStringLiteral("pdf"));   // the default suffix
-            QVERIFY(!shown.isEmpty() || b.prompts.shown.last().details.contains(QDir::toNativeSeparators(path)));
+            QCOMPARE(b.prompts.shown.first().title, QStringLiteral("pdf")); // the default suffix
+            QVERIFY(!shown.isEmpty() ||
+                    b.prompts.shown.last().details.contains(QDir::toNativeSeparators(path)));
         }
         if (shown.isEmpty())
-            QCOMPARE(b.entries(), before);   // no partial file, no temporary left behind
-        QProcess pdftotext;   // from poppler-utils
+            QCOMPARE(b.entries(), before); // no partial file, no temporary left behind
+        QProcess pdftotext;                // from poppler-utils
         pdftotext.start(QStringLiteral("pdftotext"), {"-raw", "-enc", "UTF-8", path, "-"});
         pdftotext.waitForFinished(30000);
         // Compatibility form, so that the ligatures drawn ("ﬁ" in "configuration") read as letters.
-        const QString pdf = QString::fromUtf8(pdftotext.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
-        const QString text = pdf.simplified();   // each table row reads as one line of words
+        const QString pdf =
+            QString::fromUtf8(pdftotext.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+        const QString text = pdf.simplified(); // each table row reads as one line of words
         for (const QString &item : shown)
-            QVERIFY2(item.startsWith('!') ? !text.contains(item.mid(1)) : text.contains(item), qPrintable(item));
-        QCOMPARE(pdf.count(QLatin1Char('\f')), shown.isEmpty() ? 0 : 1);   // a form feed ends each page
+            QVERIFY2(item.startsWith('!') ? !text.contains(item.mid(1)) : text.contains(item),
+                     qPrintable(item));
+        QCOMPARE(pdf.count(QLatin1Char('\f')), shown.isEmpty() ? 0 : 1); // a form feed ends each page
     }
 
     void panelReadByTheDiagnostic_data()
     {
-        QTest::addColumn<int>("refusedCommand");   // the opening read that fails, 0 for none
-        QTest::addColumn<QString>("read");         // "version|serial" as the session holds them
+        QTest::addColumn<int>("refusedCommand"); // the opening read that fails, 0 for none
+        QTest::addColumn<QString>("read");       // "version|serial" as the session holds them
         QTest::newRow("both read") << 0 << "Version du programme = 3.0|N° de Série =020712345";
         QTest::newRow("version refused") << 23 << "|";
         QTest::newRow("serial refused: no half-read panel") << 16 << "|";
@@ -202,12 +251,15 @@ private slots:
         QFETCH(QString, read);
         DiagBench bench;
         bench.declareCard(false);
-        bench.session.PanelVersion = bench.session.PanelSerial = QStringLiteral("read by an earlier diagnostic");
+        bench.session.PanelVersion = bench.session.PanelSerial =
+            QStringLiteral("read by an earlier diagnostic");
         if (refusedCommand)
             bench.panel.addFault({Fault::WrongDataCount, refusedCommand});
         bench.open();
         QVERIFY(refusedCommand ? bench.waitEnded() : bench.activated());
-        QCOMPARE(bench.session.PanelVersion.value_or(QString()) + '|' + bench.session.PanelSerial.value_or(QString()), read);
+        QCOMPARE(bench.session.PanelVersion.value_or(QString()) + '|' +
+                     bench.session.PanelSerial.value_or(QString()),
+                 read);
         bench.window->Fermer->click();
         QVERIFY(bench.waitEnded());
     }

@@ -7,7 +7,10 @@
 
 Q_DECLARE_METATYPE(Fault)
 
-static QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
+static QByteArray hex(const char *h)
+{
+    return QByteArray::fromHex(h);
+}
 
 class TestEmulatedPanel : public QObject
 {
@@ -42,17 +45,21 @@ private slots:
         QTest::newRow("mode with a stray data byte") << frame(20, {0}) << QByteArray();
 
         // A write is acknowledged without data, then read back.
-        QTest::newRow("relay 2 stored") << frame(13, {1, 0x0F}) + frame(12, {1}) << frame(13) + frame(12, {0x0F});
+        QTest::newRow("relay 2 stored")
+            << frame(13, {1, 0x0F}) + frame(12, {1}) << frame(13) + frame(12, {0x0F});
         QTest::newRow("12 V permanent") << frame(15, {0}) + frame(14) << frame(15) + frame(14, {0});
         QTest::newRow("loop 8 double") << frame(22, {7, 2}) + frame(21, {7}) << frame(22) + frame(21, {2});
         QTest::newRow("access codes") << frame(10, {4, 5, 3, 4, 3, 3, 5, 5}) + frame(4)
                                       << frame(10) + frame(4, {4, 5, 3, 4, 3, 3, 5, 5});
         QTest::newRow("card declared absent") << frame(29, {0}) + frame(30) << frame(29) + frame(30, {0});
-        QTest::newRow("matrix 22 reads 233") << frame(8, {2, 22}) + frame(2, {2}) << frame(8) + frame(2, {233});
+        QTest::newRow("matrix 22 reads 233")
+            << frame(8, {2, 22}) + frame(2, {2}) << frame(8) + frame(2, {233});
         QTest::newRow("matrix 0 reads 255") << frame(8, {4, 0}) + frame(2, {4}) << frame(8) + frame(2, {255});
-        QTest::newRow("type F5 function 2") << frame(9, {1, 0xF5}) + frame(3, {1}) << frame(9) + frame(3, {0xF5});
+        QTest::newRow("type F5 function 2")
+            << frame(9, {1, 0xF5}) + frame(3, {1}) << frame(9) + frame(3, {0xF5});
         QTest::newRow("AES internal") << frame(28, {0}) + frame(27) << frame(28) + frame(27, {0});
-        QTest::newRow("ECS serial") << frame(25, {71, 232, 3}) + frame(16) << frame(25) + frame(16, {71, 232, 3});
+        QTest::newRow("ECS serial") << frame(25, {71, 232, 3}) + frame(16)
+                                    << frame(25) + frame(16, {71, 232, 3});
 
         // Refused: an index out of range goes unanswered, a value the panel cannot hold is
         // acknowledged but not stored; either way the held value stays.
@@ -90,9 +97,11 @@ private slots:
         panel.state.cardFitted = false;
         panel.state.cardState = 0;
         const PanelState before = panel.state;
-        QCOMPARE(panel.receive(frame(30) + frame(5) + frame(20)), frame(30, {0}) + frame(5, {0}) + frame(20, {0}));
-        for (const QByteArray &request : {frame(2, {0}), frame(3, {0}), frame(6), frame(27), frame(8, {0, 30}),
-                                          frame(9, {0, 1}), frame(28, {0}), frame(24), frame(17), frame(18, {2})})
+        QCOMPARE(panel.receive(frame(30) + frame(5) + frame(20)),
+                 frame(30, {0}) + frame(5, {0}) + frame(20, {0}));
+        for (const QByteArray &request :
+             {frame(2, {0}), frame(3, {0}), frame(6), frame(27), frame(8, {0, 30}), frame(9, {0, 1}),
+              frame(28, {0}), frame(24), frame(17), frame(18, {2})})
             QVERIFY2(panel.receive(request).isEmpty(), request.toHex(' '));
         QVERIFY(panel.state.commandMatrix == before.commandMatrix);
         QVERIFY(panel.state.functionTypes == before.functionTypes && panel.state.aes == before.aes);
@@ -113,7 +122,7 @@ private slots:
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("reply");
 
-        const QByteArray loop4 = frame(21, {3});   // the panel holds mode 2 for loop 4
+        const QByteArray loop4 = frame(21, {3}); // the panel holds mode 2 for loop 4
         QTest::newRow("silence") << Fault::Silence << loop4 << QByteArray();
         QTest::newRow("wrong start byte") << Fault::WrongStartByte << loop4 << hex("55010615021e00");
         QTest::newRow("length 14") << Fault::LengthTooLong << loop4 << hex("010e15022600");
@@ -123,12 +132,14 @@ private slots:
         QTest::newRow("short reply") << Fault::ShortReply << loop4 << hex("010615021e");
         QTest::newRow("stray bytes before") << Fault::StrayBytesBefore << loop4 << hex("ff007e010615021e00");
         QTest::newRow("one data byte too many") << Fault::WrongDataCount << loop4 << hex("01071502001f00");
-        QTest::newRow("acknowledgement with data") << Fault::WrongDataCount << frame(15, {1}) << hex("01060f001600");
+        QTest::newRow("acknowledgement with data")
+            << Fault::WrongDataCount << frame(15, {1}) << hex("01060f001600");
         QTest::newRow("data byte missing") << Fault::MissingDataByte << loop4 << hex("0105151b00");
         QTest::newRow("read back differs") << Fault::ReadBackDiffers << loop4 << hex("010615031f00");
-        QTest::newRow("matrix not complemented") << Fault::ReadBackDiffers << frame(2, {0}) << hex("010602010a00");
-        QTest::newRow("codes first letter differs") << Fault::ReadBackDiffers << frame(4)
-                                                    << hex("010d0404040503050304043200");
+        QTest::newRow("matrix not complemented")
+            << Fault::ReadBackDiffers << frame(2, {0}) << hex("010602010a00");
+        QTest::newRow("codes first letter differs")
+            << Fault::ReadBackDiffers << frame(4) << hex("010d0404040503050304043200");
     }
 
     void faultReplies()
@@ -151,7 +162,7 @@ private slots:
         panel.addFault({Fault::ReadBackDiffers, -1, -1, 1});
         panel.addFault({Fault::Silence, 15, -1, 1});
 
-        QCOMPARE(panel.receive(frame(13, {0, 0x81})), frame(13));   // no value: the read-back rule waits
+        QCOMPARE(panel.receive(frame(13, {0, 0x81})), frame(13)); // no value: the read-back rule waits
         QCOMPARE(panel.receive(frame(20) + frame(20)), frame(20, {1}) + frame(20, {0}));
         QCOMPARE(panel.receive(frame(21, {2})), frame(21, {2}));
         QCOMPARE(panel.receive(frame(21, {3}) + frame(21, {3}) + frame(21, {3})), frame(21, {2}));
@@ -173,8 +184,7 @@ private slots:
             QCOMPARE(reply.size(), 7);
             const int raw = std::uint8_t(reply.at(3)) + 256 * std::uint8_t(reply.at(4));
             const int stored = panel.state.loopRaw[k];
-            QVERIFY2(raw <= 1023 && std::abs(raw - stored) <= std::max(6, stored / 10),
-                     reply.toHex(' '));
+            QVERIFY2(raw <= 1023 && std::abs(raw - stored) <= std::max(6, stored / 10), reply.toHex(' '));
         }
         panel.setLive(false);
         QCOMPARE(panel.receive(frame(19, {0})), frame(19, {0x84, 0x03}));

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr qint64 kByteNs = 1'041'667;   // ten bits at 9600 baud
+constexpr qint64 kByteNs = 1'041'667; // ten bits at 9600 baud
 
 } // namespace
 
@@ -29,7 +29,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<int>("turnaroundMs");
-        QTest::addColumn<int>("wireBytes");   // bytes that must cross the line before the last arrives
+        QTest::addColumn<int>("wireBytes"); // bytes that must cross the line before the last arrives
 
         QTest::newRow("mode read") << frame(20) << 5 << 5 + 6;
         QTest::newRow("relay write, 40 ms turnaround") << frame(13, {0, 0x81}) << 40 << 7 + 5;

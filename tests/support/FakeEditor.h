@@ -18,7 +18,7 @@ class FakeEditor : public EditorView
 public:
     PanelConfig shown;
     QList<PanelConfig> showCalls;
-    std::optional<bool> cardFrames;   // set by setCardFramesVisible()
+    std::optional<bool> cardFrames; // set by setCardFramesVisible()
 
     PanelConfig configuration() const override { return shown; }
     void show(const PanelConfig &config) override
@@ -51,4 +51,3 @@ public:
     void showProgress() override { visible = true; }
     void hideProgress() override { visible = false; }
 };
-

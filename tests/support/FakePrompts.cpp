@@ -13,8 +13,7 @@ void record(FakePrompts &prompts, FakePrompts::Shown entry)
 
 } // namespace
 
-void FakePrompts::message(const QString &text, const QString &title, Icon icon,
-                          const QString &details)
+void FakePrompts::message(const QString &text, const QString &title, Icon icon, const QString &details)
 {
     record(*this, {Shown::Kind::Message, text, title, icon, details});
 }

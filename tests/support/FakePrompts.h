@@ -17,7 +17,7 @@ struct Message
     QString text;
     bool operator==(const Message &) const = default;
 };
-char *toString(const Message &message);   // for QCOMPARE's report
+char *toString(const Message &message); // for QCOMPARE's report
 
 // The program's messages, each with its icon.
 namespace Msg {
@@ -27,23 +27,46 @@ inline Message warning(const char *title, const char *text)
 }
 inline Message timeOut()
 {
-    return {Prompts::Icon::Information, QStringLiteral("TIME OUT"), QStringLiteral("Pas de réponse de l'ECS !")};
+    return {Prompts::Icon::Information, QStringLiteral("TIME OUT"),
+            QStringLiteral("Pas de réponse de l'ECS !")};
 }
-inline Message transferError() { return warning("ERREUR COM", "Erreur de transfert, Configuration Invalide !"); }
+inline Message transferError()
+{
+    return warning("ERREUR COM", "Erreur de transfert, Configuration Invalide !");
+}
 inline Message manualMode()
 {
     return warning("ACCES ECS", "Le mode de configuration manuelle est engagé, accès PC interdit !");
 }
 inline Message partialRead()
 {
-    return warning("CARTE UGA/CMSI", "La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !");
+    return warning("CARTE UGA/CMSI",
+                   "La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !");
 }
-inline Message portFailed() { return warning("ERREUR DE COM", "Port série introuvable ou déjà ouvert !"); }
-inline Message incompatible() { return warning("FICHIER DONNEES", "FORMAT FICHIER INCOMPATIBLE !"); }
-inline Message cannotSave() { return warning("FICHIER DONNEES", "Impossible d'enregistrer le fichier !"); }
-inline Message shortCodes() { return warning("ERREUR DE SAISIE", "Les codes doivent avoir 4 lettres !"); }
-inline Message equalCodes() { return warning("ERREUR DE SAISIE", "Les deux codes doivent être différents !"); }
-inline Message invalidSerial() { return warning("ERREUR DE SAISIE", "Numéro de série invalide !"); }
+inline Message portFailed()
+{
+    return warning("ERREUR DE COM", "Port série introuvable ou déjà ouvert !");
+}
+inline Message incompatible()
+{
+    return warning("FICHIER DONNEES", "FORMAT FICHIER INCOMPATIBLE !");
+}
+inline Message cannotSave()
+{
+    return warning("FICHIER DONNEES", "Impossible d'enregistrer le fichier !");
+}
+inline Message shortCodes()
+{
+    return warning("ERREUR DE SAISIE", "Les codes doivent avoir 4 lettres !");
+}
+inline Message equalCodes()
+{
+    return warning("ERREUR DE SAISIE", "Les deux codes doivent être différents !");
+}
+inline Message invalidSerial()
+{
+    return warning("ERREUR DE SAISIE", "Numéro de série invalide !");
+}
 } // namespace Msg
 
 // Records every prompt and answers from a script, so that no test ever blocks on a dialog.
@@ -53,15 +76,14 @@ public:
     struct Shown
     {
         enum class Kind { Message, Question, OpenDialog, SaveDialog } kind;
-        QString text;    // message text, or the filter for a file dialog
-        QString title;   // title, or the default suffix for a file dialog
+        QString text;  // message text, or the filter for a file dialog
+        QString title; // title, or the default suffix for a file dialog
         Icon icon = Icon::Information;
         QString details;
         bool operator==(const Shown &) const = default;
     };
 
-    void message(const QString &text, const QString &title, Icon icon,
-                 const QString &details = {}) override;
+    void message(const QString &text, const QString &title, Icon icon, const QString &details = {}) override;
     bool askYesNo(const QString &text, const QString &title, Icon icon) override;
     QString openFileName(const QString &filter, const QString &defaultSuffix) override;
     QString saveFileName(const QString &filter, const QString &defaultSuffix) override;
@@ -74,8 +96,8 @@ public:
     QList<Shown> shown;
     // Called as each prompt is shown, to look at the program's state at that moment.
     std::function<void(const Shown &)> onShown;
-    int busyDepth = 0;      // 0 when the pointer is back to normal
-    int busyCalls = 0;      // how many times the hourglass was set
+    int busyDepth = 0; // 0 when the pointer is back to normal
+    int busyCalls = 0; // how many times the hourglass was set
 
     // The messages only (no questions or dialogs), in order.
     QList<Message> messages() const;

@@ -39,8 +39,8 @@ struct PanelBench
     {
         if (realPort && !(far = std::make_unique<PtyPanel>(panel))->start())
             return false;
-        const PortChoice choice = realPort ? PortChoice{PortChoice::Kind::Device, far->devicePath()}
-                                           : PortChoice::simulated();
+        const PortChoice choice =
+            realPort ? PortChoice{PortChoice::Kind::Device, far->devicePath()} : PortChoice::simulated();
         return link.openPort(choice) && link.wakeUp();
     }
 

@@ -8,7 +8,7 @@
 using Application = QApplication;
 #else
 #include <QCoreApplication>
-using Application = QCoreApplication;   // the subsystems below the editor need no widget
+using Application = QCoreApplication; // the subsystems below the editor need no widget
 #endif
 
 #include <cstring>

@@ -26,6 +26,6 @@ inline bool add(const char *name, Factory factory)
 
 } // namespace TestRegistry
 
-#define TORVA_TEST(Class)                                                                         \
-    static const bool torva_registered_##Class =                                                  \
+#define TORVA_TEST(Class)                                                                                    \
+    static const bool torva_registered_##Class =                                                             \
         TestRegistry::add(#Class, [] { return std::unique_ptr<QObject>(new Class); });

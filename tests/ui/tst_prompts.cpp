@@ -31,22 +31,28 @@ private slots:
     void initTestCase()
     {
         const QTemporaryDir empty;
-        QVERIFY(!StartUp::loadQtFrench(empty.path()));   // no catalogue there: English stays
+        QVERIFY(!StartUp::loadQtFrench(empty.path())); // no catalogue there: English stays
         StartUp::prepareProgram();
     }
 
     void frenchTexts_data()
     {
         QTest::addColumn<Prompt>("prompt");
-        QTest::addColumn<QStringList>("texts");   // title, then every label and button with a text
-        QTest::newRow("leave question") << Prompt::LeaveQuestion << QStringList{
-            "FICHIER DONNEES", "DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?", "&Oui", "&Non"};
-        QTest::newRow("port failure with its details") << Prompt::MessageWithDetails << QStringList{
-            "ERREUR DE COM", "Port série introuvable ou déjà ouvert !", "OK", "Montrer les détails..."};
+        QTest::addColumn<QStringList>("texts"); // title, then every label and button with a text
+        QTest::newRow("leave question")
+            << Prompt::LeaveQuestion
+            << QStringList{"FICHIER DONNEES", "DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?", "&Oui",
+                           "&Non"};
+        QTest::newRow("port failure with its details")
+            << Prompt::MessageWithDetails
+            << QStringList{"ERREUR DE COM", "Port série introuvable ou déjà ouvert !", "OK",
+                           "Montrer les détails..."};
         const QStringList fields{"Voir dans :", "&Nom de fichier :", "Fichiers de type :", "Annuler"};
-        QTest::newRow("open dialog") << Prompt::OpenDialog << QStringList{"Ouvrir"} + fields + QStringList{"&Ouvrir"};
-        QTest::newRow("save dialog") << Prompt::SaveDialog << QStringList{"Enregistrer sous"} + fields
-                                                                  + QStringList{"&Enregistrer"};
+        QTest::newRow("open dialog") << Prompt::OpenDialog
+                                     << QStringList{"Ouvrir"} + fields + QStringList{"&Ouvrir"};
+        QTest::newRow("save dialog") << Prompt::SaveDialog
+                                     << QStringList{"Enregistrer sous"} + fields +
+                                            QStringList{"&Enregistrer"};
     }
 
     // Each prompt shown by the program's own code, read while it waits, then closed with Escape.
@@ -84,11 +90,16 @@ private slots:
             break;
         }
         case Prompt::MessageWithDetails:
-            prompts.message(QStringLiteral("Port série introuvable ou déjà ouvert !"), QStringLiteral("ERREUR DE COM"),
-                            Prompts::Icon::Warning, QStringLiteral("Aucun port n'a été indiqué."));
+            prompts.message(QStringLiteral("Port série introuvable ou déjà ouvert !"),
+                            QStringLiteral("ERREUR DE COM"), Prompts::Icon::Warning,
+                            QStringLiteral("Aucun port n'a été indiqué."));
             break;
-        case Prompt::OpenDialog: QCOMPARE(prompts.openFileName("Fichiers données (*.dat)", "dat"), QString()); break;
-        case Prompt::SaveDialog: QCOMPARE(prompts.saveFileName("Fichiers données (*.dat)", "dat"), QString()); break;
+        case Prompt::OpenDialog:
+            QCOMPARE(prompts.openFileName("Fichiers données (*.dat)", "dat"), QString());
+            break;
+        case Prompt::SaveDialog:
+            QCOMPARE(prompts.saveFileName("Fichiers données (*.dat)", "dat"), QString());
+            break;
         }
         QVERIFY(drawn);
         seen.sort();
@@ -99,7 +110,7 @@ private slots:
     void filterLists_data()
     {
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("entry");   // the filter chosen in the dialog
+        QTest::addColumn<int>("entry"); // the filter chosen in the dialog
         QTest::addColumn<QStringList>("listed");
         const QStringList every{"LISEZMOI", "config.dat", "fiche.pdf"};
         QTest::newRow("data files") << FileCommands::kFilter << 0 << QStringList{"config.dat"};

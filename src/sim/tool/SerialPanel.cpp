@@ -17,16 +17,14 @@ bool SerialPanel::start(const QString &device)
     m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite))
         return false;
-    const bool set = m_port.setBaudRate(QSerialPort::Baud9600)
-                     && m_port.setDataBits(QSerialPort::Data8)
-                     && m_port.setParity(QSerialPort::NoParity)
-                     && m_port.setStopBits(QSerialPort::OneStop)
-                     && m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool set = m_port.setBaudRate(QSerialPort::Baud9600) && m_port.setDataBits(QSerialPort::Data8) &&
+                     m_port.setParity(QSerialPort::NoParity) && m_port.setStopBits(QSerialPort::OneStop) &&
+                     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!set) {
         m_port.close();
         return false;
     }
-    m_port.clear();   // whatever the line picked up before the panel was there
+    m_port.clear(); // whatever the line picked up before the panel was there
     return true;
 }
 
@@ -39,8 +37,8 @@ void SerialPanel::onReadyRead()
 
 void SerialPanel::onError(QSerialPort::SerialPortError error)
 {
-    const bool lostDevice = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
-                            || error == QSerialPort::WriteError;
+    const bool lostDevice = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                            error == QSerialPort::WriteError;
     if (!lostDevice || !m_port.isOpen())
         return;
     const QString reason = m_port.errorString();

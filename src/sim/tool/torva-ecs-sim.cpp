@@ -63,34 +63,40 @@ int main(int argc, char **argv)
         "  read-back-differs  a read answers another value than the one stored\n"
         "Examples: --fault silence   --fault wrong-echo:21:3:2   --fault bad-sum:4::1"));
     parser.addHelpOption();
-    const QCommandLineOption deviceOption(QStringLiteral("device"),
+    const QCommandLineOption deviceOption(
+        QStringLiteral("device"),
         QStringLiteral("Serve the panel on this serial device (e.g. /dev/ttyUSB1) instead of a new "
                        "pseudo-terminal."),
         QStringLiteral("path"));
-    const QCommandLineOption linkOption(QStringLiteral("link"),
+    const QCommandLineOption linkOption(
+        QStringLiteral("link"),
         QStringLiteral("Also reach the pseudo-terminal through a symbolic link at <path> (replaced "
                        "if present)."),
         QStringLiteral("path"));
-    const QCommandLineOption turnaroundOption(QStringLiteral("turnaround"),
-        QStringLiteral("Milliseconds between a request and its reply (default 5)."),
-        QStringLiteral("ms"), QStringLiteral("5"));
-    const QCommandLineOption configOption(QStringLiteral("config"),
+    const QCommandLineOption turnaroundOption(
+        QStringLiteral("turnaround"),
+        QStringLiteral("Milliseconds between a request and its reply (default 5)."), QStringLiteral("ms"),
+        QStringLiteral("5"));
+    const QCommandLineOption configOption(
+        QStringLiteral("config"),
         QStringLiteral("Start from the configuration of this TORVA-PC data file (.dat)."),
         QStringLiteral("file"));
-    const QCommandLineOption manualOption(QStringLiteral("manual"),
+    const QCommandLineOption manualOption(
+        QStringLiteral("manual"),
         QStringLiteral("The panel is in manual configuration mode and refuses the PC."));
-    const QCommandLineOption noCardOption(QStringLiteral("no-card"),
-        QStringLiteral("No UP card is fitted."));
-    const QCommandLineOption cardStateOption(QStringLiteral("card-state"),
+    const QCommandLineOption noCardOption(QStringLiteral("no-card"), QStringLiteral("No UP card is fitted."));
+    const QCommandLineOption cardStateOption(
+        QStringLiteral("card-state"),
         QStringLiteral("The UP card's state: 0 absent, 1 operational (default), 2 other."),
         QStringLiteral("state"), QStringLiteral("1"));
-    const QCommandLineOption faultOption(QStringLiteral("fault"),
+    const QCommandLineOption faultOption(
+        QStringLiteral("fault"),
         QStringLiteral("Spoil replies with this fault (see above); may be given several times."),
         QStringLiteral("rule"));
     const QCommandLineOption steadyOption(QStringLiteral("steady"),
-        QStringLiteral("Measurements do not drift."));
-    parser.addOptions({deviceOption, linkOption, turnaroundOption, configOption, manualOption,
-                       noCardOption, cardStateOption, faultOption, steadyOption});
+                                          QStringLiteral("Measurements do not drift."));
+    parser.addOptions({deviceOption, linkOption, turnaroundOption, configOption, manualOption, noCardOption,
+                       cardStateOption, faultOption, steadyOption});
     parser.process(app);
 
     QTextStream out(stdout);
