@@ -9,37 +9,16 @@ inline QString manualMode()
 {
     return QStringLiteral("Le mode de configuration manuelle est engagé, accès PC interdit !");
 }
-inline QString accessTitle()
-{
-    return QStringLiteral("ACCES ECS");
-}
+inline QString accessTitle() { return QStringLiteral("ACCES ECS"); }
 inline QString partialRead()
 {
     return QStringLiteral("La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !");
 }
-inline QString cardTitle()
-{
-    return QStringLiteral("CARTE UGA/CMSI");
-}
-inline QString transferError()
-{
-    return QStringLiteral("Erreur de transfert, Configuration Invalide !");
-}
-inline QString transferErrorTitle()
-{
-    return QStringLiteral("ERREUR COM");
-}
-inline QString codesTooShort()
-{
-    return QStringLiteral("Les codes doivent avoir 4 lettres !");
-}
-inline QString codesEqual()
-{
-    return QStringLiteral("Les deux codes doivent être différents !");
-}
-inline QString entryErrorTitle()
-{
-    return QStringLiteral("ERREUR DE SAISIE");
-}
+inline QString cardTitle() { return QStringLiteral("CARTE UGA/CMSI"); }
+inline QString transferError() { return QStringLiteral("Erreur de transfert, Configuration Invalide !"); }
+inline QString transferErrorTitle() { return QStringLiteral("ERREUR COM"); }
+inline QString codesTooShort() { return QStringLiteral("Les codes doivent avoir 4 lettres !"); }
+inline QString codesEqual() { return QStringLiteral("Les deux codes doivent être différents !"); }
+inline QString entryErrorTitle() { return QStringLiteral("ERREUR DE SAISIE"); }
 
 } // namespace Messages

@@ -45,10 +45,7 @@ Outcome readIndexed(Link &link, PanelCommand command, std::array<std::uint8_t, N
     return Outcome::Read;
 }
 
-std::uint8_t asIs(std::uint8_t byte)
-{
-    return byte;
-}
+std::uint8_t asIs(std::uint8_t byte) { return byte; }
 
 // The panel sends one byte per code letter: 3 for "A", 4 for "B", 5 for "C".
 bool decodeCode(std::span<const std::uint8_t> bytes, QString &code)

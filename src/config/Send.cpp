@@ -14,10 +14,7 @@ constexpr int kSendSteps = 42;
 using Bytes = std::vector<std::uint8_t>;
 
 // The panel takes one byte per letter: 3 for "A", 4 for "B", 5 for "C".
-std::uint8_t letterByte(QChar letter)
-{
-    return std::uint8_t(3 + (letter.unicode() - u'A'));
-}
+std::uint8_t letterByte(QChar letter) { return std::uint8_t(3 + (letter.unicode() - u'A')); }
 
 // One item of the configuration: its writes (one request's data per index, in order), and the
 // read that verifies it against what was sent.

@@ -14,10 +14,7 @@ constexpr double kSenseOhms = 33.2;
 constexpr double kSupplyDivider = 4.9;
 constexpr double kAesDivider = 13.0;
 
-double converterVolts(int raw)
-{
-    return raw / kConverterFullScale * kConverterVolts;
-}
+double converterVolts(int raw) { return raw / kConverterFullScale * kConverterVolts; }
 } // namespace
 
 std::optional<double> loopLoad(int raw)

@@ -26,20 +26,11 @@ namespace {
 // Every position of the window is drawn in twips; the screen has 15 twips to a pixel (96 dpi).
 constexpr double kTwipsPerPixel = 15.0;
 
-int px(int twips)
-{
-    return qRound(twips / kTwipsPerPixel);
-}
+int px(int twips) { return qRound(twips / kTwipsPerPixel); }
 
-QPoint px(QPoint twips)
-{
-    return {px(twips.x()), px(twips.y())};
-}
+QPoint px(QPoint twips) { return {px(twips.x()), px(twips.y())}; }
 
-QRect px(QRect twips)
-{
-    return {px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())};
-}
+QRect px(QRect twips) { return {px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())}; }
 
 QString indexed(const char *name, int index)
 {
@@ -112,20 +103,11 @@ QWidget *make(const LayoutItem &item, QWidget *parent)
 
 // Selects an option button; its group partners go off. Selecting the one already selected
 // changes nothing and runs no rule, since the button emits no signal then.
-void select(QRadioButton *button)
-{
-    button->setChecked(true);
-}
+void select(QRadioButton *button) { button->setChecked(true); }
 
-void tick(QCheckBox *box, bool ticked)
-{
-    box->setChecked(ticked);
-}
+void tick(QCheckBox *box, bool ticked) { box->setChecked(ticked); }
 
-bool ticked(const QCheckBox *box)
-{
-    return box && box->isChecked();
-}
+bool ticked(const QCheckBox *box) { return box && box->isChecked(); }
 
 } // namespace
 
@@ -362,10 +344,7 @@ void MainWindow::startUp()
     m_session.ConfigSaved = true;
 }
 
-void MainWindow::markChanged()
-{
-    m_session.ConfigSaved = false;
-}
+void MainWindow::markChanged() { m_session.ConfigSaved = false; }
 
 void MainWindow::onTypeSelected(int type, int i)
 {
@@ -596,15 +575,9 @@ PanelConfig MainWindow::configuration() const
     return items;
 }
 
-QString MainWindow::code(int box) const
-{
-    return Text_Niveau[box]->text();
-}
+QString MainWindow::code(int box) const { return Text_Niveau[box]->text(); }
 
-void MainWindow::setCode(int box, const QString &text)
-{
-    Text_Niveau[box]->setText(text);
-}
+void MainWindow::setCode(int box, const QString &text) { Text_Niveau[box]->setText(text); }
 
 void MainWindow::setCodes(const std::array<QString, 2> &codes)
 {
@@ -619,10 +592,7 @@ void MainWindow::setCardFramesVisible(bool visible)
     Tempo_Lbl->setVisible(visible);
 }
 
-void MainWindow::setCloseHandler(std::function<bool()> handler)
-{
-    m_closeHandler = std::move(handler);
-}
+void MainWindow::setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {

@@ -4,14 +4,8 @@ namespace DataFile {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-bool isLineEnd(char c)
-{
-    return c == '\r' || c == '\n';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 QByteArrayView trimmed(QByteArrayView field)
 {

@@ -89,15 +89,9 @@ SaveResult FileCommands::save()
     return SaveResult::Saved;
 }
 
-LoadResult FileCommands::open()
-{
-    return load(Kind::Open);
-}
+LoadResult FileCommands::open() { return load(Kind::Open); }
 
-LoadResult FileCommands::importVersion1()
-{
-    return load(Kind::Import);
-}
+LoadResult FileCommands::importVersion1() { return load(Kind::Import); }
 
 LoadResult FileCommands::load(Kind kind)
 {

@@ -101,10 +101,7 @@ void Link::closePort()
     dropPort();
 }
 
-bool Link::isPortOpen() const
-{
-    return m_port && m_port->isOpen();
-}
+bool Link::isPortOpen() const { return m_port && m_port->isOpen(); }
 
 void Link::dropPort()
 {

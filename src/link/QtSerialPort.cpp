@@ -68,15 +68,9 @@ void QtSerialPort::setLowLatency()
 #endif
 }
 
-void QtSerialPort::close()
-{
-    m_port.close();
-}
+void QtSerialPort::close() { m_port.close(); }
 
-bool QtSerialPort::isOpen() const
-{
-    return m_port.isOpen();
-}
+bool QtSerialPort::isOpen() const { return m_port.isOpen(); }
 
 void QtSerialPort::fetchPending() const
 {
@@ -172,10 +166,7 @@ QString QtSerialPort::refusingGroup(const QString &device)
 #endif
 }
 
-QString QtSerialPort::deviceName() const
-{
-    return m_device;
-}
+QString QtSerialPort::deviceName() const { return m_device; }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {

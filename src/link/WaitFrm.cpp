@@ -122,22 +122,10 @@ void WaitFrm::stepProgress()
         ProgressBar1->setValue(ProgressBar1->value() + 1);
 }
 
-void WaitFrm::setTitle(const QString &title)
-{
-    Label1->setText(title);
-}
+void WaitFrm::setTitle(const QString &title) { Label1->setText(title); }
 
-void WaitFrm::setStep(const QString &step)
-{
-    Label2->setText(step);
-}
+void WaitFrm::setStep(const QString &step) { Label2->setText(step); }
 
-void WaitFrm::setMaximum(int maximum)
-{
-    ProgressBar1->setMaximum(maximum);
-}
+void WaitFrm::setMaximum(int maximum) { ProgressBar1->setMaximum(maximum); }
 
-void WaitFrm::setValue(int value)
-{
-    ProgressBar1->setValue(value);
-}
+void WaitFrm::setValue(int value) { ProgressBar1->setValue(value); }

@@ -12,15 +12,9 @@ namespace {
 const QString kProgram = QStringLiteral("TORVA-PC");
 const QString kVersion = QStringLiteral("V3.0");
 
-QString esc(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
+QString esc(const QString &text) { return text.toHtmlEscaped(); }
 
-QString loopName(int loop)
-{
-    return QStringLiteral("Boucle %1").arg(loop + 1);
-}
+QString loopName(int loop) { return QStringLiteral("Boucle %1").arg(loop + 1); }
 
 QString cell(const QString &text, const QString &attributes = {})
 {
@@ -38,10 +32,7 @@ QString tableStart()
                           "style=\"border-collapse: collapse; border-color: #808080;\">");
 }
 
-QString section(const QString &title)
-{
-    return QStringLiteral("<h3>%1</h3>").arg(esc(title));
-}
+QString section(const QString &title) { return QStringLiteral("<h3>%1</h3>").arg(esc(title)); }
 
 // One "caption : value" line, the caption in bold.
 QString line(const QString &caption, const QString &value)

@@ -49,15 +49,9 @@ QByteArray bytes(std::initializer_list<std::uint8_t> list)
     return out;
 }
 
-QByteArray word(std::uint16_t value)
-{
-    return bytes({std::uint8_t(value & 0xFF), std::uint8_t(value >> 8)});
-}
+QByteArray word(std::uint16_t value) { return bytes({std::uint8_t(value & 0xFF), std::uint8_t(value >> 8)}); }
 
-std::uint8_t at(const QByteArray &data, int i)
-{
-    return std::uint8_t(data[i]);
-}
+std::uint8_t at(const QByteArray &data, int i) { return std::uint8_t(data[i]); }
 
 bool isLetterCode(std::uint8_t b)
 {
@@ -107,15 +101,9 @@ EmulatedPanel::EmulatedPanel()
     m_liveClock.start();
 }
 
-void EmulatedPanel::addFault(FaultRule rule)
-{
-    m_faults.append(rule);
-}
+void EmulatedPanel::addFault(FaultRule rule) { m_faults.append(rule); }
 
-void EmulatedPanel::clearFaults()
-{
-    m_faults.clear();
-}
+void EmulatedPanel::clearFaults() { m_faults.clear(); }
 
 void EmulatedPanel::setLive(bool live)
 {
@@ -264,10 +252,7 @@ EmulatedPanel::Reply EmulatedPanel::readRelay(const QByteArray &data)
     return bytes({state.relays[at(data, 0)]});
 }
 
-EmulatedPanel::Reply EmulatedPanel::readOutput12v(const QByteArray &)
-{
-    return bytes({state.output12v});
-}
+EmulatedPanel::Reply EmulatedPanel::readOutput12v(const QByteArray &) { return bytes({state.output12v}); }
 
 EmulatedPanel::Reply EmulatedPanel::readAlarmMode(const QByteArray &data)
 {
@@ -282,10 +267,7 @@ EmulatedPanel::Reply EmulatedPanel::readCardPresence(const QByteArray &)
     return bytes({std::uint8_t(state.cardFitted && state.upCardPresent == 1 ? 1 : 0)});
 }
 
-EmulatedPanel::Reply EmulatedPanel::readCardState(const QByteArray &)
-{
-    return bytes({state.cardState});
-}
+EmulatedPanel::Reply EmulatedPanel::readCardState(const QByteArray &) { return bytes({state.cardState}); }
 
 EmulatedPanel::Reply EmulatedPanel::writeRelay(const QByteArray &data)
 {
@@ -376,15 +358,9 @@ EmulatedPanel::Reply EmulatedPanel::readFunctionType(const QByteArray &data)
     return bytes({state.functionTypes[at(data, 0)]});
 }
 
-EmulatedPanel::Reply EmulatedPanel::readUgaTempo(const QByteArray &)
-{
-    return bytes({state.ugaTempo});
-}
+EmulatedPanel::Reply EmulatedPanel::readUgaTempo(const QByteArray &) { return bytes({state.ugaTempo}); }
 
-EmulatedPanel::Reply EmulatedPanel::readAes(const QByteArray &)
-{
-    return bytes({state.aes});
-}
+EmulatedPanel::Reply EmulatedPanel::readAes(const QByteArray &) { return bytes({state.aes}); }
 
 EmulatedPanel::Reply EmulatedPanel::writeMatrix(const QByteArray &data)
 {

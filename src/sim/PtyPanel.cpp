@@ -32,10 +32,7 @@ PtyPanel::PtyPanel(EmulatedPanel &panel, QObject *parent)
     : QObject(parent), m_panel(panel), m_line(panel, [this](const QByteArray &bytes) { writeMaster(bytes); })
 {}
 
-PtyPanel::~PtyPanel()
-{
-    stop();
-}
+PtyPanel::~PtyPanel() { stop(); }
 
 bool PtyPanel::start()
 {

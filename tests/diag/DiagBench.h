@@ -69,18 +69,9 @@ inline QString request(PanelCommand command, std::initializer_list<int> data = {
 {
     return frameHex(int(command), data);
 }
-inline QString loopLoad(int loop)
-{
-    return request(PanelCommand::PanelMeasurement, {4, loop});
-}
-inline QString panelReading(int subCode)
-{
-    return request(PanelCommand::PanelMeasurement, {subCode});
-}
-inline QString cardReading(int subCode)
-{
-    return request(PanelCommand::CardMeasurement, {subCode});
-}
+inline QString loopLoad(int loop) { return request(PanelCommand::PanelMeasurement, {4, loop}); }
+inline QString panelReading(int subCode) { return request(PanelCommand::PanelMeasurement, {subCode}); }
+inline QString cardReading(int subCode) { return request(PanelCommand::CardMeasurement, {subCode}); }
 
 inline QStringList panelOpening()
 {

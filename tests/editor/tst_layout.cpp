@@ -91,10 +91,7 @@ QImage drawnAt(QWidget &widget, qreal scale)
 }
 
 // The pixels a horizontal or vertical line covers, both ends included.
-QRect pixels(const QLine &line)
-{
-    return QRect(line.p1(), line.p2()).normalized();
-}
+QRect pixels(const QLine &line) { return QRect(line.p1(), line.p2()).normalized(); }
 
 // Whether some device pixel of the window's pixel `at` is as dark as a decorative line.
 bool dark(const QImage &image, QPoint at)

@@ -27,18 +27,9 @@ Q_DECLARE_METATYPE(PanelConfig)
 namespace {
 
 // Line numbers of a version-2 file (the mark is line 1).
-int commandLine(int loop)
-{
-    return 2 + 2 * loop;
-}
-int modeLine(int loop)
-{
-    return 3 + 2 * loop;
-}
-int typeLine(int function)
-{
-    return 18 + function;
-}
+int commandLine(int loop) { return 2 + 2 * loop; }
+int modeLine(int loop) { return 3 + 2 * loop; }
+int typeLine(int function) { return 18 + function; }
 constexpr int k12vLine = 23, kAesLine = 24, kCardLine = 33;
 
 // The start-up configuration's file with some lines replaced.

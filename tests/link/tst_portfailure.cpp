@@ -22,10 +22,7 @@
 Q_DECLARE_METATYPE(PortChoice)
 
 namespace {
-PortChoice device(const QString &path)
-{
-    return {PortChoice::Kind::Device, path};
-}
+PortChoice device(const QString &path) { return {PortChoice::Kind::Device, path}; }
 const QString kTyped = QStringLiteral("/dev/torva-typed");
 } // namespace
 

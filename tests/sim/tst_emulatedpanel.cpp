@@ -7,10 +7,7 @@
 
 Q_DECLARE_METATYPE(Fault)
 
-static QByteArray hex(const char *h)
-{
-    return QByteArray::fromHex(h);
-}
+static QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
 
 class TestEmulatedPanel : public QObject
 {

@@ -43,30 +43,15 @@ inline Message partialRead()
     return warning("CARTE UGA/CMSI",
                    "La carte UGA/CMSI semble ne pas être opérationnelle, Lecture partielle !");
 }
-inline Message portFailed()
-{
-    return warning("ERREUR DE COM", "Port série introuvable ou déjà ouvert !");
-}
-inline Message incompatible()
-{
-    return warning("FICHIER DONNEES", "FORMAT FICHIER INCOMPATIBLE !");
-}
-inline Message cannotSave()
-{
-    return warning("FICHIER DONNEES", "Impossible d'enregistrer le fichier !");
-}
-inline Message shortCodes()
-{
-    return warning("ERREUR DE SAISIE", "Les codes doivent avoir 4 lettres !");
-}
+inline Message portFailed() { return warning("ERREUR DE COM", "Port série introuvable ou déjà ouvert !"); }
+inline Message incompatible() { return warning("FICHIER DONNEES", "FORMAT FICHIER INCOMPATIBLE !"); }
+inline Message cannotSave() { return warning("FICHIER DONNEES", "Impossible d'enregistrer le fichier !"); }
+inline Message shortCodes() { return warning("ERREUR DE SAISIE", "Les codes doivent avoir 4 lettres !"); }
 inline Message equalCodes()
 {
     return warning("ERREUR DE SAISIE", "Les deux codes doivent être différents !");
 }
-inline Message invalidSerial()
-{
-    return warning("ERREUR DE SAISIE", "Numéro de série invalide !");
-}
+inline Message invalidSerial() { return warning("ERREUR DE SAISIE", "Numéro de série invalide !"); }
 } // namespace Msg
 
 // Records every prompt and answers from a script, so that no test ever blocks on a dialog.

@@ -36,10 +36,7 @@ std::optional<int> number(const QString &part, int max)
 }
 
 // The panel stores one byte per code letter: 3 for "A", 4 for "B", 5 for "C".
-std::uint8_t letterByte(QChar letter)
-{
-    return std::uint8_t(3 + (letter.unicode() - u'A'));
-}
+std::uint8_t letterByte(QChar letter) { return std::uint8_t(3 + (letter.unicode() - u'A')); }
 
 } // namespace
 
