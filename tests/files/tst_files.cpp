@@ -30,7 +30,7 @@ namespace {
 int commandLine(int loop) { return 2 + 2 * loop; }
 int modeLine(int loop) { return 3 + 2 * loop; }
 int typeLine(int function) { return 18 + function; }
-constexpr int k12vLine = 23, kAesLine = 24, kCardLine = 33;
+constexpr int k12vLine = 23, kCardLine = 33;
 
 // The start-up configuration's file with some lines replaced.
 QByteArray fileWith(std::initializer_list<std::pair<int, QByteArray>> lines, const QByteArray &eol = "\r\n")
@@ -135,37 +135,6 @@ private slots:
         QCOMPARE(result.error, error);
         QCOMPARE(result.content,
                  error == DataFile::ParseError::None ? std::optional(PanelConfig{}) : std::nullopt);
-    }
-
-    // Values the editor could not show as they are: a file holding one is refused.
-    void valuesTheEditorCannotShow_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("start-up") << kStartupFile << true;
-        QTest::newRow("card line 2") << fileWith({{kCardLine, "2"}}) << false;
-        QTest::newRow("function type 6") << fileWith({{typeLine(1), "6"}}) << false;
-        QTest::newRow("alarm mode 3") << fileWith({{modeLine(0), "3"}}) << false;
-        QTest::newRow("loops 1 and 2 double detection")
-            << fileWith({{modeLine(0), "2"}, {modeLine(1), "2"}}) << true;
-        QTest::newRow("loop 1 double detection, loop 2 not") << fileWith({{modeLine(0), "2"}}) << false;
-        QTest::newRow("both UGA commands") << fileWith({{commandLine(0), "31"}}) << false;
-        QTest::newRow("command bit 5") << fileWith({{commandLine(7), "32"}}) << false;
-        QTest::newRow("12 V mode 2") << fileWith({{k12vLine, "2"}}) << false;
-        QTest::newRow("AES choice 2, card absent") << fileWith({{kAesLine, "2"}, {kCardLine, "0"}}) << false;
-        QTest::newRow("function 1 grouped") << fileWith({{typeLine(0), "17"}}) << false;
-        QTest::newRow("function 2 grouped with active button") << fileWith({{typeLine(1), "49"}}) << true;
-        QTest::newRow("active button without grouping") << fileWith({{typeLine(1), "33"}}) << false;
-        QTest::newRow("auxiliary contact on RSC") << fileWith({{typeLine(2), "65"}}) << false;
-        QTest::newRow("auxiliary contact on RSC_UGA, delayed") << fileWith({{typeLine(2), "197"}}) << true;
-    }
-    void valuesTheEditorCannotShow()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, shown);
-        const DataFile::ParseResult result = DataFile::parse(bytes, DataFile::Version::V2);
-        QVERIFY(result.ok());
-        QCOMPARE(DataFile::editorCanShow(*result.content), shown);
     }
 
     // "Ouvrir" and "Importer": a file accepted is shown whole; any other changes nothing.
@@ -304,34 +273,6 @@ private slots:
         QCOMPARE(b.prompts.busyDepth, 0);
         QCOMPARE(readAll(b.path("old.dat")), saved ? DataFile::format(b.editor.shown) : "kept");
         QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
-    }
-
-    // What the program writes, it reads back the same, whatever the values.
-    void writtenThenRead_data()
-    {
-        QTest::addColumn<PanelConfig>("config");
-        PanelConfig types;
-        types.FunctionTypes = {FunctionType::Nul | FunctionFlag::Delayed,
-                               FunctionType::EAC | FunctionFlag::Grouped,
-                               FunctionType::RSC_UGA | FunctionFlag::AuxContact};
-        types.RelayMatrix = {0xFF, 0x5A};
-        PanelConfig loops;
-        loops.CommandMatrix = {0, 1, 2, 4, 8, 16, 29, 30};
-        loops.AlarmModes = {0, 1, 2, 2, 1, 0, 2, 2};
-        loops.Output12vMode = loops.AesChoice = 1;
-        loops.AccessCodes = {QStringLiteral("AAAA"), QStringLiteral("CCCC")};
-        PanelConfig absent;
-        absent.UpCardPresent = 0;
-        QTest::newRow("types and options, relays") << types;
-        QTest::newRow("every command, loop modes, 12 V, AES, codes") << loops;
-        QTest::newRow("card absent") << absent;
-    }
-    void writtenThenRead()
-    {
-        QFETCH(PanelConfig, config);
-        QCOMPARE(DataFile::parse(DataFile::format(config), DataFile::Version::V2).content,
-                 std::optional(config));
-        QVERIFY(DataFile::editorCanShow(config));
     }
 };
 
