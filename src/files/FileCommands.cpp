@@ -4,11 +4,11 @@
 #include "config/Messages.h"
 #include "config/Session.h"
 #include "files/DataFile.h"
+#include "link/AtomicFile.h"
 #include "ui/Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -29,29 +29,6 @@ std::optional<QByteArray> readDataFile(const QString &path)
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
-}
-
-// Writes the whole file next to the target and renames it over the target only once complete.
-// A folder where no new file can be made (the installer may write the file but not the folder)
-// still lets the file itself be rewritten in place: the target is then written directly.
-bool writeDataFile(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    // Unbuffered, so that a short write (disk full, size limit) shows in what write() returns:
-    // a buffered QSaveFile can flush part of the data at commit() and still report success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            file.cancelWriting();
-            return false;
-        }
-        written += n;
-    }
-    return file.commit();
 }
 
 } // namespace
@@ -77,7 +54,7 @@ SaveResult FileCommands::save()
     bool written = false;
     {
         BusyPointer busy(m_prompts);
-        written = writeDataFile(path, DataFile::format(config));
+        written = AtomicFile::write(path, DataFile::format(config));
     }
     if (!written) {
         m_prompts.message(QStringLiteral("Impossible d'enregistrer le fichier !"), kFileTitle,
