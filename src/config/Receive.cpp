@@ -18,7 +18,7 @@ template <std::size_t N>
 Outcome runSteps(TransferContext &c, const Step (&steps)[N])
 {
     for (const auto &[text, read] : steps) {
-        c.progress.setStep(QString::fromUtf8(text));
+        showStep(c, QString::fromUtf8(text));
         if (const Outcome outcome = read(); outcome != Outcome::Read)
             return outcome;
     }
@@ -112,7 +112,7 @@ bool receiveConfiguration(TransferContext &c)
     c.progress.setTitle(QStringLiteral("RECEPTION EN COURS..."));
     c.progress.setMaximum(kReceiveSteps);
     c.progress.setValue(0);
-    c.progress.setStep(QStringLiteral("Lecture mode ECS"));
+    showStep(c, QStringLiteral("Lecture mode ECS"));
     c.progress.showProgress();
 
     // A wake-up that fails has been reported by the link (a lost port), or was abandoned.

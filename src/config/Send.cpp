@@ -31,11 +31,11 @@ enum class ItemResult { Verified, WriteFailed, VerifyFailed };
 
 ItemResult writeAndVerify(TransferContext &c, const Item &item)
 {
-    c.progress.setStep(QString::fromUtf8(item.writeText));
+    showStep(c, QString::fromUtf8(item.writeText));
     for (const Bytes &data : item.writes)
         if (!c.link.request(item.command, data).ok())
             return ItemResult::WriteFailed;
-    c.progress.setStep(QString::fromUtf8(item.verifyText));
+    showStep(c, QString::fromUtf8(item.verifyText));
     return item.verify() ? ItemResult::Verified : ItemResult::VerifyFailed;
 }
 
@@ -189,7 +189,7 @@ bool sendConfiguration(TransferContext &c)
     c.progress.setTitle(QStringLiteral("EMISSION EN COURS..."));
     c.progress.setMaximum(kSendSteps);
     c.progress.setValue(0);
-    c.progress.setStep(QStringLiteral("Lecture mode ECS"));
+    showStep(c, QStringLiteral("Lecture mode ECS"));
     if (!c.link.wakeUp())
         return false;
     c.progress.showProgress();

@@ -6,6 +6,14 @@
 #include "link/ProgressView.h"
 #include "ui/Prompts.h"
 
+// The step the progress window shows; the link's exchange records carry it too, so that the log
+// says which read or write each frame belongs to.
+inline void showStep(TransferContext &c, const QString &step)
+{
+    c.progress.setStep(step);
+    c.link.setStep(step);
+}
+
 // After a read failed: a panel that did not answer was reported by the transaction, and an
 // abandoned transfer says nothing; a reply that came whole but could not be used is reported
 // here, once the progress window is gone, since a transfer that stops without a word would look

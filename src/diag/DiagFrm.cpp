@@ -188,6 +188,8 @@ void DiagFrm::activate()
     CloseRequested = false;
     m_link.DiagInProgress = true;
     m_exchanging = true;
+    // The diagnostic has no steps of its own: its exchanges are logged under the window's title.
+    m_link.setStep(windowTitle());
 
     if (!m_link.wakeUp()) {
         stop();

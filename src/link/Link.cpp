@@ -1,5 +1,6 @@
 #include "link/Link.h"
 
+#include "link/ExchangeLog.h"
 #include "link/Frame.h"
 #include "link/ReplyCheck.h"
 #include "ui/Prompts.h"
@@ -38,6 +39,7 @@ public:
     bool replyStarted = false;  // a byte of the reply arrived in this attempt
     QTimer quiet;               // settling: the line has been silent for kQuietGap
     QDeadlineTimer settleLimit; // settling: a babbling line must not hold the link forever
+    ExchangeRecord reply;       // the running attempt's reply bytes, while a log records them
 };
 
 Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
@@ -77,6 +79,7 @@ bool Link::openPort(const PortChoice &choice)
     // A new exchange starts here: an earlier abort ended only the exchange it interrupted.
     m_aborted = false;
     LinkStatus = false;
+    m_step.clear();
     closePort();
     m_port = m_factory ? m_factory(choice) : nullptr;
     if (!m_port || !m_port->open()) {
@@ -89,7 +92,9 @@ bool Link::openPort(const PortChoice &choice)
     }
     connect(m_port.get(), &SerialPort::readyRead, this, &Link::onReadyRead);
     connect(m_port.get(), &SerialPort::failed, this, &Link::onPortFailed);
-    flushInput();
+    m_portOpened = QDateTime::currentDateTime();
+    m_sincePort.start();
+    discardWaiting(0);
     return true;
 }
 
@@ -113,20 +118,54 @@ void Link::dropPort()
     m_port.release()->deleteLater();
 }
 
-void Link::flushInput()
+void Link::flushInput(ExchangeRecord *kept)
 {
     std::uint8_t byte = 0;
-    for (int n = 0; n < kMaxFlushedBytes && m_port && m_port->bytesWaiting() > 0; ++n)
+    for (int n = 0; n < kMaxFlushedBytes && m_port && m_port->bytesWaiting() > 0; ++n) {
         if (!m_port->readByte(byte))
             break;
+        if (kept)
+            kept->append(byte);
+    }
 }
 
-bool Link::sendFrame(const std::vector<std::uint8_t> &frame)
+void Link::discardWaiting(int attempt)
 {
-    for (std::uint8_t byte : frame)
-        if (!m_port || !m_port->writeByte(byte))
-            return false;
-    return true;
+    if (!m_log) {
+        flushInput();
+        return;
+    }
+    ExchangeRecord discarded;
+    discarded.kind = ExchangeRecord::Kind::Discarded;
+    const qint64 at = msSincePort();
+    flushInput(&discarded);
+    if (!discarded.bytes.isEmpty())
+        record(std::move(discarded), attempt, at);
+}
+
+std::size_t Link::sendFrame(const std::vector<std::uint8_t> &frame)
+{
+    std::size_t written = 0;
+    while (written < frame.size() && m_port && m_port->writeByte(frame[written]))
+        ++written;
+    return written;
+}
+
+void Link::setExchangeLog(ExchangeLog *log) { m_log = log; }
+
+ExchangeLog *Link::exchangeLog() const { return m_log; }
+
+qint64 Link::msSincePort() const { return m_sincePort.isValid() ? m_sincePort.elapsed() : 0; }
+
+void Link::record(ExchangeRecord &&record, int attempt, qint64 at)
+{
+    if (!m_log)
+        return;
+    record.portOpened = m_portOpened;
+    record.msSincePort = at;
+    record.attempt = attempt;
+    record.step = m_step;
+    m_log->add(std::move(record));
 }
 
 bool Link::wakeUp()
@@ -137,22 +176,36 @@ bool Link::wakeUp()
         LinkStatus = true;
         return false;
     }
+    // The wake-up waits for no reply: only a wake-up that failed has a verdict to record.
+    const auto recordFailure = [this](LinkFailure failure) {
+        ExchangeRecord ended;
+        ended.kind = ExchangeRecord::Kind::Reply;
+        ended.failure = failure;
+        record(std::move(ended), 1, msSincePort());
+    };
     m_busy = true;
     LinkStatus = false;
     Timer_Time_Out.setInterval(kWakeUpPause);
     Timer_Time_Out.start();
+    const qint64 sentAt = msSincePort();
     const bool written = isPortOpen() && m_port->writeByte(0);
-    if (written)
+    if (written) {
+        ExchangeRecord wake;
+        wake.append(0);
+        record(std::move(wake), 1, sentAt);
         runWait(Wait::WakeUp);
+    }
     Timer_Time_Out.stop();
     Timer_Time_Out.setInterval(kReplyTimeout);
     m_busy = false;
 
     if (m_aborted) {
         LinkStatus = true;
+        recordFailure(LinkFailure::Aborted);
         return false;
     }
     if (!written || !m_port) {
+        recordFailure(LinkFailure::PortLost);
         // A line lost before the first command is a panel that cannot answer: the procedure
         // stops, and the installer must hear why, as after three silent attempts.
         LinkStatus = true;
@@ -184,17 +237,27 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
 
     m_busy = true;
     bool accepted = false;
-    for (int attemptsLeft = kAttempts; attemptsLeft > 0 && !accepted && !m_aborted; --attemptsLeft) {
+    for (int attempt = 1; attempt <= kAttempts && !accepted && !m_aborted; ++attempt) {
         emit requestSent();
         LinkStatus = false;
         Timer_Time_Out.start(); // the reply time-out runs from before the first byte goes out
         d->check.reset(command);
         d->replyStarted = false;
-        flushInput();
-        const bool sent = sendFrame(frame);
+        discardWaiting(attempt);
+        const qint64 sentAt = msSincePort();
+        const std::size_t written = sendFrame(frame);
+        const bool sent = written == frame.size();
+        if (m_log && written > 0) {
+            ExchangeRecord request;
+            request.bytes = QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(written));
+            record(std::move(request), attempt, sentAt);
+        }
+        d->reply = {};
+        d->reply.kind = ExchangeRecord::Kind::Reply;
         RxCount = 0;
         if (sent)
             runWait(Wait::Reply);
+        const qint64 endedAt = msSincePort();
         accepted = sent && !m_aborted && d->check.verdict() == ReplyCheck::Verdict::Accepted;
         // Failed exactly when no reply was accepted (no port, lost port, time-out, bad reply or
         // abort): the time-out may fire in the same pass of the event loop as the reply's last
@@ -202,8 +265,15 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         LinkStatus = !accepted;
         Timer_Time_Out.stop();
         noteFailure(accepted, sent);
+        // The rest of a rejected reply, drained here, is recorded with it.
         if (d->check.verdict() == ReplyCheck::Verdict::Failed && !m_aborted)
             settleLine();
+        if (m_log) {
+            d->reply.failure = m_lastFailure.failure;
+            d->reply.badByte = m_lastFailure.badByte;
+            d->reply.badBytePosition = m_lastFailure.badBytePosition;
+            record(std::move(d->reply), attempt, endedAt);
+        }
     }
     m_busy = false;
 
@@ -282,7 +352,7 @@ void Link::settleLine()
     // the rest would then spoil the next attempt, or the next transaction.
     d->settleLimit.setRemainingTime(kReplyTimeout, Qt::PreciseTimer);
     d->quiet.start();
-    flushInput();
+    flushInput(m_log ? &d->reply : nullptr);
     runWait(Wait::Settle);
     d->quiet.stop();
 }
@@ -299,7 +369,7 @@ void Link::onReadyRead()
     // Bytes arriving outside a reply wait stay in the port; the next attempt's flush drops them.
     std::uint8_t byte = 0;
     if (d->wait == Wait::Settle) {
-        flushInput();
+        flushInput(m_log ? &d->reply : nullptr);
         if (d->settleLimit.hasExpired())
             endWait();
         else
@@ -309,6 +379,8 @@ void Link::onReadyRead()
     while (d->wait == Wait::Reply && m_port && m_port->bytesWaiting() > 0) {
         if (!m_port->readByte(byte))
             break;
+        if (m_log)
+            d->reply.append(byte);
         if (!d->replyStarted) {
             d->replyStarted = true;
             emit replyStarted();

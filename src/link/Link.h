@@ -4,7 +4,10 @@
 #include "link/ReplyCheck.h"
 #include "link/SerialPort.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -14,7 +17,9 @@
 #include <span>
 #include <vector>
 
+class ExchangeLog;
 class Prompts;
+struct ExchangeRecord;
 
 // Why a transaction failed: the reason of its last attempt.
 enum class LinkFailure {
@@ -87,6 +92,15 @@ public:
         return request(command, std::span<const std::uint8_t>(data.begin(), data.size()));
     }
 
+    // Where the exchanges are recorded; nullptr (the default) records nothing. A log destroyed
+    // first is let go.
+    void setExchangeLog(ExchangeLog *log);
+    ExchangeLog *exchangeLog() const;
+    // What the procedure is doing ("Lecture modes alarme"), carried by the records from now on.
+    // Every port opening clears it: a new exchange starts there.
+    void setStep(const QString &step) { m_step = step; }
+    const QString &step() const { return m_step; }
+
     // True while a wake-up or a transaction waits.
     bool isBusy() const { return m_busy; }
     // Ends the running wait (its transaction returns false without a message) and refuses every
@@ -116,8 +130,14 @@ private:
 
     void reportNoReply();
     void noteFailure(bool accepted, bool sent);
-    void flushInput();
-    bool sendFrame(const std::vector<std::uint8_t> &frame);
+    // Reads and drops what waits; into `kept` when it is given (for the log).
+    void flushInput(ExchangeRecord *kept = nullptr);
+    // Throws away what waits before a request, recording it as discarded.
+    void discardWaiting(int attempt);
+    // The number of bytes written, all of them unless the port failed.
+    std::size_t sendFrame(const std::vector<std::uint8_t> &frame);
+    void record(ExchangeRecord &&record, int attempt, qint64 at);
+    qint64 msSincePort() const;
     // Runs a local event loop until the wait ends: for the wake-up when the time-out fires, for
     // a reply when the reply check gives its verdict or the time-out fires; for both when the
     // port fails or the link is aborted; for the settling once the line has been quiet for
@@ -135,6 +155,10 @@ private:
     PortFactory m_factory;
     std::unique_ptr<SerialPort> m_port;
     LinkReply m_lastFailure; // why the last attempt of the last transaction failed
+    QPointer<ExchangeLog> m_log;
+    QString m_step;
+    QDateTime m_portOpened;    // wall-clock time of the last opening
+    QElapsedTimer m_sincePort; // since the last opening
     bool m_busy = false;
     bool m_aborted = false;
 };

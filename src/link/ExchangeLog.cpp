@@ -1,0 +1,128 @@
+#include "link/ExchangeLog.h"
+
+#include <QFileDevice>
+#include <QIODevice>
+
+Q_LOGGING_CATEGORY(lcTorvaLink, "torva.link", QtInfoMsg)
+
+namespace {
+
+const QString kNone = QStringLiteral("-");
+
+QString faultText(ReplyCheck::Fault fault, int position)
+{
+    // Positions count from 1 in the text, as the installer counts the bytes of the line.
+    const auto at = [position](const char *what) {
+        return QStringLiteral("%1 at byte %2").arg(QLatin1String(what)).arg(position + 1);
+    };
+    switch (fault) {
+    case ReplyCheck::Fault::StartByte:
+        return at("wrong start byte");
+    case ReplyCheck::Fault::Length:
+        return at("wrong length");
+    case ReplyCheck::Fault::Echo:
+        return at("wrong echo");
+    case ReplyCheck::Fault::Check:
+        return QStringLiteral("bad check");
+    case ReplyCheck::Fault::None:
+        break;
+    }
+    return QStringLiteral("bad byte");
+}
+
+} // namespace
+
+void ExchangeRecord::append(std::uint8_t byte)
+{
+    if (bytes.size() < kMaxBytes)
+        bytes.append(char(byte));
+    else
+        ++bytesOver;
+}
+
+ExchangeLog::ExchangeLog(QObject *parent) : QObject(parent) {}
+
+void ExchangeLog::add(ExchangeRecord record)
+{
+    if (m_records.size() == std::size_t(kCapacity))
+        m_records.pop_front();
+    m_records.push_back(std::move(record));
+    const ExchangeRecord &kept = m_records.back();
+    // The line is made only for those who read it.
+    if (lcTorvaLink().isDebugEnabled() || m_trace) {
+        const QString text = line(kept);
+        qCDebug(lcTorvaLink).noquote() << text;
+        if (m_trace) {
+            const QByteArray bytes = (text + u'\n').toUtf8();
+            const bool written = m_trace->write(bytes) == bytes.size();
+            auto *file = qobject_cast<QFileDevice *>(m_trace.data());
+            if (!written || (file && !file->flush())) {
+                m_trace.clear();
+                m_traceFailed = true;
+            }
+        }
+    }
+    emit recorded(kept);
+}
+
+void ExchangeLog::clear()
+{
+    m_records.clear();
+    emit cleared();
+}
+
+QString ExchangeLog::text() const
+{
+    QString all;
+    for (const ExchangeRecord &record : m_records)
+        all += line(record) + u'\n';
+    return all;
+}
+
+void ExchangeLog::setTrace(QIODevice *device)
+{
+    m_trace = device;
+    m_traceFailed = false;
+}
+
+QString ExchangeLog::verdictText(const ExchangeRecord &record)
+{
+    if (record.kind == ExchangeRecord::Kind::Request)
+        return {};
+    if (record.kind == ExchangeRecord::Kind::Discarded)
+        return QStringLiteral("discarded");
+    switch (record.failure) {
+    case LinkFailure::None:
+        return QStringLiteral("accepted");
+    case LinkFailure::NoReply:
+        return QStringLiteral("no reply");
+    case LinkFailure::BadByte:
+        return faultText(record.badByte, record.badBytePosition);
+    case LinkFailure::PortLost:
+        return QStringLiteral("port lost");
+    case LinkFailure::Aborted:
+        return QStringLiteral("aborted");
+    case LinkFailure::Busy:
+        break;
+    }
+    return QStringLiteral("refused");
+}
+
+QString ExchangeLog::line(const ExchangeRecord &record)
+{
+    QString bytes = record.bytes.isEmpty() ? kNone : QString::fromLatin1(record.bytes.toHex(' '));
+    if (record.bytesOver > 0)
+        bytes += QStringLiteral(" (+%1 bytes)").arg(record.bytesOver);
+    QStringList fields{
+        QStringLiteral("%1 +%2 ms")
+            .arg(record.portOpened.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")),
+                 QString::number(record.msSincePort)),
+        record.kind == ExchangeRecord::Kind::Request ? QStringLiteral("TX") : QStringLiteral("RX"),
+        record.attempt > 0 ? QStringLiteral("attempt %1").arg(record.attempt) : kNone,
+        record.step.isEmpty() ? kNone : record.step,
+        bytes,
+    };
+    if (record.kind != ExchangeRecord::Kind::Request)
+        fields << verdictText(record);
+    return fields.join(QStringLiteral(" | "));
+}

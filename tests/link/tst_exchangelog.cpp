@@ -1,0 +1,269 @@
+// The exchange log: what the link records of every sequence on the line, the ring that keeps it,
+// and the window that shows it.
+#include "support/FakeEditor.h"
+#include "support/PanelBench.h"
+#include "support/TestRegistry.h"
+
+#include "config/Session.h"
+#include "config/Transfer.h"
+#include "link/ExchangeLog.h"
+#include "link/LogFrm.h"
+
+#include <QBuffer>
+#include <QLoggingCategory>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+enum class Line { AsIs, Babbling, LostAfterTwoBytes, Abandoned };
+
+// A line without its time, which no test can know in advance.
+QString untimed(const QString &line) { return line.mid(line.indexOf(QStringLiteral(" | ")) + 3); }
+
+QStringList untimedLines(const ExchangeLog &log)
+{
+    QStringList lines;
+    for (const ExchangeRecord &record : log.records())
+        lines << untimed(ExchangeLog::line(record));
+    return lines;
+}
+
+QString tx(int attempt, const char *hex, const char *step = "-")
+{
+    return QStringLiteral("TX | attempt %1 | %2 | %3")
+        .arg(attempt)
+        .arg(QLatin1String(step), QLatin1String(hex));
+}
+
+QString rx(int attempt, const char *hex, const char *verdict, const char *step = "-")
+{
+    return QStringLiteral("RX | attempt %1 | %2 | %3 | %4")
+        .arg(attempt)
+        .arg(QLatin1String(step), QLatin1String(hex), QLatin1String(verdict));
+}
+
+// What the category "torva.link" printed, while a test listens to it.
+QStringList categoryLines;
+void keepLinkLines(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtDebugMsg && qstrcmp(context.category, "torva.link") == 0)
+        categoryLines << text;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Line)
+
+class ExchangeLogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A whole receive with one wrong echo, the log window open: every frame on the line in order,
+    // each under the step the progress window showed, the spoilt reply and its retry exactly. The
+    // category and the trace print the lines the log keeps; the window shows them while the
+    // receive runs, the spoilt reply alone in red, and nothing interrupts the installer. The window
+    // is drawn into TORVA_EXCHANGE_LOG_PNG when that is set (README).
+    void receiveWithOneWrongEcho()
+    {
+        PanelBench bench;
+        ExchangeLog log;
+        bench.link.setExchangeLog(&log);
+        Session session;
+        FakeEditor editor;
+        FakeProgress progress(bench.link);
+        TransferContext context{bench.link, session, editor, bench.prompts, progress, [&] {
+                                    return bench.link.openPort(PortChoice::simulated()) ? PortOutcome::Opened
+                                                                                        : PortOutcome::Failed;
+                                }};
+        bench.panel.addFault({Fault::WrongEcho, 21, 3, 1}); // loop 4's alarm mode, once
+        QBuffer trace;
+        QVERIFY(trace.open(QIODevice::WriteOnly));
+        log.setTrace(&trace);
+        LogFrm window(log, bench.prompts);
+        window.show();
+        int linesShown = 0;
+        bool inOrder = true;
+        connect(&log, &ExchangeLog::recorded, this, [&] {
+            const QString shown = window.Journal->toPlainText();
+            linesShown = shown.isEmpty() ? 0 : window.Journal->blockCount();
+            inOrder = inOrder && log.text().startsWith(shown);
+        });
+        categoryLines.clear();
+        QLoggingCategory::setFilterRules(QStringLiteral("torva.link.debug=true"));
+        const QtMessageHandler previous = qInstallMessageHandler(keepLinkLines);
+        const bool received = receiveConfiguration(context);
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(received);
+        QVERIFY(bench.prompts.shown.isEmpty());
+
+        const QStringList lines = untimedLines(log);
+        QStringList sent, steps;
+        for (const ExchangeRecord &record : log.records()) {
+            if (record.kind == ExchangeRecord::Kind::Request)
+                sent << QString::fromLatin1(record.bytes.toHex(' ').toUpper());
+            if (steps.isEmpty() || steps.last() != record.step)
+                steps << record.step;
+        }
+        QCOMPARE(sent, QStringList{"00"} + bench.requestsHex());
+        QCOMPARE(steps, progress.steps);
+        const char *step = "Lecture modes alarme";
+        const QStringList retry{
+            tx(1, "01 06 15 03 1f 00", step), rx(1, "01 06 16 02 1f 00", "wrong echo at byte 3", step),
+            tx(2, "01 06 15 03 1f 00", step), rx(2, "01 06 15 02 1e 00", "accepted", step)};
+        QCOMPARE(lines.mid(lines.indexOf(retry[0]), 4), retry);
+        // Every other reply accepted at its first attempt.
+        QCOMPARE(lines.size(), 1 + 2 * bench.panel.requests().size());
+        QCOMPARE(lines.filter(QStringLiteral(" | accepted")).size(), bench.panel.requests().size() - 1);
+        QVERIFY(std::is_sorted(log.records().begin(), log.records().end(),
+                               [](const auto &a, const auto &b) { return a.msSincePort < b.msSincePort; }));
+        const QString text = log.text();
+        QCOMPARE(QString::fromUtf8(trace.data()), text);
+        QCOMPARE(categoryLines.join(u'\n') + u'\n', text);
+
+        // Shown live: in order, and at most one refresh behind when the receive ended.
+        QVERIFY(inOrder);
+        QVERIFY2(linesShown > lines.size() / 2, qPrintable(QString::number(linesShown)));
+        QTRY_COMPARE_WITH_TIMEOUT(window.Journal->toPlainText() + u'\n', text,
+                                  int(2 * LogFrm::kRefresh.count()));
+        QStringList red;
+        for (QTextBlock block = window.Journal->document()->begin(); block.isValid(); block = block.next())
+            if (block.begin().fragment().charFormat().foreground().color() == QColor(Qt::red))
+                red << untimed(block.text());
+        QCOMPARE(red, QStringList{retry[1]});
+        if (const QString picture = qEnvironmentVariable("TORVA_EXCHANGE_LOG_PNG"); !picture.isEmpty()) {
+            window.Journal->verticalScrollBar()->setValue(int(lines.indexOf(retry[1])) - 8);
+            QVERIFY(window.grab().save(picture, "PNG"));
+        }
+    }
+
+    void verdicts_data()
+    {
+        QTest::addColumn<Line>("line");
+        QTest::addColumn<std::optional<FaultRule>>("fault"); // on the panel mode read
+        QTest::addColumn<QStringList>("expected");
+        const auto once = [](Fault fault) { return std::optional<FaultRule>({fault, 20, -1, 1}); };
+        const char *request = "01 05 14 1a 00", *reply = "01 06 14 00 1b 00";
+        QTest::newRow("silent panel")
+            << Line::AsIs << std::optional<FaultRule>({Fault::Silence, 20})
+            << QStringList{tx(1, request),         rx(1, "-", "no reply"), tx(2, request),
+                           rx(2, "-", "no reply"), tx(3, request),         rx(3, "-", "no reply")};
+        QTest::newRow("wrong start byte, good reply behind")
+            << Line::AsIs << once(Fault::WrongStartByte)
+            << QStringList{tx(1, request), rx(1, "55 01 06 14 00 1b 00", "wrong start byte at byte 1"),
+                           tx(2, request), rx(2, reply, "accepted")};
+        QTest::newRow("length 14") << Line::AsIs << once(Fault::LengthTooLong)
+                                   << QStringList{tx(1, request),
+                                                  rx(1, "01 0e 14 00 23 00", "wrong length at byte 2"),
+                                                  tx(2, request), rx(2, reply, "accepted")};
+        QTest::newRow("wrong sum") << Line::AsIs << once(Fault::BadSum)
+                                   << QStringList{tx(1, request), rx(1, "01 06 14 00 1c 00", "bad check"),
+                                                  tx(2, request), rx(2, reply, "accepted")};
+        const QString babble = QStringList(ExchangeRecord::kMaxBytes, QStringLiteral("55")).join(u' ');
+        QTest::newRow("babbling line")
+            << Line::Babbling << std::optional<FaultRule>()
+            << QStringList{QStringLiteral("RX | attempt 1 | - | %1 (+36 bytes) | discarded").arg(babble),
+                           tx(1, request), rx(1, reply, "accepted")};
+        QTest::newRow("adapter gone mid-request")
+            << Line::LostAfterTwoBytes << std::optional<FaultRule>()
+            << QStringList{tx(1, "01 05"), rx(1, "-", "port lost"), rx(2, "-", "port lost"),
+                           rx(3, "-", "port lost")};
+        QTest::newRow("abandoned") << Line::Abandoned << std::optional<FaultRule>({Fault::Silence, 20})
+                                   << QStringList{tx(1, request), rx(1, "-", "aborted")};
+    }
+
+    // One panel mode read after the wake-up: each attempt's request and its reply's verdict.
+    void verdicts()
+    {
+        QFETCH(Line, line);
+        QFETCH(std::optional<FaultRule>, fault);
+        QFETCH(QStringList, expected);
+        PanelBench bench;
+        ExchangeLog log;
+        bench.link.setExchangeLog(&log);
+        QVERIFY(bench.start());
+        log.clear();
+        if (fault)
+            bench.panel.addFault(*fault);
+        if (line == Line::Babbling)
+            bench.port->injectIncoming(QByteArray(ExchangeRecord::kMaxBytes + 36, char(0x55)));
+        else if (line == Line::LostAfterTwoBytes)
+            bench.port->vanishAfterWrites(2);
+        else if (line == Line::Abandoned)
+            QTimer::singleShot(100, &bench.link, [&] { bench.link.abort(); });
+        bench.link.request(PanelCommand::PanelMode);
+        QCOMPARE(untimedLines(log), expected);
+    }
+
+    // The ring keeps the newest kCapacity records, and forgets them all when cleared.
+    void ring()
+    {
+        ExchangeLog log;
+        const qint64 added = ExchangeLog::kCapacity + 2;
+        for (qint64 ms = 0; ms < added; ++ms) {
+            ExchangeRecord record;
+            record.msSincePort = ms;
+            log.add(record);
+        }
+        QCOMPARE(qsizetype(log.records().size()), ExchangeLog::kCapacity);
+        QCOMPARE(log.records().front().msSincePort, 2);
+        QCOMPARE(log.records().back().msSincePort, added - 1);
+        log.clear();
+        QVERIFY(log.records().empty() && log.text().isEmpty());
+    }
+
+    void saveAndClear_data()
+    {
+        QTest::addColumn<QString>("chosen"); // in a fresh folder; empty: the dialog is cancelled
+        QTest::addColumn<QList<Message>>("messages");
+        QTest::newRow("saved") << "log.txt" << QList<Message>{};
+        QTest::newRow("dialog cancelled") << "" << QList<Message>{};
+        QTest::newRow("folder gone") << "gone/log.txt"
+                                     << QList<Message>{Msg::warning("JOURNAL DES ECHANGES",
+                                                                    "Impossible d'enregistrer le fichier !")};
+    }
+
+    // "ENREGISTRER" asks for a text file and writes the lines the window shows, the newest
+    // included; a file it could not write is said. "EFFACER" then empties the log and the window.
+    void saveAndClear()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QList<Message>, messages);
+        ExchangeLog log;
+        FakePrompts prompts;
+        LogFrm window(log, prompts);
+        window.show();
+        for (const LinkFailure failure : {LinkFailure::NoReply, LinkFailure::None}) {
+            ExchangeRecord record;
+            record.kind = ExchangeRecord::Kind::Reply;
+            record.failure = failure;
+            log.add(record);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(chosen.isEmpty() ? QStringLiteral("log.txt") : chosen);
+        if (!chosen.isEmpty())
+            prompts.fileAnswers << path;
+        QTest::mouseClick(window.Enregistrer, Qt::LeftButton);
+        QCOMPARE(prompts.shown.value(0).text, QStringLiteral("Journal (*.txt)"));
+        QCOMPARE(prompts.messages(), messages);
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly), chosen == QStringLiteral("log.txt"));
+        QCOMPARE(window.Journal->blockCount(), 2);
+        if (file.isOpen())
+            QCOMPARE(QString::fromUtf8(file.readAll()), window.Journal->toPlainText() + u'\n');
+        QTest::mouseClick(window.Effacer, Qt::LeftButton);
+        QVERIFY(log.records().empty() && window.Journal->toPlainText().isEmpty());
+    }
+};
+
+TORVA_TEST(ExchangeLogTest)
+#include "tst_exchangelog.moc"
