@@ -3,6 +3,7 @@
 #include "diag/DiagFrm.h"
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
+#include "link/ExchangeLog.h"
 #include "link/Link.h"
 #include "link/QtSerialPort.h"
 #include "sim/EmulatedPanel.h"
@@ -27,7 +28,10 @@ int main(int argc, char **argv)
         [&simulatedPanel](const PortChoice &) { return std::make_unique<EmulatedPort>(simulatedPanel); });
 
     WidgetPrompts prompts;
+    // Every exchange of the run, for the "Journal des échanges" window and Qt's logging.
+    ExchangeLog exchanges;
     Link link(prompts, ports);
+    link.setExchangeLog(&exchanges);
     Session session;
     MainWindow window(session, link, prompts);
     prompts.setParent(&window);

@@ -4,6 +4,7 @@
 #include "editor/FrmAbout.h"
 #include "editor/Leave.h"
 #include "editor/MainWindow.h"
+#include "link/ExchangeLog.h"
 #include "link/Link.h"
 #include "link/PortFrm.h"
 
@@ -33,6 +34,7 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     connect(m_window.Command1, &QPushButton::clicked, this, &MainCommands::receive);
     connect(m_window.Command2, &QPushButton::clicked, this, &MainCommands::send);
     connect(m_window.Diag_Menu, &QAction::triggered, this, &MainCommands::diagnostic);
+    connect(m_window.Log_Menu, &QAction::triggered, this, &MainCommands::showExchangeLog);
     connect(m_window.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
     connect(m_window.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
     connect(m_window.Print_Menu, &QAction::triggered, this, [this] { m_sheet.print(); });
@@ -83,6 +85,20 @@ void MainCommands::diagnostic()
     });
 }
 
+void MainCommands::showExchangeLog()
+{
+    // Made the first time it is asked for, on the log the link records into.
+    if (!m_logWindow && m_link.exchangeLog()) {
+        m_logWindow = std::make_unique<LogFrm>(*m_link.exchangeLog(), m_prompts, &m_window);
+        m_logWindow->Enregistrer->setEnabled(!m_running);
+    }
+    if (!m_logWindow)
+        return;
+    m_logWindow->show();
+    m_logWindow->raise();
+    m_logWindow->activateWindow();
+}
+
 void MainCommands::runExchange(const std::function<void()> &exchange)
 {
     if (m_running)
@@ -106,6 +122,10 @@ void MainCommands::setCommandsEnabled(bool enabled)
         action->setEnabled(enabled);
     m_window.Command1->setEnabled(enabled);
     m_window.Command2->setEnabled(enabled);
+    // The log window stays usable, but its save dialog, like the print dialogs, would hold the
+    // exchange's wait until it closed.
+    if (m_logWindow)
+        m_logWindow->Enregistrer->setEnabled(enabled);
 }
 
 bool MainCommands::onCloseRequested()

@@ -2,10 +2,12 @@
 
 #include "config/Transfer.h"
 #include "files/FileCommands.h"
+#include "link/LogFrm.h"
 #include "link/WaitFrm.h"
 #include "sheet/SheetCommands.h"
 
 #include <functional>
+#include <memory>
 
 class Link;
 class MainWindow;
@@ -21,7 +23,8 @@ struct Session;
 // disabled, and enabled again however it ends. Printing and the PDF export are disabled too:
 // their dialogs would hold the exchange's wait until they closed. Closing the window during an
 // exchange stops the exchange (no further frame, no message for the aborted wait), then leaves the
-// usual way.
+// usual way. The exchange log window, which starts nothing, stays within reach all along; only its
+// save waits for the exchange to end.
 class MainCommands : public QObject
 {
     Q_OBJECT
@@ -34,11 +37,15 @@ public:
     // The port selection used before every exchange; tests replace the window with a choice.
     void setPortSelection(std::function<PortOutcome()> select) { m_context.selectPort = std::move(select); }
     WaitFrm &progress() { return m_progress; }
+    // The exchange log window, once shown; nullptr before, or when the link records nothing.
+    LogFrm *exchangeLog() { return m_logWindow.get(); }
     SheetCommands &sheet() { return m_sheet; }
 
     void receive();
     void send();
     void diagnostic();
+    // "Journal des échanges": shows the exchange log window, even while an exchange runs.
+    void showExchangeLog();
     // The desktop is ending the session: runs the leave procedure's question while the
     // configuration is unsaved. False when the session's end must be cancelled (the installer
     // asked to save and nothing was saved).
@@ -55,6 +62,7 @@ private:
     Prompts &m_prompts;
     std::function<void()> m_openDiagnostic;
     WaitFrm m_progress;
+    std::unique_ptr<LogFrm> m_logWindow;
     FileCommands m_files;
     SheetCommands m_sheet;
     TransferContext m_context;

@@ -152,6 +152,7 @@ void MainWindow::buildMenus()
         return action;
     };
     Diag_Menu = item("Diag_Menu", QStringLiteral("Fenêtre Diagnostic"));
+    Log_Menu = item("Log_Menu", QStringLiteral("Journal des échanges"));
     Open_Menu = item("Open_Menu", QStringLiteral("Ouvrir"));
     Save_Menu = item("Save_Menu", QStringLiteral("Enregistrer"));
     Print_Menu = item("Print_Menu", QStringLiteral("Imprimer la configuration..."));

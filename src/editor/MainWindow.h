@@ -55,6 +55,7 @@ public:
     // Menu bar.
     QMenu *Util_Menu = nullptr;
     QAction *Diag_Menu = nullptr;
+    QAction *Log_Menu = nullptr; // the exchange log window
     QAction *Open_Menu = nullptr;
     QAction *Save_Menu = nullptr;
     QAction *Print_Menu = nullptr; // the configuration sheet, printed

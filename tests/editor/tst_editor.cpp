@@ -9,6 +9,8 @@
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
 #include "files/DataFile.h"
+#include "link/ExchangeLog.h"
+#include "link/LogFrm.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -700,6 +702,43 @@ private slots:
         QCOMPARE(b.prompts.messages(), QList<Message>{Msg::timeOut()});
         // Only the first exchange read the mode, three attempts.
         QCOMPARE(b.panel.requests().size(), Link::kAttempts);
+    }
+
+    // "Journal des échanges" during a receive: its window opens and stays usable while the receive
+    // runs; emptied part-way, it shows the rest of the receive as it happens, and nothing pops up.
+    // Its save, whose dialog would hold the receive, waits for the end.
+    void exchangeLogDuringTransfer()
+    {
+        Exchange b;
+        ExchangeLog log;
+        b.link.setExchangeLog(&log);
+        bool asked = false, running = false, shown = false, saveOff = false;
+        qsizetype linesShown = -1, recordsThen = 0;
+        connect(&log, &ExchangeLog::recorded, this, [&](const ExchangeRecord &record) {
+            if (asked || record.step != QStringLiteral("Lecture modes alarme"))
+                return;
+            asked = true;
+            QTimer::singleShot(0, &b.window, [&] {
+                running = b.commands.isExchangeRunning() && b.window.Log_Menu->isEnabled();
+                b.window.Log_Menu->trigger();
+                LogFrm *window = b.commands.exchangeLog();
+                shown = window && window->isVisible();
+                saveOff = window && !window->Enregistrer->isEnabled();
+                linesShown = window ? window->Journal->blockCount() : -1;
+                recordsThen = qsizetype(log.records().size());
+                if (window)
+                    QTest::mouseClick(window->Effacer, Qt::LeftButton);
+            });
+        });
+        QTest::mouseClick(b.window.Command1, Qt::LeftButton);
+        QVERIFY(running && shown && saveOff);
+        QVERIFY(b.commands.exchangeLog()->Enregistrer->isEnabled());
+        QCOMPARE(linesShown, recordsThen);
+        QCOMPARE(b.prompts.shown.size(), 0);
+        QTRY_COMPARE(b.commands.exchangeLog()->Journal->toPlainText() + u'\n', log.text());
+        QCOMPARE(log.records().front().step, QStringLiteral("Lecture modes alarme"));
+        QVERIFY(ExchangeLog::line(log.records().back())
+                    .endsWith(QStringLiteral("Lecture choix AES | 01 06 1b 01 23 00 | accepted")));
     }
 
     // The window closed while a transfer waits on a silent panel: the transfer stops (no further
