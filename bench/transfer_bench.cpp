@@ -1,12 +1,18 @@
 // Times a full receive and a full send (UP card present) against the emulated panel paced at
 // 9600 baud with a 5 ms turnaround: once through the in-process emulated port, once through the
-// real QSerialPort over a pseudo-terminal. For each run it prints the wall time, the wire-time
-// floor of the bytes actually exchanged (10 bits a byte at 9600 baud, plus a turnaround per reply
-// and the 200 ms wake-up), their ratio, and the process's CPU time as a share of the wall time.
+// real QSerialPort over a pseudo-terminal; each without the exchange log, with the log recording
+// every frame into its ring, and with the log window open as well (offscreen, following every
+// frame). For each case it prints the wall time, the wire-time floor of the bytes
+// actually exchanged (10 bits a byte at 9600 baud, plus a turnaround per reply and the 200 ms
+// wake-up), their ratio, and the process's CPU time as a share of the wall time: the medians of
+// kRuns runs, the runs of the three kinds taking turns so that a busy machine weighs on all
+// alike. The last column compares each ratio with the one without the log.
 #include "config/Session.h"
 #include "config/Transfer.h"
 #include "editor/MainWindow.h"
+#include "link/ExchangeLog.h"
 #include "link/Link.h"
+#include "link/LogFrm.h"
 #include "link/QtSerialPort.h"
 #include "link/WaitFrm.h"
 #include "sim/EmulatedPanel.h"
@@ -19,13 +25,17 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
 constexpr std::chrono::milliseconds kTurnaround{5};
 constexpr double kByteSeconds = 10.0 / 9600.0;
+constexpr int kRuns = 7;
 
 // Counts the bytes that cross a port in each direction.
 class CountingPort : public SerialPort
@@ -88,8 +98,23 @@ double cpuSeconds()
 
 enum class Path { Emulated, Pty };
 enum class Direction { Receive, Send };
+enum class Recording { Off, Ring, Window };
+constexpr std::array kRecordings{Recording::Off, Recording::Ring, Recording::Window};
 
-bool runOnce(Path path, Direction direction)
+// What one transfer took.
+struct Run
+{
+    long sent = 0;
+    long received = 0;
+    long frames = 0;
+    long records = 0; // kept by the exchange log
+    double wall = 0;  // seconds
+    double floor = 0; // seconds
+    double cpu = 0;   // seconds
+    double ratio() const { return wall / floor; }
+};
+
+bool runOnce(Path path, Direction direction, Recording recording, Run &run)
 {
     EmulatedPanel panel;
     PtyPanel pty(panel);
@@ -114,6 +139,12 @@ bool runOnce(Path path, Direction direction)
         counter = made.get();
         return made;
     });
+    ExchangeLog log;
+    if (recording != Recording::Off)
+        link.setExchangeLog(&log);
+    LogFrm logWindow(log, prompts);
+    if (recording == Recording::Window)
+        logWindow.show();
     Session session;
     MainWindow window(session, link, prompts);
     WaitFrm progress(link);
@@ -135,15 +166,72 @@ bool runOnce(Path path, Direction direction)
         std::fprintf(stderr, "the transfer failed\n");
         return false;
     }
-    const long replies = long(panel.requests().size());
-    const double floor = (counter->sent + counter->received) * kByteSeconds +
-                         replies * std::chrono::duration<double>(kTurnaround).count() +
-                         std::chrono::duration<double>(Link::kWakeUpPause).count();
-    std::printf("%-8s %-22s %6ld %6ld %5ld %9.3f %9.3f %7.3f %7.1f %%\n",
-                direction == Direction::Receive ? "receive" : "send",
-                path == Path::Emulated ? "emulated port" : "QSerialPort over a pty", counter->sent,
-                counter->received, replies, wallSeconds, floor, wallSeconds / floor,
-                100.0 * cpu / wallSeconds);
+    run.sent = counter->sent;
+    run.received = counter->received;
+    run.frames = long(panel.requests().size());
+    run.records = long(log.records().size());
+    run.wall = wallSeconds;
+    run.floor = (counter->sent + counter->received) * kByteSeconds +
+                run.frames * std::chrono::duration<double>(kTurnaround).count() +
+                std::chrono::duration<double>(Link::kWakeUpPause).count();
+    run.cpu = cpu;
+    return true;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The median of each figure over the runs, the bytes and frames being the same in every run.
+Run medianOf(const std::vector<Run> &runs)
+{
+    Run m = runs.front();
+    const auto of = [&](auto field) {
+        std::vector<double> values;
+        for (const Run &run : runs)
+            values.push_back(field(run));
+        return median(values);
+    };
+    m.wall = of([](const Run &r) { return r.wall; });
+    m.cpu = of([](const Run &r) { return r.cpu / r.wall; }) * m.wall;
+    m.floor = of([](const Run &r) { return r.floor; });
+    return m;
+}
+
+bool runCase(Path path, Direction direction)
+{
+    std::array<std::vector<Run>, kRecordings.size()> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        // Each kind goes first in turn, so that none always follows another.
+        for (std::size_t k = 0; k < kRecordings.size(); ++k) {
+            const std::size_t kind = (k + std::size_t(i)) % kRecordings.size();
+            Run run;
+            if (!runOnce(path, direction, kRecordings[kind], run))
+                return false;
+            runs[kind].push_back(run);
+        }
+    }
+    double ratioWithout = 0;
+    for (std::size_t kind = 0; kind < kRecordings.size(); ++kind) {
+        std::vector<double> ratios;
+        for (const Run &run : runs[kind])
+            ratios.push_back(run.ratio());
+        const double ratio = median(ratios);
+        if (kind == 0)
+            ratioWithout = ratio;
+        const Run m = medianOf(runs[kind]);
+        const QByteArray change =
+            kind == 0 ? QByteArray()
+                      : QByteArray::number(100.0 * (ratio / ratioWithout - 1.0), 'f', 2) + " %";
+        std::printf("%-8s %-22s %-6s %6ld %6ld %6ld %7ld %8.3f %8.3f %7.3f %6.1f %% %8s\n",
+                    direction == Direction::Receive ? "receive" : "send",
+                    path == Path::Emulated ? "emulated port" : "QSerialPort over a pty",
+                    std::array{"off", "ring", "window"}[kind], m.sent, m.received, m.frames, m.records,
+                    m.wall, m.floor, ratio, 100.0 * m.cpu / m.wall, change.constData());
+        std::fflush(stdout);
+    }
     return true;
 }
 
@@ -154,13 +242,16 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::printf("Full transfers, UP card present, 9600 baud, turnaround %lld ms\n",
-                static_cast<long long>(kTurnaround.count()));
-    std::printf("%-8s %-22s %6s %6s %5s %9s %9s %7s %9s\n", "transfer", "path", "sent", "recvd", "frames",
-                "wall s", "floor s", "ratio", "CPU");
+    std::printf(
+        "Full transfers, UP card present, 9600 baud, turnaround %lld ms; medians of %d runs, "
+        "without the exchange log (off), recording into its ring (ring), with its window open as well "
+        "(window)\n",
+        static_cast<long long>(kTurnaround.count()), kRuns);
+    std::printf("%-8s %-22s %-6s %6s %6s %6s %7s %8s %8s %7s %8s %8s\n", "transfer", "path", "log", "sent",
+                "recvd", "frames", "records", "wall s", "floor s", "ratio", "CPU", "change");
     bool ok = true;
     for (Path path : {Path::Emulated, Path::Pty})
         for (Direction direction : {Direction::Receive, Direction::Send})
-            ok = runOnce(path, direction) && ok;
+            ok = runCase(path, direction) && ok;
     return ok ? 0 : 1;
 }
