@@ -65,7 +65,7 @@ void MainCommands::receive()
 {
     runExchange([this] {
         // The configuration shown is now the panel's, no longer the file's.
-        if (receiveConfiguration(m_context))
+        if (receiveConfiguration(m_context) == TransferResult::Done)
             m_session.DataFileName.reset();
     });
 }
