@@ -12,13 +12,7 @@
 
 #include <optional>
 
-namespace {
-
-const QString kFileTitle = QStringLiteral("FICHIER DONNEES");
-
-// The first bytes of the chosen file, or nothing when it is not a regular file that can be read.
-// Devices, pipes and folders are refused up front: reading one could block or never end.
-std::optional<QByteArray> readDataFile(const QString &path)
+std::optional<QByteArray> FileCommands::readFile(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return std::nullopt;
@@ -31,10 +25,7 @@ std::optional<QByteArray> readDataFile(const QString &path)
     return bytes;
 }
 
-// Writes the whole file next to the target and renames it over the target only once complete.
-// A folder where no new file can be made (the installer may write the file but not the folder)
-// still lets the file itself be rewritten in place: the target is then written directly.
-bool writeDataFile(const QString &path, const QByteArray &bytes)
+bool FileCommands::writeFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
@@ -53,8 +44,6 @@ bool writeDataFile(const QString &path, const QByteArray &bytes)
     }
     return file.commit();
 }
-
-} // namespace
 
 FileCommands::FileCommands(Session &session, EditorView &view, Prompts &prompts)
     : m_session(session), m_view(view), m_prompts(prompts)
@@ -77,11 +66,10 @@ SaveResult FileCommands::save()
     bool written = false;
     {
         BusyPointer busy(m_prompts);
-        written = writeDataFile(path, DataFile::format(config));
+        written = writeFile(path, DataFile::format(config));
     }
     if (!written) {
-        m_prompts.message(QStringLiteral("Impossible d'enregistrer le fichier !"), kFileTitle,
-                          Prompts::Icon::Warning);
+        m_prompts.message(Messages::cannotSave(), Messages::fileTitle(), Prompts::Icon::Warning);
         return SaveResult::Failed;
     }
     m_session.ConfigSaved = true;
@@ -103,13 +91,13 @@ LoadResult FileCommands::load(Kind kind)
     DataFile::ParseError error = DataFile::ParseError::Incompatible;
     {
         BusyPointer busy(m_prompts);
-        if (const std::optional<QByteArray> bytes = readDataFile(path)) {
-            const DataFile::ParseResult result =
-                DataFile::parse(*bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
-            error = result.error;
+        if (const std::optional<QByteArray> bytes = readFile(path)) {
             // A value the editor cannot show as it is would leave it showing a mix of this file
             // and the configuration before it: refused like any malformed file.
-            if (result.ok() && DataFile::editorCanShow(*result.content)) {
+            const DataFile::ParseResult result = DataFile::parseShowable(
+                *bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
+            error = result.error;
+            if (result.ok()) {
                 m_view.show(*result.content);
                 m_session.DataFileName = path;
                 return LoadResult::Loaded;
@@ -117,13 +105,8 @@ LoadResult FileCommands::load(Kind kind)
         }
     }
 
-    if (error == DataFile::ParseError::Version1File) {
-        m_prompts.message(QStringLiteral("FICHIER AU FORMAT TORVA VERSION 1\n"
-                                         "Utiliser la fonction Importer SVP"),
-                          kFileTitle, Prompts::Icon::Warning);
-    } else {
-        m_prompts.message(QStringLiteral("FORMAT FICHIER INCOMPATIBLE !"), kFileTitle,
-                          Prompts::Icon::Warning);
-    }
+    m_prompts.message(error == DataFile::ParseError::Version1File ? Messages::version1File()
+                                                                  : Messages::incompatibleFile(),
+                      Messages::fileTitle(), Prompts::Icon::Warning);
     return LoadResult::Refused;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 class EditorView;
 class Prompts;
@@ -38,6 +41,15 @@ public:
     LoadResult open();
     // Reads a version-1 file and shows it with the UP card present.
     LoadResult importVersion1();
+
+    // The file access of the three commands, for a program without dialogs.
+    // The first bytes of a regular file that can be read (DataFile::kMaxReadBytes at most);
+    // nothing for anything else: a device, a pipe or a folder could block or never end.
+    static std::optional<QByteArray> readFile(const QString &path);
+    // Writes the whole file next to the target and renames it over the target only once complete.
+    // A folder where no new file can be made (the installer may write the file but not the
+    // folder) still lets the file itself be rewritten in place: the target is then written directly.
+    static bool writeFile(const QString &path, const QByteArray &bytes);
 
 private:
     enum class Kind { Open, Import };
