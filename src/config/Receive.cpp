@@ -1,3 +1,4 @@
+#include "config/ConfigurationHolder.h"
 #include "config/EditorView.h"
 #include "config/Reads.h"
 #include "config/Session.h"
@@ -94,9 +95,8 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
     return Outcome::Read;
 }
 
-} // namespace
-
-bool receiveConfiguration(TransferContext &c)
+// The receive, its progress window under `title`.
+bool receiveUnder(TransferContext &c, const QString &title)
 {
     const PortOutcome port = c.selectPort();
     if (port == PortOutcome::Cancelled)
@@ -109,7 +109,7 @@ bool receiveConfiguration(TransferContext &c)
     if (port == PortOutcome::Failed)
         return false;
 
-    c.progress.setTitle(QStringLiteral("RECEPTION EN COURS..."));
+    c.progress.setTitle(title);
     c.progress.setMaximum(kReceiveSteps);
     c.progress.setValue(0);
     c.progress.setStep(QStringLiteral("Lecture mode ECS"));
@@ -127,4 +127,23 @@ bool receiveConfiguration(TransferContext &c)
     }
     reportFailedRead(c, outcome);
     return shown;
+}
+
+} // namespace
+
+bool receiveConfiguration(TransferContext &c)
+{
+    return receiveUnder(c, QStringLiteral("RECEPTION EN COURS..."));
+}
+
+std::optional<PanelConfig> readPanelConfiguration(TransferContext &c, const QString &title)
+{
+    // The panel's configuration goes into a copy of the editor's, so that the card's items the
+    // receive does not read hold the same values on both sides; the session is a copy too.
+    ConfigurationHolder held(c.view.configuration());
+    Session session = c.session;
+    TransferContext apart{c.link, session, held, c.prompts, c.progress, c.selectPort};
+    if (!receiveUnder(apart, title))
+        return std::nullopt;
+    return held.configuration();
 }

@@ -95,10 +95,28 @@ LoadResult FileCommands::importVersion1() { return load(Kind::Import); }
 
 LoadResult FileCommands::load(Kind kind)
 {
+    const ReadFile file = chooseAndRead(kind);
+    if (file.result == LoadResult::Loaded) {
+        m_view.show(file.config);
+        m_session.DataFileName = file.path;
+    }
+    return file.result;
+}
+
+std::optional<PanelConfig> FileCommands::chooseForComparison()
+{
+    const ReadFile file = chooseAndRead(Kind::Open);
+    if (file.result != LoadResult::Loaded)
+        return std::nullopt;
+    return file.config;
+}
+
+FileCommands::ReadFile FileCommands::chooseAndRead(Kind kind)
+{
     // A cancelled dialog is the installer changing their mind, not a bad file: say nothing.
     const QString path = m_prompts.openFileName(kFilter, kSuffix);
     if (path.isEmpty())
-        return LoadResult::Cancelled;
+        return {LoadResult::Cancelled, {}, {}};
 
     DataFile::ParseError error = DataFile::ParseError::Incompatible;
     {
@@ -109,11 +127,8 @@ LoadResult FileCommands::load(Kind kind)
             error = result.error;
             // A value the editor cannot show as it is would leave it showing a mix of this file
             // and the configuration before it: refused like any malformed file.
-            if (result.ok() && DataFile::editorCanShow(*result.content)) {
-                m_view.show(*result.content);
-                m_session.DataFileName = path;
-                return LoadResult::Loaded;
-            }
+            if (result.ok() && DataFile::editorCanShow(*result.content))
+                return {LoadResult::Loaded, *result.content, path};
         }
     }
 
@@ -125,5 +140,5 @@ LoadResult FileCommands::load(Kind kind)
         m_prompts.message(QStringLiteral("FORMAT FICHIER INCOMPATIBLE !"), kFileTitle,
                           Prompts::Icon::Warning);
     }
-    return LoadResult::Refused;
+    return {LoadResult::Refused, {}, {}};
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "config/PanelConfig.h"
+
 #include <QString>
+
+#include <optional>
 
 class EditorView;
 class Prompts;
@@ -38,10 +42,20 @@ public:
     LoadResult open();
     // Reads a version-1 file and shows it with the UP card present.
     LoadResult importVersion1();
+    // Asks for a file and checks it as "Ouvrir" does (a refused file gets Open's message), without
+    // showing it: the configuration to compare the editor with, or nothing.
+    std::optional<PanelConfig> chooseForComparison();
 
 private:
     enum class Kind { Open, Import };
+    struct ReadFile
+    {
+        LoadResult result;
+        PanelConfig config;
+        QString path;
+    };
     LoadResult load(Kind kind);
+    ReadFile chooseAndRead(Kind kind);
 
     Session &m_session;
     EditorView &m_view;
