@@ -1,3 +1,4 @@
+#include "config/ConfigurationHolder.h"
 #include "config/EditorView.h"
 #include "config/Reads.h"
 #include "config/Session.h"
@@ -92,9 +93,8 @@ TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
     return TransferResult::Done;
 }
 
-} // namespace
-
-TransferResult receiveConfiguration(TransferContext &c)
+// The receive, its progress window under `title`.
+TransferResult receiveUnder(TransferContext &c, const QString &title)
 {
     const PortOutcome port = c.selectPort();
     if (port == PortOutcome::Cancelled)
@@ -107,7 +107,7 @@ TransferResult receiveConfiguration(TransferContext &c)
     if (port == PortOutcome::Failed)
         return TransferResult::PortFailed;
 
-    c.progress.setTitle(QStringLiteral("RECEPTION EN COURS..."));
+    c.progress.setTitle(title);
     c.progress.setMaximum(kReceiveSteps);
     c.progress.setValue(0);
     c.progress.setStep(QStringLiteral("Lecture mode ECS"));
@@ -123,5 +123,25 @@ TransferResult receiveConfiguration(TransferContext &c)
         c.session.ConfigSaved = wasSaved;
     }
     reportFailedRead(c, result);
+    return result;
+}
+
+} // namespace
+
+TransferResult receiveConfiguration(TransferContext &c)
+{
+    return receiveUnder(c, QStringLiteral("RECEPTION EN COURS..."));
+}
+
+TransferResult readPanelConfiguration(TransferContext &c, const QString &title, PanelConfig &panel)
+{
+    // The panel's configuration goes into a copy of the editor's, so that the card's items the
+    // receive does not read hold the same values on both sides; the session is a copy too.
+    ConfigurationHolder held(c.view.configuration());
+    Session session = c.session;
+    TransferContext apart{c.link, session, held, c.prompts, c.progress, c.selectPort};
+    const TransferResult result = receiveUnder(apart, title);
+    if (result == TransferResult::Done)
+        panel = held.configuration();
     return result;
 }

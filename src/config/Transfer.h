@@ -1,6 +1,9 @@
 #pragma once
 
+#include "config/PanelConfig.h"
 #include "link/Link.h"
+
+#include <QString>
 
 #include <functional>
 
@@ -37,6 +40,11 @@ enum class TransferResult {
 // "RECEVOIR LA CONFIGURATION": reads the whole configuration from the panel in its fixed order
 // and shows it in the editor. Done when the configuration was shown.
 TransferResult receiveConfiguration(TransferContext &context);
+
+// The receive's reads, in its order and with its messages, under a progress window titled
+// `title`, into a configuration of their own: the editor, its code boxes and the session stay as
+// they are. Done when the receive would have shown the panel's configuration, now in `panel`.
+TransferResult readPanelConfiguration(TransferContext &context, const QString &title, PanelConfig &panel);
 
 // "ENVOYER LA CONFIGURATION": writes the configuration shown in the editor and verifies every
 // item by reading it back. Done when every item was written and verified.

@@ -83,10 +83,28 @@ LoadResult FileCommands::importVersion1() { return load(Kind::Import); }
 
 LoadResult FileCommands::load(Kind kind)
 {
+    const ReadFile file = chooseAndRead(kind);
+    if (file.result == LoadResult::Loaded) {
+        m_view.show(file.config);
+        m_session.DataFileName = file.path;
+    }
+    return file.result;
+}
+
+std::optional<PanelConfig> FileCommands::chooseForComparison()
+{
+    const ReadFile file = chooseAndRead(Kind::Open);
+    if (file.result != LoadResult::Loaded)
+        return std::nullopt;
+    return file.config;
+}
+
+FileCommands::ReadFile FileCommands::chooseAndRead(Kind kind)
+{
     // A cancelled dialog is the installer changing their mind, not a bad file: say nothing.
     const QString path = m_prompts.openFileName(kFilter, kSuffix);
     if (path.isEmpty())
-        return LoadResult::Cancelled;
+        return {LoadResult::Cancelled, {}, {}};
 
     DataFile::ParseError error = DataFile::ParseError::Incompatible;
     {
@@ -97,16 +115,13 @@ LoadResult FileCommands::load(Kind kind)
             const DataFile::ParseResult result = DataFile::parseShowable(
                 *bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
             error = result.error;
-            if (result.ok()) {
-                m_view.show(*result.content);
-                m_session.DataFileName = path;
-                return LoadResult::Loaded;
-            }
+            if (result.ok())
+                return {LoadResult::Loaded, *result.content, path};
         }
     }
 
     m_prompts.message(error == DataFile::ParseError::Version1File ? Messages::version1File()
                                                                   : Messages::incompatibleFile(),
                       Messages::fileTitle(), Prompts::Icon::Warning);
-    return LoadResult::Refused;
+    return {LoadResult::Refused, {}, {}};
 }

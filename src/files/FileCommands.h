@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/PanelConfig.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -41,6 +43,9 @@ public:
     LoadResult open();
     // Reads a version-1 file and shows it with the UP card present.
     LoadResult importVersion1();
+    // Asks for a file and checks it as "Ouvrir" does (a refused file gets Open's message), without
+    // showing it: the configuration to compare the editor with, or nothing.
+    std::optional<PanelConfig> chooseForComparison();
 
     // The file access of the three commands, for a program without dialogs.
     // The first bytes of a regular file that can be read (DataFile::kMaxReadBytes at most);
@@ -53,7 +58,14 @@ public:
 
 private:
     enum class Kind { Open, Import };
+    struct ReadFile
+    {
+        LoadResult result;
+        PanelConfig config;
+        QString path;
+    };
     LoadResult load(Kind kind);
+    ReadFile chooseAndRead(Kind kind);
 
     Session &m_session;
     EditorView &m_view;
