@@ -1,5 +1,6 @@
 // The comparisons of the main window: the editor against the panel (read only) or a data file,
 // in the comparison window; the editor, its code boxes and the session left as they were.
+#include "support/DifferenceRows.h"
 #include "support/PanelBench.h"
 #include "support/TestRegistry.h"
 
@@ -17,19 +18,7 @@
 
 using PanelChange = std::function<void(PanelState &)>;
 Q_DECLARE_METATYPE(PanelChange)
-Q_DECLARE_METATYPE(QList<Difference>)
 Q_DECLARE_METATYPE(std::optional<Message>)
-
-namespace QTest {
-template <>
-char *toString(const QList<Difference> &rows)
-{
-    QStringList lines;
-    for (const Difference &d : rows)
-        lines << d.item + QStringLiteral(" | ") + d.first + QStringLiteral(" | ") + d.second;
-    return qstrdup(lines.join(QStringLiteral("\n")).toUtf8().constData());
-}
-} // namespace QTest
 
 namespace {
 
@@ -103,9 +92,7 @@ private slots:
     {
         QTest::addColumn<PanelChange>("change");
         QTest::addColumn<QList<Difference>>("expected");
-        const auto row = [](const char *name, PanelChange change, QList<Difference> expected) {
-            QTest::newRow(name) << change << expected;
-        };
+        const auto row = differenceRow<PanelState>;
         row("equal", [](PanelState &) {}, {});
         row("alarm mode", [](PanelState &s) { s.alarmModes[1] = 1; },
             {{"Boucle 2 : mode alarme", "Mode Alarme simple", "Discrimination"}});

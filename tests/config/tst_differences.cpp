@@ -1,3 +1,4 @@
+#include "support/DifferenceRows.h"
 #include "support/TestRegistry.h"
 
 #include "config/ConfigItems.h"
@@ -9,18 +10,6 @@
 
 using Change = std::function<void(PanelConfig &)>;
 Q_DECLARE_METATYPE(Change)
-Q_DECLARE_METATYPE(QList<Difference>)
-
-namespace QTest {
-template <>
-char *toString(const QList<Difference> &rows)
-{
-    QStringList lines;
-    for (const Difference &d : rows)
-        lines << d.item + QStringLiteral(" | ") + d.first + QStringLiteral(" | ") + d.second;
-    return qstrdup(lines.join(QStringLiteral("\n")).toUtf8().constData());
-}
-} // namespace QTest
 
 // The first configuration of every row is the one the editor starts with (card present); the
 // row changes the second one.
@@ -33,51 +22,26 @@ private slots:
     {
         QTest::addColumn<Change>("change");
         QTest::addColumn<QList<Difference>>("expected");
-        const auto row = [](const char *name, Change change, QList<Difference> expected) {
-            QTest::newRow(name) << change << expected;
-        };
-        row("equal", [](PanelConfig &) {}, {});
-        row("alarm mode", [](PanelConfig &c) { c.AlarmModes[2] = 1; },
-            {{"Boucle 3 : mode alarme", "Mode Alarme simple", "Discrimination"}});
+        const auto row = differenceRow<PanelConfig>;
         row("double detection names both loops",
             [](PanelConfig &c) { c.AlarmModes[6] = c.AlarmModes[7] = 2; },
             {{"Boucle 7 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 8"},
              {"Boucle 8 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 7"}});
         row("UGA command", [](PanelConfig &c) { c.CommandMatrix[0] = (30 & ~0x03) | 0x01; },
             {{"Boucle 1 : commande UGA", "Temporisée", "Immédiate"}});
-        row("command matrix bit", [](PanelConfig &c) { c.CommandMatrix[4] &= ~0x08; },
-            {{"Boucle 5 : fonction CMSI 2", "oui", "non"}});
-        row("relay", [](PanelConfig &c) { c.RelayMatrix[1] = 0x10; },
-            {{"Relais 2 : Boucle 5", "non", "oui"}});
-        row("12 V output", [](PanelConfig &c) { c.Output12vMode = 1; },
-            {{"Sortie 12V", "Permanente", "Réarmable"}});
         row("function type", [](PanelConfig &c) { c.FunctionTypes[1] = FunctionType::RAC; },
             {{"Fonction 2 : type", "Rupture Sans Contrôle", "Rupture Avec Contrôle"}});
         row("auxiliary contact",
             [](PanelConfig &c) { c.FunctionTypes[0] = FunctionType::RSC_UGA | FunctionFlag::AuxContact; },
             {{"Fonction 1 : type", "Rupture Sans Contrôle", "Rupture Sans Contrôle Associé à l'UGA"},
              {"Fonction 1 : Mise Hors Service avec le Contact Auxiliaire", "non", "oui"}});
-        row("delayed", [](PanelConfig &c) { c.FunctionTypes[2] |= FunctionFlag::Delayed; },
-            {{"Fonction 3 : Temporisé 20s", "non", "oui"}});
         row("grouped with active button",
             [](PanelConfig &c) { c.FunctionTypes[2] |= FunctionFlag::Grouped | FunctionFlag::ActiveButton; },
             {{"Fonction 3 : Commande regroupée sur Fonction 1", "non", "oui"},
              {"Fonction 3 : Bouton Actif", "non", "oui"}});
-        row("AES", [](PanelConfig &c) { c.AesChoice = 1; },
-            {{"Alimentation Diffuseurs", "AES Interne", "AES Externe"}});
-        row("level 3 code", [](PanelConfig &c) { c.AccessCodes[1] = QStringLiteral("AAAB"); },
-            {{"Code niveau 3", "CCBA", "AAAB"}});
         row("short code", [](PanelConfig &c) { c.AccessCodes[0] = QStringLiteral("BC"); },
             {{"Code niveau 2", "BCAB", "BC (incomplet)"}});
         row("UGA tempo is no item", [](PanelConfig &c) { c.UgaTempo = 3; }, {});
-        row("card absent: one row for all its items",
-            [](PanelConfig &c) {
-                c.UpCardPresent = 0;
-                c.CommandMatrix[0] = 1;
-                c.FunctionTypes[0] = FunctionType::EAC;
-                c.AesChoice = 1;
-            },
-            {{"Carte UP", "PRESENTE", "ABSENTE"}});
         row("card absent beside other items",
             [](PanelConfig &c) {
                 c.UpCardPresent = 0;
