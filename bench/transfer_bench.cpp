@@ -161,8 +161,8 @@ bool runOnce(Path path, Direction direction, Recording recording, Run &run)
     QElapsedTimer wall;
     const double cpuBefore = cpuSeconds();
     wall.start();
-    const bool ok =
-        direction == Direction::Receive ? receiveConfiguration(context) : sendConfiguration(context);
+    const bool ok = (direction == Direction::Receive ? receiveConfiguration(context)
+                                                     : sendConfiguration(context)) == TransferResult::Done;
     const double wallSeconds = wall.nsecsElapsed() / 1e9;
     const double cpu = cpuSeconds() - cpuBefore;
     if (!ok || prompts.failed || !counter) {

@@ -9,7 +9,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configurateur pour TORVA-UP")
 set(CPACK_PACKAGE_DESCRIPTION
   "TORVA-PC receives the configuration of a TORVA fire alarm control panel (ECS) over a serial\n\
 port, edits it, sends it back with every item read back, keeps it in .dat files and shows the\n\
-panel's diagnostic. torva-ecs-sim emulates a panel on a pseudo-terminal or a serial device.")
+panel's diagnostic. torva-cli does the same from the command line, without a display.\n\
+torva-ecs-sim emulates a panel on a pseudo-terminal or a serial device.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -20,5 +20,12 @@ inline QString transferErrorTitle() { return QStringLiteral("ERREUR COM"); }
 inline QString codesTooShort() { return QStringLiteral("Les codes doivent avoir 4 lettres !"); }
 inline QString codesEqual() { return QStringLiteral("Les deux codes doivent être différents !"); }
 inline QString entryErrorTitle() { return QStringLiteral("ERREUR DE SAISIE"); }
+inline QString fileTitle() { return QStringLiteral("FICHIER DONNEES"); }
+inline QString incompatibleFile() { return QStringLiteral("FORMAT FICHIER INCOMPATIBLE !"); }
+inline QString version1File()
+{
+    return QStringLiteral("FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP");
+}
+inline QString cannotSave() { return QStringLiteral("Impossible d'enregistrer le fichier !"); }
 
 } // namespace Messages

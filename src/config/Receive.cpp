@@ -1,3 +1,4 @@
+#include "config/ConfigurationHolder.h"
 #include "config/EditorView.h"
 #include "config/Reads.h"
 #include "config/Session.h"
@@ -40,15 +41,15 @@ Outcome readCodesIntoEditor(TransferContext &c, PanelConfig &config)
 
 // Everything after the wake-up, into `config`, which starts as the editor shows it: the card's
 // items that are not read keep what the editor shows. Nothing but the code boxes reaches the
-// editor until every read has succeeded; then the whole configuration is shown and `shown` set.
-Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
+// editor until every read has succeeded; then the whole configuration is shown (Done).
+TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
 {
     bool manual = false;
     if (const Outcome outcome = Reads::panelMode(c.link, manual); outcome != Outcome::Read)
-        return outcome;
+        return resultOf(outcome);
     if (manual) {
         c.prompts.message(Messages::manualMode(), Messages::accessTitle(), Prompts::Icon::Warning);
-        return Outcome::Read; // refused by the panel, which has been said
+        return TransferResult::ManualMode;
     }
 
     std::uint8_t presence = 0;
@@ -60,17 +61,16 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
         {"Vérification présence Carte UGA/CMSI", [&] { return Reads::upCardPresence(c.link, presence); }},
     };
     if (const Outcome outcome = runSteps(c, steps); outcome != Outcome::Read)
-        return outcome;
+        return resultOf(outcome);
 
     const bool present = presence == 1;
     config.UpCardPresent = present ? 1 : 0;
     if (!present) {
         c.view.show(config);
-        shown = true;
-        return Outcome::Read;
+        return TransferResult::Done;
     }
     if (const Outcome outcome = Reads::upCardState(c.link, c.session.UpCardStatus); outcome != Outcome::Read)
-        return outcome;
+        return resultOf(outcome);
 
     if (c.session.UpCardStatus == 1) {
         const Step cardSteps[] = {
@@ -80,7 +80,7 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
             {"Lecture choix AES", [&] { return Reads::aesChoice(c.link, config); }},
         };
         if (const Outcome outcome = runSteps(c, cardSteps); outcome != Outcome::Read)
-            return outcome;
+            return resultOf(outcome);
         c.view.setCardFramesVisible(true);
     } else {
         // Without a working card only the panel's own items were read.
@@ -90,41 +90,58 @@ Outcome readConfiguration(TransferContext &c, PanelConfig &config, bool &shown)
             c.prompts.message(Messages::partialRead(), Messages::cardTitle(), Prompts::Icon::Warning);
     }
     c.view.show(config);
-    shown = true;
-    return Outcome::Read;
+    return TransferResult::Done;
 }
 
-} // namespace
-
-bool receiveConfiguration(TransferContext &c)
+// The receive, its progress window under `title`.
+TransferResult receiveUnder(TransferContext &c, const QString &title)
 {
     const PortOutcome port = c.selectPort();
     if (port == PortOutcome::Cancelled)
-        return false;
+        return TransferResult::Cancelled;
     // What an abandoned receive (the window closed during a wait) gives back.
     const bool wasSaved = c.session.ConfigSaved;
     PanelConfig config = c.view.configuration();
     const std::array<QString, 2> codesBefore = config.AccessCodes;
     c.session.ConfigSaved = false;
     if (port == PortOutcome::Failed)
-        return false;
+        return TransferResult::PortFailed;
 
-    c.progress.setTitle(QStringLiteral("RECEPTION EN COURS..."));
+    c.progress.setTitle(title);
     c.progress.setMaximum(kReceiveSteps);
     c.progress.setValue(0);
     showStep(c, QStringLiteral("Lecture mode ECS"));
     c.progress.showProgress();
 
     // A wake-up that fails has been reported by the link (a lost port), or was abandoned.
-    bool shown = false;
-    const Outcome outcome = c.link.wakeUp()      ? readConfiguration(c, config, shown)
-                            : c.link.isAborted() ? Outcome::Aborted
-                                                 : Outcome::NoReply;
+    const TransferResult result = c.link.wakeUp()      ? readConfiguration(c, config)
+                                  : c.link.isAborted() ? TransferResult::Aborted
+                                                       : TransferResult::NoReply;
     c.progress.hideProgress();
-    if (outcome == Outcome::Aborted) {
+    if (result == TransferResult::Aborted) {
         c.view.setCodes(codesBefore);
         c.session.ConfigSaved = wasSaved;
     }
-    reportFailedRead(c, outcome);
-    return shown;
+    reportFailedRead(c, result);
+    return result;
+}
+
+} // namespace
+
+TransferResult receiveConfiguration(TransferContext &c)
+{
+    return receiveUnder(c, QStringLiteral("RECEPTION EN COURS..."));
+}
+
+TransferResult readPanelConfiguration(TransferContext &c, const QString &title, PanelConfig &panel)
+{
+    // The panel's configuration goes into a copy of the editor's, so that the card's items the
+    // receive does not read hold the same values on both sides; the session is a copy too.
+    ConfigurationHolder held(c.view.configuration());
+    Session session = c.session;
+    TransferContext apart{c.link, session, held, c.prompts, c.progress, c.selectPort};
+    const TransferResult result = receiveUnder(apart, title);
+    if (result == TransferResult::Done)
+        panel = held.configuration();
+    return result;
 }

@@ -43,24 +43,21 @@ ItemResult writeAndVerify(TransferContext &c, const Item &item)
 // reported by the transaction; a failed verification is reported here, once the progress
 // window is gone, unless the installer abandoned the send.
 template <std::size_t N>
-bool writeItems(TransferContext &c, const Item (&items)[N])
+TransferResult writeItems(TransferContext &c, const Item (&items)[N])
 {
     for (const Item &item : items) {
-        switch (writeAndVerify(c, item)) {
-        case ItemResult::Verified:
-            break;
-        case ItemResult::WriteFailed:
-            return false;
-        case ItemResult::VerifyFailed:
-            if (c.link.isAborted())
-                return false;
-            c.progress.hideProgress();
-            c.prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
-                              Prompts::Icon::Warning);
-            return false;
-        }
+        const ItemResult result = writeAndVerify(c, item);
+        if (result == ItemResult::Verified)
+            continue;
+        if (c.link.isAborted())
+            return TransferResult::Aborted;
+        if (result == ItemResult::WriteFailed)
+            return TransferResult::NoReply;
+        c.progress.hideProgress();
+        c.prompts.message(Messages::transferError(), Messages::transferErrorTitle(), Prompts::Icon::Warning);
+        return TransferResult::VerifyFailed;
     }
-    return true;
+    return TransferResult::Done;
 }
 
 // One write per index: (index, value) for each value.
@@ -89,7 +86,7 @@ bool readsBack(Read read, const auto &readBack, const auto &sent)
     return read() == Reads::Outcome::Read && readBack == sent;
 }
 
-bool writeConfiguration(TransferContext &c, const PanelConfig &sent)
+TransferResult writeConfiguration(TransferContext &c, const PanelConfig &sent)
 {
     Link &link = c.link;
     // What the verification reads find in the panel.
@@ -138,10 +135,10 @@ bool writeConfiguration(TransferContext &c, const PanelConfig &sent)
                               sent.UpCardPresent);
          }},
     };
-    if (!writeItems(c, panelItems))
-        return false;
+    if (const TransferResult result = writeItems(c, panelItems); result != TransferResult::Done)
+        return result;
     if (sent.UpCardPresent != 1)
-        return true;
+        return TransferResult::Done;
 
     const Item cardItems[] = {
         {"Ecriture matrice de commande", "Vérification matrice de commande", PanelCommand::WriteCommandMatrix,
@@ -169,32 +166,40 @@ bool writeConfiguration(TransferContext &c, const PanelConfig &sent)
 
 } // namespace
 
-bool sendConfiguration(TransferContext &c)
+TransferResult sendConfiguration(TransferContext &c)
 {
     // What is sent is the editor as it stands when the button is pressed. Codes the panel cannot
     // take are refused before a port is asked for.
     const PanelConfig config = c.view.configuration();
     if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
         c.prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
-        return false;
+        return TransferResult::CodesRefused;
     }
     if (config.AccessCodes[0] == config.AccessCodes[1]) {
         c.prompts.message(Messages::codesEqual(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
-        return false;
+        return TransferResult::CodesRefused;
     }
 
-    if (c.selectPort() != PortOutcome::Opened)
-        return false;
+    switch (c.selectPort()) {
+    case PortOutcome::Opened:
+        break;
+    case PortOutcome::Failed:
+        return TransferResult::PortFailed;
+    case PortOutcome::Cancelled:
+        return TransferResult::Cancelled;
+    }
 
     c.progress.setTitle(QStringLiteral("EMISSION EN COURS..."));
     c.progress.setMaximum(kSendSteps);
     c.progress.setValue(0);
     showStep(c, QStringLiteral("Lecture mode ECS"));
     if (!c.link.wakeUp())
-        return false;
+        return c.link.isAborted() ? TransferResult::Aborted : TransferResult::NoReply;
     c.progress.showProgress();
 
-    const bool sent = panelGrantsAccess(c) && writeConfiguration(c, config);
+    TransferResult result = panelGrantsAccess(c);
+    if (result == TransferResult::Done)
+        result = writeConfiguration(c, config);
     c.progress.hideProgress();
-    return sent;
+    return result;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "config/PanelConfig.h"
 #include "link/Link.h"
+
+#include <QString>
 
 #include <functional>
 
@@ -21,10 +24,28 @@ struct TransferContext
     std::function<PortOutcome()> selectPort;
 };
 
+// How a receive or a send ended; every end but Done and Aborted has told the installer why.
+enum class TransferResult {
+    Done,         // received and shown, or written with every item verified
+    Cancelled,    // the port selection was left without a choice
+    PortFailed,   // the port could not be opened ("Port série introuvable ou déjà ouvert !")
+    NoReply,      // the panel did not answer a read or a write ("Pas de réponse de l'ECS !")
+    ManualMode,   // the panel's manual configuration mode refused the PC ("ACCES ECS")
+    Refused,      // a whole reply that cannot be used ("Erreur de transfert, Configuration Invalide !")
+    VerifyFailed, // an item read back differs from what was sent, or could not be read back
+    CodesRefused, // codes the panel cannot take: nothing was asked of the port
+    Aborted,      // the wait was abandoned: nobody is there to be told
+};
+
 // "RECEVOIR LA CONFIGURATION": reads the whole configuration from the panel in its fixed order
-// and shows it in the editor. Returns true when the configuration was shown.
-bool receiveConfiguration(TransferContext &context);
+// and shows it in the editor. Done when the configuration was shown.
+TransferResult receiveConfiguration(TransferContext &context);
+
+// The receive's reads, in its order and with its messages, under a progress window titled
+// `title`, into a configuration of their own: the editor, its code boxes and the session stay as
+// they are. Done when the receive would have shown the panel's configuration, now in `panel`.
+TransferResult readPanelConfiguration(TransferContext &context, const QString &title, PanelConfig &panel);
 
 // "ENVOYER LA CONFIGURATION": writes the configuration shown in the editor and verifies every
-// item by reading it back. Returns true when every item was written and verified.
-bool sendConfiguration(TransferContext &context);
+// item by reading it back. Done when every item was written and verified.
+TransferResult sendConfiguration(TransferContext &context);

@@ -6,6 +6,22 @@
 #include "link/ProgressView.h"
 #include "ui/Prompts.h"
 
+// How a failed read ends the procedure that made it.
+inline TransferResult resultOf(Reads::Outcome outcome)
+{
+    switch (outcome) {
+    case Reads::Outcome::Read:
+        return TransferResult::Done;
+    case Reads::Outcome::NoReply:
+        return TransferResult::NoReply;
+    case Reads::Outcome::Aborted:
+        return TransferResult::Aborted;
+    case Reads::Outcome::Refused:
+        break;
+    }
+    return TransferResult::Refused;
+}
+
 // The step the progress window shows; the link's exchange records carry it too, so that the log
 // says which read or write each frame belongs to.
 inline void showStep(TransferContext &c, const QString &step)
@@ -18,25 +34,27 @@ inline void showStep(TransferContext &c, const QString &step)
 // abandoned transfer says nothing; a reply that came whole but could not be used is reported
 // here, once the progress window is gone, since a transfer that stops without a word would look
 // like one that succeeded.
-inline void reportFailedRead(TransferContext &c, Reads::Outcome outcome)
+inline void reportFailedRead(TransferContext &c, TransferResult result)
 {
-    if (outcome != Reads::Outcome::Refused)
+    if (result != TransferResult::Refused)
         return;
     c.progress.hideProgress();
     c.prompts.message(Messages::transferError(), Messages::transferErrorTitle(), Prompts::Icon::Warning);
 }
 
-// The mode read that opens every receive and send: true when the panel grants PC access. A panel
+// The mode read that opens every receive and send: Done when the panel grants PC access. A panel
 // in manual configuration mode is refused with its message.
-inline bool panelGrantsAccess(TransferContext &c)
+inline TransferResult panelGrantsAccess(TransferContext &c)
 {
     bool manual = false;
-    const Reads::Outcome outcome = Reads::panelMode(c.link, manual);
-    if (outcome != Reads::Outcome::Read) {
-        reportFailedRead(c, outcome);
-        return false;
+    const TransferResult result = resultOf(Reads::panelMode(c.link, manual));
+    if (result != TransferResult::Done) {
+        reportFailedRead(c, result);
+        return result;
     }
-    if (manual)
+    if (manual) {
         c.prompts.message(Messages::manualMode(), Messages::accessTitle(), Prompts::Icon::Warning);
-    return !manual;
+        return TransferResult::ManualMode;
+    }
+    return TransferResult::Done;
 }

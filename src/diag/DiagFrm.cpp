@@ -12,6 +12,8 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -30,6 +32,23 @@ constexpr int kWindowHeight = 410;
 QString arrayName(const char *name, int index)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+// The vu-meter bar: red at or above `high`, yellow at or below `low`, green between; its width
+// is value / fullScale of the scale's width.
+QColor vuMeterColor(double value, double high, double low)
+{
+    if (value >= high)
+        return QColor(255, 0, 0);
+    if (value <= low)
+        return QColor(255, 255, 0);
+    return QColor(0, 255, 0);
+}
+
+int vuMeterWidth(double value, double fullScale, int scaleWidth)
+{
+    const float width = float(value / fullScale * scaleWidth);
+    return std::clamp(int(std::lround(width)), 0, scaleWidth);
 }
 
 void setFill(QFrame *bar, const QColor &color)
@@ -270,9 +289,8 @@ DiagReader::ShowFn DiagFrm::showingEach()
 void DiagFrm::DrawVuMeter(int k, double value, double high, double low, double fullScale)
 {
     QFrame *bar = Vu_Metre[std::size_t(k)];
-    setFill(bar, Measurements::vuMeterColor(value, high, low));
-    bar->resize(Measurements::vuMeterWidth(value, fullScale, Cadre_Vu[std::size_t(k)]->width()),
-                bar->height());
+    setFill(bar, vuMeterColor(value, high, low));
+    bar->resize(vuMeterWidth(value, fullScale, Cadre_Vu[std::size_t(k)]->width()), bar->height());
 }
 
 void DiagFrm::requestClose()

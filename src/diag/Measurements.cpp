@@ -62,19 +62,4 @@ std::optional<QString> readingText(const Reading &reading, int raw, const QLocal
            (amperes ? QStringLiteral(" A") : QStringLiteral(" v"));
 }
 
-QColor vuMeterColor(double value, double high, double low)
-{
-    if (value >= high)
-        return QColor(255, 0, 0);
-    if (value <= low)
-        return QColor(255, 255, 0);
-    return QColor(0, 255, 0);
-}
-
-int vuMeterWidth(double value, double fullScale, int scaleWidth)
-{
-    const float width = float(value / fullScale * scaleWidth);
-    return std::clamp(int(std::lround(width)), 0, scaleWidth);
-}
-
 } // namespace Measurements

@@ -2,7 +2,6 @@
 
 #include "link/PanelCommand.h"
 
-#include <QColor>
 #include <QLocale>
 #include <QString>
 
@@ -63,10 +62,5 @@ double readingValue(Reading::Kind kind, int raw);
 // The label text: prefix, number, unit ("Tension de service = 25 v", "... = 5,000 A"); empty
 // for a negative raw value.
 std::optional<QString> readingText(const Reading &reading, int raw, const QLocale &locale = QLocale());
-
-// The vu-meter bar: red at or above `high`, yellow at or below `low`, green between; its width
-// is value / fullScale of the scale's width.
-QColor vuMeterColor(double value, double high, double low);
-int vuMeterWidth(double value, double fullScale, int scaleWidth);
 
 } // namespace Measurements

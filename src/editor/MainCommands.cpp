@@ -1,5 +1,7 @@
 #include "editor/MainCommands.h"
 
+#include "compare/CompareFrm.h"
+#include "config/Differences.h"
 #include "config/Session.h"
 #include "editor/FrmAbout.h"
 #include "editor/Leave.h"
@@ -34,6 +36,8 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     connect(m_window.Command1, &QPushButton::clicked, this, &MainCommands::receive);
     connect(m_window.Command2, &QPushButton::clicked, this, &MainCommands::send);
     connect(m_window.Diag_Menu, &QAction::triggered, this, &MainCommands::diagnostic);
+    connect(m_window.Compare_Menu, &QAction::triggered, this, &MainCommands::compareWithPanel);
+    connect(m_window.CompareFile_Menu, &QAction::triggered, this, &MainCommands::compareWithFile);
     connect(m_window.Log_Menu, &QAction::triggered, this, &MainCommands::showExchangeLog);
     connect(m_window.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
     connect(m_window.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
@@ -67,7 +71,7 @@ void MainCommands::receive()
 {
     runExchange([this] {
         // The configuration shown is now the panel's, no longer the file's.
-        if (receiveConfiguration(m_context))
+        if (receiveConfiguration(m_context) == TransferResult::Done)
             m_session.DataFileName.reset();
     });
 }
@@ -83,6 +87,31 @@ void MainCommands::diagnostic()
         if (m_context.selectPort() == PortOutcome::Opened && m_openDiagnostic)
             m_openDiagnostic();
     });
+}
+
+void MainCommands::compareWithPanel()
+{
+    PanelConfig panel;
+    bool read = false;
+    runExchange([this, &panel, &read] {
+        read = readPanelConfiguration(m_context, QStringLiteral("COMPARAISON EN COURS..."), panel) ==
+               TransferResult::Done;
+    });
+    // A refusal or a failure has been said; an abandoned comparison says nothing.
+    if (!read)
+        return;
+    const PanelConfig editor = m_window.configuration();
+    if (CompareFrm::run(differences(editor, panel), CompareFrm::Against::Panel, &m_window))
+        send(); // exactly as the main window's button does, the comparison window closed
+}
+
+void MainCommands::compareWithFile()
+{
+    if (m_running)
+        return;
+    const std::optional<PanelConfig> file = m_files.chooseForComparison();
+    if (file)
+        CompareFrm::run(differences(m_window.configuration(), *file), CompareFrm::Against::File, &m_window);
 }
 
 void MainCommands::showExchangeLog()
@@ -117,8 +146,9 @@ void MainCommands::runExchange(const std::function<void()> &exchange)
 
 void MainCommands::setCommandsEnabled(bool enabled)
 {
-    for (QAction *action : {m_window.Diag_Menu, m_window.Open_Menu, m_window.Save_Menu, m_window.Print_Menu,
-                            m_window.Pdf_Menu, m_window.Import_Mnu})
+    for (QAction *action :
+         {m_window.Diag_Menu, m_window.Compare_Menu, m_window.CompareFile_Menu, m_window.Open_Menu,
+          m_window.Save_Menu, m_window.Print_Menu, m_window.Pdf_Menu, m_window.Import_Mnu})
         action->setEnabled(enabled);
     m_window.Command1->setEnabled(enabled);
     m_window.Command2->setEnabled(enabled);

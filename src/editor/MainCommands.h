@@ -15,8 +15,8 @@ class Prompts;
 struct Session;
 
 // Connects the main window's buttons and menu items to what they start: the receive and send
-// procedures, the file commands, the configuration sheet, the diagnostic window, the about box
-// and leaving.
+// procedures, the comparisons, the file commands, the configuration sheet, the diagnostic window,
+// the about box and leaving.
 //
 // Only one exchange with the panel runs at a time: while a receive, a send or the diagnostic
 // window runs, every command that would start another (or change the editor under it) is
@@ -44,6 +44,10 @@ public:
     void receive();
     void send();
     void diagnostic();
+    // "Comparer avec l'ECS..." and "Comparer avec un fichier...": the differences between the
+    // editor and the panel or a file, the editor left as it is.
+    void compareWithPanel();
+    void compareWithFile();
     // "Journal des échanges": shows the exchange log window, even while an exchange runs.
     void showExchangeLog();
     // The desktop is ending the session: runs the leave procedure's question while the

@@ -152,6 +152,8 @@ void MainWindow::buildMenus()
         return action;
     };
     Diag_Menu = item("Diag_Menu", QStringLiteral("Fenêtre Diagnostic"));
+    Compare_Menu = item("Compare_Menu", QStringLiteral("Comparer avec l'ECS..."));
+    CompareFile_Menu = item("CompareFile_Menu", QStringLiteral("Comparer avec un fichier..."));
     Log_Menu = item("Log_Menu", QStringLiteral("Journal des échanges"));
     Open_Menu = item("Open_Menu", QStringLiteral("Ouvrir"));
     Save_Menu = item("Save_Menu", QStringLiteral("Enregistrer"));

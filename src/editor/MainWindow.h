@@ -55,7 +55,9 @@ public:
     // Menu bar.
     QMenu *Util_Menu = nullptr;
     QAction *Diag_Menu = nullptr;
-    QAction *Log_Menu = nullptr; // the exchange log window
+    QAction *Compare_Menu = nullptr;     // the editor against the panel, read only
+    QAction *CompareFile_Menu = nullptr; // the editor against a data file
+    QAction *Log_Menu = nullptr;         // the exchange log window
     QAction *Open_Menu = nullptr;
     QAction *Save_Menu = nullptr;
     QAction *Print_Menu = nullptr; // the configuration sheet, printed

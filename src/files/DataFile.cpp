@@ -27,6 +27,9 @@ public:
             m_pos = 3;
     }
 
+    // The line the next field starts on, from 1.
+    int line() const { return m_line; }
+
     // The next field, blanks trimmed; empty optional when the file has ended.
     std::optional<QByteArrayView> next()
     {
@@ -57,14 +60,18 @@ private:
     void skipLineEnd()
     {
         const qsizetype size = m_bytes.size();
+        const qsizetype before = m_pos;
         if (m_pos < size && m_bytes[m_pos] == '\r')
             ++m_pos;
         if (m_pos < size && m_bytes[m_pos] == '\n')
             ++m_pos;
+        if (m_pos > before)
+            ++m_line;
     }
 
     QByteArrayView m_bytes;
     qsizetype m_pos = 0;
+    int m_line = 1;
 };
 
 // A whole number 0 to 255, digits only once the blanks are gone.
@@ -92,37 +99,50 @@ void appendNumber(QByteArray &out, unsigned value)
 
 } // namespace
 
-bool editorCanShow(const PanelConfig &items)
+// The line of each item in a file written by format().
+namespace Line {
+constexpr int command(int loop) { return 2 + 2 * loop; }
+constexpr int mode(int loop) { return 3 + 2 * loop; }
+constexpr int type(int function) { return 18 + function; }
+constexpr int output12v = 23, aes = 24, card = 33;
+} // namespace Line
+
+std::optional<Problem> unshowable(const PanelConfig &items)
 {
-    if (items.UpCardPresent > 1 || items.Output12vMode > 1 || items.AesChoice > 1)
-        return false;
+    const auto problem = [](int line, Fault fault) { return std::optional(Problem{line, fault}); };
     for (int i = 0; i < kLoopCount; ++i) {
         // Bits 0-1 one UGA command of three (both bits set has no option button), bits 2-4 the
         // three functions, nothing above.
         const std::uint8_t command = items.CommandMatrix[i];
         if ((command & 0x03) == 0x03 || command > 0x1F)
-            return false;
+            return problem(Line::command(i), Fault::CommandBits);
         if (items.AlarmModes[i] > 2)
-            return false;
+            return problem(Line::mode(i), Fault::AlarmMode);
     }
     // Double detection pairs loops (1, 2), (3, 4), (5, 6), (7, 8): both or neither.
     for (int i = 0; i < kLoopCount; i += 2)
         if ((items.AlarmModes[i] == 2) != (items.AlarmModes[i + 1] == 2))
-            return false;
+            return problem(Line::mode(i), Fault::UnpairedDouble);
     for (int k = 0; k < kFunctionCount; ++k) {
         const std::uint8_t type = items.FunctionTypes[k];
         if ((type & FunctionFlag::TypeMask) > FunctionType::RSC_UGA)
-            return false;
+            return problem(Line::type(k), Fault::FunctionType);
         // The auxiliary contact exists only under RSC_UGA; function 1 has no grouping boxes, and
         // the active button is only kept while grouped.
         if ((type & FunctionFlag::AuxContact) && (type & FunctionFlag::TypeMask) != FunctionType::RSC_UGA)
-            return false;
+            return problem(Line::type(k), Fault::AuxContact);
         if (k == 0 && (type & (FunctionFlag::Grouped | FunctionFlag::ActiveButton)))
-            return false;
+            return problem(Line::type(k), Fault::GroupedFirst);
         if ((type & FunctionFlag::ActiveButton) && !(type & FunctionFlag::Grouped))
-            return false;
+            return problem(Line::type(k), Fault::ActiveUngrouped);
     }
-    return true;
+    if (items.Output12vMode > 1)
+        return problem(Line::output12v, Fault::NotZeroOrOne);
+    if (items.AesChoice > 1)
+        return problem(Line::aes, Fault::NotZeroOrOne);
+    if (items.UpCardPresent > 1)
+        return problem(Line::card, Fault::NotZeroOrOne);
+    return std::nullopt;
 }
 
 QByteArray format(const PanelConfig &items)
@@ -150,23 +170,49 @@ QByteArray format(const PanelConfig &items)
 
 ParseResult parse(QByteArrayView bytes, Version expected)
 {
-    const auto fail = [](ParseError error) { return ParseResult{std::nullopt, error}; };
+    ParseResult result;
+    // A missing field is on the line after the last one read; any other on its own.
+    const auto fail = [&result](ParseError error, Fault fault) {
+        result.error = error;
+        const int last = result.lines.isEmpty() ? 0 : result.lines.last();
+        if (fault == Fault::MissingLine) {
+            result.problem = {last + 1, fault};
+        } else if (fault != Fault::None) {
+            result.problem = {last, fault};
+            result.field = result.fields.last();
+        }
+        return result;
+    };
 
     FieldReader reader(bytes);
-    const std::optional<QByteArrayView> mark = reader.next();
-    if (!mark)
-        return fail(ParseError::Incompatible);
-    if (expected == Version::V2 && *mark != QByteArrayView(kMarkV2))
-        return fail(*mark == QByteArrayView(kMarkV1) ? ParseError::Version1File : ParseError::Incompatible);
-    if (expected == Version::V1 && *mark != QByteArrayView(kMarkV1))
-        return fail(ParseError::Incompatible);
-
-    bool good = true;
-    const auto nextByte = [&]() -> std::uint8_t {
+    const auto next = [&]() {
+        const int line = reader.line();
         const std::optional<QByteArrayView> field = reader.next();
+        if (field) {
+            result.lines << line;
+            result.fields << field->toByteArray();
+        }
+        return field;
+    };
+
+    const std::optional<QByteArrayView> mark = next();
+    if (!mark)
+        return fail(ParseError::Incompatible, Fault::MissingLine);
+    if (expected == Version::V2 && *mark != QByteArrayView(kMarkV2))
+        return *mark == QByteArrayView(kMarkV1) ? fail(ParseError::Version1File, Fault::None)
+                                                : fail(ParseError::Incompatible, Fault::WrongMark);
+    if (expected == Version::V1 && *mark != QByteArrayView(kMarkV1))
+        return fail(ParseError::Incompatible, Fault::WrongMark);
+
+    // Reading stops at the first field that fails; `fault` says why.
+    Fault fault = Fault::None;
+    const auto nextByte = [&]() -> std::uint8_t {
+        if (fault != Fault::None)
+            return 0;
+        const std::optional<QByteArrayView> field = next();
         const std::optional<std::uint8_t> value = field ? toByte(*field) : std::nullopt;
         if (!value)
-            good = false;
+            fault = field ? Fault::NotAByte : Fault::MissingLine;
         return value.value_or(0);
     };
 
@@ -185,15 +231,32 @@ ParseResult parse(QByteArrayView bytes, Version expected)
     for (int pos = 0; pos < 4; ++pos) {
         for (QString &code : items.AccessCodes) {
             const std::uint8_t c = nextByte();
-            if (c < 'A' || c > 'C')
-                good = false;
+            if (fault == Fault::None && (c < 'A' || c > 'C'))
+                fault = Fault::NotACodeLetter;
             code.append(QChar(c));
         }
     }
     items.UpCardPresent = expected == Version::V2 ? nextByte() : 1;
-    if (!good)
-        return fail(ParseError::Incompatible);
-    return {items, ParseError::None};
+    if (fault != Fault::None)
+        return fail(ParseError::Incompatible, fault);
+    result.content = items;
+    return result;
+}
+
+ParseResult parseShowable(QByteArrayView bytes, Version expected)
+{
+    ParseResult result = parse(bytes, expected);
+    if (!result.ok())
+        return result;
+    if (const std::optional<Problem> problem = unshowable(*result.content)) {
+        result.content.reset();
+        result.error = ParseError::Incompatible;
+        // The field's own line, should the file hold several fields on one line.
+        const qsizetype field = problem->line - 1;
+        result.problem = {result.lines.value(field, problem->line), problem->fault};
+        result.field = result.fields.value(field);
+    }
+    return result;
 }
 
 } // namespace DataFile

@@ -12,13 +12,7 @@
 
 #include <optional>
 
-namespace {
-
-const QString kFileTitle = QStringLiteral("FICHIER DONNEES");
-
-// The first bytes of the chosen file, or nothing when it is not a regular file that can be read.
-// Devices, pipes and folders are refused up front: reading one could block or never end.
-std::optional<QByteArray> readDataFile(const QString &path)
+std::optional<QByteArray> FileCommands::readFile(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return std::nullopt;
@@ -31,7 +25,10 @@ std::optional<QByteArray> readDataFile(const QString &path)
     return bytes;
 }
 
-} // namespace
+bool FileCommands::writeFile(const QString &path, const QByteArray &bytes)
+{
+    return AtomicFile::write(path, bytes);
+}
 
 FileCommands::FileCommands(Session &session, EditorView &view, Prompts &prompts)
     : m_session(session), m_view(view), m_prompts(prompts)
@@ -54,11 +51,10 @@ SaveResult FileCommands::save()
     bool written = false;
     {
         BusyPointer busy(m_prompts);
-        written = AtomicFile::write(path, DataFile::format(config));
+        written = writeFile(path, DataFile::format(config));
     }
     if (!written) {
-        m_prompts.message(QStringLiteral("Impossible d'enregistrer le fichier !"), kFileTitle,
-                          Prompts::Icon::Warning);
+        m_prompts.message(Messages::cannotSave(), Messages::fileTitle(), Prompts::Icon::Warning);
         return SaveResult::Failed;
     }
     m_session.ConfigSaved = true;
@@ -72,35 +68,45 @@ LoadResult FileCommands::importVersion1() { return load(Kind::Import); }
 
 LoadResult FileCommands::load(Kind kind)
 {
+    const ReadFile file = chooseAndRead(kind);
+    if (file.result == LoadResult::Loaded) {
+        m_view.show(file.config);
+        m_session.DataFileName = file.path;
+    }
+    return file.result;
+}
+
+std::optional<PanelConfig> FileCommands::chooseForComparison()
+{
+    const ReadFile file = chooseAndRead(Kind::Open);
+    if (file.result != LoadResult::Loaded)
+        return std::nullopt;
+    return file.config;
+}
+
+FileCommands::ReadFile FileCommands::chooseAndRead(Kind kind)
+{
     // A cancelled dialog is the installer changing their mind, not a bad file: say nothing.
     const QString path = m_prompts.openFileName(kFilter, kSuffix);
     if (path.isEmpty())
-        return LoadResult::Cancelled;
+        return {LoadResult::Cancelled, {}, {}};
 
     DataFile::ParseError error = DataFile::ParseError::Incompatible;
     {
         BusyPointer busy(m_prompts);
-        if (const std::optional<QByteArray> bytes = readDataFile(path)) {
-            const DataFile::ParseResult result =
-                DataFile::parse(*bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
-            error = result.error;
+        if (const std::optional<QByteArray> bytes = readFile(path)) {
             // A value the editor cannot show as it is would leave it showing a mix of this file
             // and the configuration before it: refused like any malformed file.
-            if (result.ok() && DataFile::editorCanShow(*result.content)) {
-                m_view.show(*result.content);
-                m_session.DataFileName = path;
-                return LoadResult::Loaded;
-            }
+            const DataFile::ParseResult result = DataFile::parseShowable(
+                *bytes, kind == Kind::Open ? DataFile::Version::V2 : DataFile::Version::V1);
+            error = result.error;
+            if (result.ok())
+                return {LoadResult::Loaded, *result.content, path};
         }
     }
 
-    if (error == DataFile::ParseError::Version1File) {
-        m_prompts.message(QStringLiteral("FICHIER AU FORMAT TORVA VERSION 1\n"
-                                         "Utiliser la fonction Importer SVP"),
-                          kFileTitle, Prompts::Icon::Warning);
-    } else {
-        m_prompts.message(QStringLiteral("FORMAT FICHIER INCOMPATIBLE !"), kFileTitle,
-                          Prompts::Icon::Warning);
-    }
-    return LoadResult::Refused;
+    m_prompts.message(error == DataFile::ParseError::Version1File ? Messages::version1File()
+                                                                  : Messages::incompatibleFile(),
+                      Messages::fileTitle(), Prompts::Icon::Warning);
+    return {LoadResult::Refused, {}, {}};
 }

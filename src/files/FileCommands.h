@@ -1,6 +1,11 @@
 #pragma once
 
+#include "config/PanelConfig.h"
+
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 class EditorView;
 class Prompts;
@@ -38,10 +43,27 @@ public:
     LoadResult open();
     // Reads a version-1 file and shows it with the UP card present.
     LoadResult importVersion1();
+    // Asks for a file and checks it as "Ouvrir" does (a refused file gets Open's message), without
+    // showing it: the configuration to compare the editor with, or nothing.
+    std::optional<PanelConfig> chooseForComparison();
+
+    // The file access of the three commands, for a program without dialogs.
+    // The first bytes of a regular file that can be read (DataFile::kMaxReadBytes at most);
+    // nothing for anything else: a device, a pipe or a folder could block or never end.
+    static std::optional<QByteArray> readFile(const QString &path);
+    // Writes the whole file or, when that fails, leaves the target as it was (AtomicFile::write).
+    static bool writeFile(const QString &path, const QByteArray &bytes);
 
 private:
     enum class Kind { Open, Import };
+    struct ReadFile
+    {
+        LoadResult result;
+        PanelConfig config;
+        QString path;
+    };
     LoadResult load(Kind kind);
+    ReadFile chooseAndRead(Kind kind);
 
     Session &m_session;
     EditorView &m_view;

@@ -1,11 +1,14 @@
 #include "sheet/ConfigSheet.h"
 
+#include "config/ItemWords.h"
 #include "config/PanelConfig.h"
 
 #include <QFileInfo>
 #include <QStringList>
 
 namespace ConfigSheet {
+
+using namespace ItemWords;
 
 namespace {
 
@@ -95,12 +98,12 @@ QString card(const SheetContent &c)
 {
     QString out = section(QStringLiteral("CARTE UP (UGA/CMSI)"));
     if (!(c.config.UpCardPresent == 1)) {
-        out += line(QStringLiteral("Carte UP"), QStringLiteral("ABSENTE"));
+        out += line(QStringLiteral("Carte UP"), cardPresence(0));
         out += QStringLiteral("<p>Fonctions CMSI, commandes UGA, alimentation des diffuseurs et tempo "
                               "UGA : sans objet, carte UP absente.</p>");
         return out;
     }
-    out += line(QStringLiteral("Carte UP"), QStringLiteral("PRESENTE"));
+    out += line(QStringLiteral("Carte UP"), cardPresence(1));
     out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Fonction CMSI")) +
            headingCell(QStringLiteral("Type")) + headingCell(QStringLiteral("Options")) +
            QStringLiteral("</tr>");
@@ -110,25 +113,17 @@ QString card(const SheetContent &c)
                cell(functionType(c.config.FunctionTypes[k])) +
                cell(functionOptions(c.config.FunctionTypes[k])) + QStringLiteral("</tr>");
     out += QStringLiteral("</table>");
-    out += line(QStringLiteral("Alimentation Diffuseurs"),
-                c.config.AesChoice == 0 ? QStringLiteral("AES Interne") : QStringLiteral("AES Externe"));
+    out += line(QStringLiteral("Alimentation Diffuseurs"), aesChoice(c.config.AesChoice));
     out += QStringLiteral("<p>%1</p>").arg(esc(ugaTempo(c.config.UgaTempo)));
     return out;
-}
-
-QString codeText(const QString &code)
-{
-    // A box left short after its warning would be refused by the send; the sheet says so.
-    return code.size() == 4 ? code : code + QStringLiteral(" (incomplet)");
 }
 
 QString misc(const SheetContent &c)
 {
     QString out = section(QStringLiteral("DIVERS"));
-    out += line(QStringLiteral("SORTIE 12V"),
-                c.config.Output12vMode == 0 ? QStringLiteral("Permanente") : QStringLiteral("Réarmable"));
-    out += line(QStringLiteral("CODE NIVEAU 2"), codeText(c.config.AccessCodes[0]));
-    out += line(QStringLiteral("CODE NIVEAU 3"), codeText(c.config.AccessCodes[1]));
+    out += line(QStringLiteral("SORTIE 12V"), output12v(c.config.Output12vMode));
+    out += line(QStringLiteral("CODE NIVEAU 2"), accessCode(c.config.AccessCodes[0]));
+    out += line(QStringLiteral("CODE NIVEAU 3"), accessCode(c.config.AccessCodes[1]));
     return out;
 }
 
@@ -145,88 +140,6 @@ QString signature()
 }
 
 } // namespace
-
-QString alarmMode(const std::array<std::uint8_t, 8> &modes, int loop)
-{
-    switch (modes[loop]) {
-    case 0:
-        return QStringLiteral("Mode Alarme simple");
-    case 1:
-        return QStringLiteral("Discrimination");
-    default:
-        // Loops pair as (1, 2), (3, 4), (5, 6), (7, 8).
-        return QStringLiteral("Double détection avec la boucle %1").arg((loop ^ 1) + 1);
-    }
-}
-
-QString ugaCommand(std::uint8_t command)
-{
-    // Read as the editor shows it: bit 0 wins over bit 1.
-    if (command & 0x01)
-        return QStringLiteral("Immédiate");
-    if (command & 0x02)
-        return QStringLiteral("Temporisée");
-    return QStringLiteral("Aucune");
-}
-
-QString cmsiFunctions(std::uint8_t command)
-{
-    QStringList functions;
-    for (int f = 0; f < kFunctionCount; ++f)
-        if (command & (0x04 << f))
-            functions << QString::number(f + 1);
-    return functions.isEmpty() ? QStringLiteral("Aucune") : functions.join(QStringLiteral(", "));
-}
-
-QString relayLoops(std::uint8_t relayMask)
-{
-    QStringList loops;
-    for (int j = 0; j < kLoopCount; ++j)
-        if (relayMask & (1u << j))
-            loops << QStringLiteral("Alarme Boucle %1").arg(j + 1);
-    return loops.isEmpty() ? QStringLiteral("Aucune boucle") : loops.join(QStringLiteral(", "));
-}
-
-QString functionType(std::uint8_t function)
-{
-    switch (function & FunctionFlag::TypeMask) {
-    case FunctionType::Nul:
-        return QStringLiteral("Non utilisée");
-    case FunctionType::RSC:
-        return QStringLiteral("Rupture Sans Contrôle");
-    case FunctionType::RAC:
-        return QStringLiteral("Rupture Avec Contrôle");
-    case FunctionType::ESC:
-        return QStringLiteral("Emission Sans Contrôle");
-    case FunctionType::EAC:
-        return QStringLiteral("Emission Avec Contrôle");
-    case FunctionType::RSC_UGA:
-        return QStringLiteral("Rupture Sans Contrôle Associé à l'UGA");
-    default:
-        return QStringLiteral("Type inconnu (%1)").arg(function & FunctionFlag::TypeMask);
-    }
-}
-
-QString functionOptions(std::uint8_t function)
-{
-    QStringList options;
-    if (function & FunctionFlag::AuxContact)
-        options << QStringLiteral("Mise Hors Service avec le Contact Auxiliaire");
-    if (function & FunctionFlag::Delayed)
-        options << QStringLiteral("Temporisé 20s");
-    if (function & FunctionFlag::Grouped)
-        options << QStringLiteral("Commande regroupée sur Fonction 1");
-    if (function & FunctionFlag::ActiveButton)
-        options << QStringLiteral("Bouton Actif");
-    return options.isEmpty() ? QStringLiteral("Aucune option") : options.join(QStringLiteral(", "));
-}
-
-QString ugaTempo(const std::optional<std::uint8_t> &minutes)
-{
-    if (!minutes)
-        return QStringLiteral("Tempo UGA : non lue (elle est lue sur le Dip-Switch de l'ECS à la réception)");
-    return QStringLiteral("Tempo UGA = %1 min.").arg(*minutes);
-}
 
 QString html(const SheetContent &content)
 {

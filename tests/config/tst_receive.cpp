@@ -45,7 +45,7 @@ private slots:
     void fullReceiveWithCard()
     {
         ConfigBench b;
-        QVERIFY(receiveConfiguration(b.context));
+        QCOMPARE(receiveConfiguration(b.context), TransferResult::Done);
         QCOMPARE(b.requestsHex(), panelReads() + cardReads());
         QVERIFY(b.port->written().startsWith('\0')); // the wake-up went first, alone
         PanelConfig expected = configOf(b.panel.state);
@@ -90,7 +90,7 @@ private slots:
         b.editor.shown.UgaTempo = 9;
         PanelConfig expected = withPanelItems(b.editor.shown, b.panel.state);
         expected.UpCardPresent = 0;
-        QVERIFY(receiveConfiguration(b.context));
+        QCOMPARE(receiveConfiguration(b.context), TransferResult::Done);
         QCOMPARE(b.requestsHex(), panelReads() + extraFrames);
         QCOMPARE(b.prompts.messages(), messages);
         QCOMPARE(b.editor.showCalls, QList<PanelConfig>{expected});
@@ -143,7 +143,7 @@ private slots:
             b.panel.addFault(*fault);
         if (frames == 0)
             b.loseLineAtWakeUp();
-        QVERIFY(!receiveConfiguration(b.context));
+        QVERIFY(receiveConfiguration(b.context) != TransferResult::Done);
         QCOMPARE(b.panel.requests().size(), frames);
         QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QVERIFY(b.editor.showCalls.isEmpty());
@@ -156,16 +156,20 @@ private slots:
     {
         QTest::addColumn<PortOutcome>("outcome");
         QTest::addColumn<bool>("savedAfter");
-        QTest::newRow("port failed: marked unsaved, nothing sent") << PortOutcome::Failed << false;
-        QTest::newRow("cancelled: nothing at all") << PortOutcome::Cancelled << true;
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("port failed: marked unsaved, nothing sent")
+            << PortOutcome::Failed << false << TransferResult::PortFailed;
+        QTest::newRow("cancelled: nothing at all")
+            << PortOutcome::Cancelled << true << TransferResult::Cancelled;
     }
     void portSelection()
     {
         QFETCH(PortOutcome, outcome);
         QFETCH(bool, savedAfter);
+        QFETCH(TransferResult, result);
         ConfigBench b;
         b.context.selectPort = [outcome] { return outcome; };
-        QVERIFY(!receiveConfiguration(b.context));
+        QCOMPARE(receiveConfiguration(b.context), result);
         QCOMPARE(b.session.ConfigSaved, savedAfter);
         QVERIFY(b.panel.requests().isEmpty());
     }

@@ -66,7 +66,7 @@ private slots:
     {
         ConfigBench b;
         b.editor.shown = exampleConfiguration();
-        QVERIFY(sendConfiguration(b.context));
+        QCOMPARE(sendConfiguration(b.context), TransferResult::Done);
 
         // The exact frames: nothing else goes out, the UGA tempo in particular.
         const QStringList frames = b.requestsHex();
@@ -92,7 +92,7 @@ private slots:
     {
         ConfigBench b;
         b.editor.shown.UpCardPresent = 0;
-        QVERIFY(sendConfiguration(b.context));
+        QCOMPARE(sendConfiguration(b.context), TransferResult::Done);
         // The mode read, 13 writes and 5 verification reads; nothing after the presence.
         QCOMPARE(b.requestsHex(), expectedSend(b.editor.shown));
         QVERIFY(b.prompts.shown.isEmpty());
@@ -120,7 +120,7 @@ private slots:
         bool progressShownAtMessage = true;
         b.panel.addFault({Fault::ReadBackDiffers, int(read), index});
         b.prompts.onShown = [&](const FakePrompts::Shown &) { progressShownAtMessage = b.progress.visible; };
-        QVERIFY(!sendConfiguration(b.context));
+        QCOMPARE(sendConfiguration(b.context), TransferResult::VerifyFailed);
         QCOMPARE(b.prompts.messages(), QList<Message>{Msg::transferError()});
         QVERIFY(!progressShownAtMessage);
         int lastWriteSeen = -1;
@@ -159,7 +159,7 @@ private slots:
         b.panel.addFault(fault);
         if (lastFrame.isEmpty())
             b.loseLineAtWakeUp();
-        QVERIFY(!sendConfiguration(b.context));
+        QVERIFY(sendConfiguration(b.context) != TransferResult::Done);
         QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QCOMPARE(b.requestsHex().value(b.requestsHex().size() - 1), lastFrame);
         QVERIFY(!b.progress.visible);
@@ -186,7 +186,7 @@ private slots:
         QFETCH(Message, message);
         ConfigBench b;
         b.editor.shown.AccessCodes = {level2, level3};
-        QVERIFY(!sendConfiguration(b.context));
+        QCOMPARE(sendConfiguration(b.context), TransferResult::CodesRefused);
         QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QCOMPARE(b.portSelections, 0);
         QVERIFY(b.panel.requests().isEmpty());
@@ -198,7 +198,7 @@ private slots:
         ConfigBench b;
         b.editor.shown.AccessCodes = {QStringLiteral("AAAB"), QStringLiteral("CCCA")};
         b.panel.addFault({Fault::MissingDataByte, 4});
-        QVERIFY(!sendConfiguration(b.context));
+        QCOMPARE(sendConfiguration(b.context), TransferResult::VerifyFailed);
         QCOMPARE(b.prompts.messages(), QList<Message>{Msg::transferError()});
         QCOMPARE(b.editor.shown.AccessCodes, (std::array<QString, 2>{"AAAB", "CCCA"}));
     }

@@ -13,14 +13,13 @@
 #include "link/QtSerialPort.h"
 #include "sim/tool/PanelOptions.h"
 #include "support/PanelBench.h"
+#include "support/SimProcess.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,26 +30,7 @@
 
 namespace {
 
-// torva-ecs-sim, running for the life of the object (in `folder` when given); `device` is the path
-// it prints once it listens, empty (`error` says why) when it does not.
-struct Sim
-{
-    explicit Sim(const QStringList &arguments, const QString &folder = {})
-    {
-        process.setWorkingDirectory(folder);
-        process.start(QStringLiteral(TORVA_SIM_PATH), arguments);
-        QByteArray out;
-        while (!out.contains('\n') && process.waitForReadyRead(5000))
-            out += process.readAllStandardOutput();
-        static const QRegularExpression listening(QStringLiteral("^Emulated panel listening on (\\S+)"));
-        device = listening.match(QString::fromLocal8Bit(out)).captured(1);
-        error = QString::fromLocal8Bit(out + process.readAllStandardError());
-    }
-    ~Sim() { process.terminate(), process.waitForFinished(3000); } // or QProcess kills it
-    QProcess process;
-    QString device;
-    QString error;
-};
+using Sim = SimProcess;
 
 // The program as main() puts it together, on the real serial port only.
 struct Program

@@ -22,6 +22,7 @@ using namespace FileFixtures;
 
 Q_DECLARE_METATYPE(DataFile::Version)
 Q_DECLARE_METATYPE(DataFile::ParseError)
+Q_DECLARE_METATYPE(DataFile::Problem)
 Q_DECLARE_METATYPE(PanelConfig)
 
 namespace {
@@ -87,54 +88,111 @@ private slots:
         QCOMPARE(DataFile::parse(bytes, DataFile::Version::V2).content, std::optional(config));
     }
 
-    // What the reader takes as the start-up configuration, and what it refuses.
+    // What the reader takes as the start-up configuration, and what it refuses, on which line.
     void reader_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<DataFile::Version>("version");
         QTest::addColumn<DataFile::ParseError>("error");
+        QTest::addColumn<DataFile::Problem>("problem");
         const auto v2 = DataFile::Version::V2;
         const auto none = DataFile::ParseError::None, bad = DataFile::ParseError::Incompatible;
+        const auto at = [](int line, DataFile::Fault fault) { return DataFile::Problem{line, fault}; };
+        const auto missing = DataFile::Fault::MissingLine, notByte = DataFile::Fault::NotAByte;
         const QByteArray v1 = joinLines(startupFields("TORVA_DATA"));
-        QTest::newRow("as written") << kStartupFile << v2 << none;
+        QTest::newRow("as written") << kStartupFile << v2 << none << at(0, {});
         QTest::newRow("tabs and many blanks")
-            << QByteArray(kStartupFile).replace("\r\n", "   \t\r\n\t  ") << v2 << none;
-        QTest::newRow("LF line ends") << fileWith({}, "\n") << v2 << none;
-        QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + kStartupFile << v2 << none;
-        QTest::newRow("no line end after the last line") << kStartupFile.chopped(2) << v2 << none;
-        QTest::newRow("lines after the last one") << kStartupFile + "junk\r\n300\r\n" << v2 << none;
+            << QByteArray(kStartupFile).replace("\r\n", "   \t\r\n\t  ") << v2 << none << at(0, {});
+        QTest::newRow("LF line ends") << fileWith({}, "\n") << v2 << none << at(0, {});
+        QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + kStartupFile << v2 << none << at(0, {});
+        QTest::newRow("no line end after the last line")
+            << kStartupFile.chopped(2) << v2 << none << at(0, {});
+        QTest::newRow("lines after the last one") << kStartupFile + "junk\r\n300\r\n"
+                                                  << v2 << none << at(0, {});
         QTest::newRow("comma between two values")
-            << QByteArray(kStartupFile).replace("\r\n1\r\n1\r\n", "\r\n1 , 1\r\n") << v2 << none;
+            << QByteArray(kStartupFile).replace("\r\n1\r\n1\r\n", "\r\n1 , 1\r\n") << v2 << none << at(0, {});
         QTest::newRow("comma ending a line")
-            << QByteArray(kStartupFile).replace("\r\n30\r\n", "\r\n 30 ,\r\n") << v2 << none;
-        QTest::newRow("version 1, imported") << v1 << DataFile::Version::V1 << none;
-        QTest::newRow("version 1, opened") << v1 << v2 << DataFile::ParseError::Version1File;
-        QTest::newRow("version 2, imported") << kStartupFile << DataFile::Version::V1 << bad;
-        QTest::newRow("version 1 of 31 lines")
-            << joinLines(startupFields("TORVA_DATA").mid(0, 31)) << DataFile::Version::V1 << bad;
-        QTest::newRow("empty file") << QByteArray() << v2 << bad;
-        QTest::newRow("20 lines") << joinLines(startupFields().mid(0, 20)) << v2 << bad;
-        QTest::newRow("last line missing") << joinLines(startupFields().mid(0, 32)) << v2 << bad;
-        QTest::newRow("value 300") << fileWith({{commandLine(0), "300"}}) << v2 << bad;
-        QTest::newRow("negative value") << fileWith({{k12vLine, "-1"}}) << v2 << bad;
-        QTest::newRow("word") << fileWith({{typeLine(0), "RSC"}}) << v2 << bad;
-        QTest::newRow("long number") << fileWith({{modeLine(1), "99999999999999999999"}}) << v2 << bad;
+            << QByteArray(kStartupFile).replace("\r\n30\r\n", "\r\n 30 ,\r\n") << v2 << none << at(0, {});
+        QTest::newRow("version 1, imported") << v1 << DataFile::Version::V1 << none << at(0, {});
+        QTest::newRow("version 1, opened") << v1 << v2 << DataFile::ParseError::Version1File << at(0, {});
+        QTest::newRow("version 2, imported")
+            << kStartupFile << DataFile::Version::V1 << bad << at(1, DataFile::Fault::WrongMark);
+        QTest::newRow("version 1 of 31 lines") << joinLines(startupFields("TORVA_DATA").mid(0, 31))
+                                               << DataFile::Version::V1 << bad << at(32, missing);
+        QTest::newRow("empty file") << QByteArray() << v2 << bad << at(1, missing);
+        QTest::newRow("20 lines") << joinLines(startupFields().mid(0, 20)) << v2 << bad << at(21, missing);
+        QTest::newRow("last line missing")
+            << joinLines(startupFields().mid(0, 32)) << v2 << bad << at(33, missing);
+        QTest::newRow("value 300") << fileWith({{commandLine(0), "300"}}) << v2 << bad << at(2, notByte);
+        QTest::newRow("negative value") << fileWith({{k12vLine, "-1"}}) << v2 << bad << at(23, notByte);
+        QTest::newRow("word") << fileWith({{typeLine(0), "RSC"}}) << v2 << bad << at(18, notByte);
+        QTest::newRow("long number") << fileWith({{modeLine(1), "99999999999999999999"}}) << v2 << bad
+                                     << at(5, notByte);
         QTest::newRow("NUL inside a number") << QByteArray(kStartupFile)
                                                     .replace("30", QByteArray("3\0"
                                                                               "0",
                                                                               3))
-                                             << v2 << bad;
-        QTest::newRow("code character 68") << fileWith({{32, "68"}}) << v2 << bad;
+                                             << v2 << bad << at(2, notByte);
+        QTest::newRow("code character 68")
+            << fileWith({{32, "68"}}) << v2 << bad << at(32, DataFile::Fault::NotACodeLetter);
+        QTest::newRow("two values on line 18, then 300: line 22")
+            << QByteArray(fileWith({{k12vLine, "300"}})).replace("\r\n1\r\n1\r\n", "\r\n1 , 1\r\n") << v2
+            << bad << at(22, notByte);
     }
     void reader()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(DataFile::Version, version);
         QFETCH(DataFile::ParseError, error);
+        QFETCH(DataFile::Problem, problem);
         const DataFile::ParseResult result = DataFile::parse(bytes, version);
         QCOMPARE(result.error, error);
         QCOMPARE(result.content,
                  error == DataFile::ParseError::None ? std::optional(PanelConfig{}) : std::nullopt);
+        QCOMPARE(result.problem, problem);
+    }
+
+    // A file that parses but holds a value the editor cannot show is refused where that value is.
+    void valuesTheEditorCannotShow_data()
+    {
+        using Fault = DataFile::Fault;
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<DataFile::Problem>("problem");
+        QTest::addColumn<QByteArray>("field");
+        QTest::newRow("card presence 2")
+            << fileWith({{kCardLine, "2"}}) << DataFile::Problem{33, Fault::NotZeroOrOne} << QByteArray("2");
+        QTest::newRow("both UGA bits") << fileWith({{commandLine(3), "7"}})
+                                       << DataFile::Problem{8, Fault::CommandBits} << QByteArray("7");
+        QTest::newRow("alarm mode 3, loop 2")
+            << fileWith({{modeLine(1), "3"}}) << DataFile::Problem{5, Fault::AlarmMode} << QByteArray("3");
+        QTest::newRow("loop 4 double, loop 3 not")
+            << fileWith({{modeLine(3), "2"}}) << DataFile::Problem{7, Fault::UnpairedDouble}
+            << QByteArray("0");
+        QTest::newRow("type 6, function 3") << fileWith({{typeLine(2), "6"}})
+                                            << DataFile::Problem{20, Fault::FunctionType} << QByteArray("6");
+        QTest::newRow("auxiliary contact on RSC")
+            << fileWith({{typeLine(1), "65"}}) << DataFile::Problem{19, Fault::AuxContact}
+            << QByteArray("65");
+        QTest::newRow("grouped function 1") << fileWith({{typeLine(0), "17"}})
+                                            << DataFile::Problem{18, Fault::GroupedFirst} << QByteArray("17");
+        QTest::newRow("active button ungrouped")
+            << fileWith({{typeLine(2), "33"}}) << DataFile::Problem{20, Fault::ActiveUngrouped}
+            << QByteArray("33");
+        QTest::newRow("12 V mode 2 after two values on one line")
+            << QByteArray(fileWith({{k12vLine, "2"}})).replace("\r\n1\r\n1\r\n", "\r\n1 , 1\r\n")
+            << DataFile::Problem{22, Fault::NotZeroOrOne} << QByteArray("2");
+    }
+    void valuesTheEditorCannotShow()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(DataFile::Problem, problem);
+        QFETCH(QByteArray, field);
+        QVERIFY(DataFile::parse(bytes, DataFile::Version::V2).ok());
+        const DataFile::ParseResult result = DataFile::parseShowable(bytes, DataFile::Version::V2);
+        QCOMPARE(result.error, DataFile::ParseError::Incompatible);
+        QVERIFY(!result.ok());
+        QCOMPARE(result.problem, problem);
+        QCOMPARE(result.field, field);
     }
 
     // "Ouvrir" and "Importer": a file accepted is shown whole; any other changes nothing.

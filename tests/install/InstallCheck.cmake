@@ -26,7 +26,7 @@ set(root ${WORK_DIR}/root)
 run(${CMAKE_COMMAND} -E env DESTDIR=${root} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr)
 
 # The programs.
-foreach(program torva-pc torva-ecs-sim)
+foreach(program torva-pc torva-cli torva-ecs-sim)
   if(NOT EXISTS ${root}/usr/bin/${program})
     fail("usr/bin/${program} not installed")
   endif()
@@ -34,6 +34,20 @@ endforeach()
 run(${root}/usr/bin/torva-ecs-sim --help)
 if(NOT run_output MATCHES "--device" OR NOT run_output MATCHES "wrong-echo")
   fail("torva-ecs-sim --help does not describe --device and the faults")
+endif()
+
+# torva-cli runs where there is no display at all, and links no Qt Widgets nor Qt Gui.
+run(${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+    ${root}/usr/bin/torva-cli --help)
+foreach(expected "receive --port PORT -o FICHIER.dat" "diag --port PORT" "Codes de sortie" "130")
+  string(FIND "${run_output}" "${expected}" at)
+  if(at EQUAL -1)
+    fail("torva-cli --help without a display lacks ${expected}:\n${run_output}")
+  endif()
+endforeach()
+run(ldd ${root}/usr/bin/torva-cli)
+if(run_output MATCHES "libQt6(Widgets|Gui)")
+  fail("torva-cli links a display library:\n${run_output}")
 endif()
 
 # The desktop entry, as the menu reads it.
@@ -96,7 +110,7 @@ foreach(expected "Package: torva-pc" "libqt6widgets6" "libqt6serialport6" "libqt
   endif()
 endforeach()
 run(dpkg-deb --contents ${debs})
-foreach(expected ./usr/bin/torva-pc ./usr/bin/torva-ecs-sim
+foreach(expected ./usr/bin/torva-pc ./usr/bin/torva-cli ./usr/bin/torva-ecs-sim
                  ./usr/share/applications/torva-pc.desktop
                  ./usr/share/icons/hicolor/scalable/apps/torva-pc.svg
                  ./usr/share/icons/hicolor/48x48/apps/torva-pc.png)

@@ -100,10 +100,10 @@ private slots:
         categoryLines.clear();
         QLoggingCategory::setFilterRules(QStringLiteral("torva.link.debug=true"));
         const QtMessageHandler previous = qInstallMessageHandler(keepLinkLines);
-        const bool received = receiveConfiguration(context);
+        const TransferResult received = receiveConfiguration(context);
         qInstallMessageHandler(previous);
         QLoggingCategory::setFilterRules(QString());
-        QVERIFY(received);
+        QCOMPARE(received, TransferResult::Done);
         QVERIFY(bench.prompts.shown.isEmpty());
 
         const QStringList lines = untimedLines(log);

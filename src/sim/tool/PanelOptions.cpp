@@ -88,4 +88,23 @@ bool loadDataFile(QByteArrayView bytes, PanelState &state)
     return true;
 }
 
+QByteArray dataFileOf(const PanelState &state)
+{
+    PanelConfig file;
+    file.CommandMatrix = state.commandMatrix;
+    file.AlarmModes = state.alarmModes;
+    file.FunctionTypes = state.functionTypes;
+    file.RelayMatrix = state.relays;
+    file.Output12vMode = state.output12v;
+    file.AesChoice = state.aes;
+    file.UpCardPresent = state.upCardPresent;
+    for (int level = 0; level < 2; ++level) {
+        QString &code = file.AccessCodes[std::size_t(level)];
+        code.clear();
+        for (int p = 0; p < 4; ++p)
+            code += QChar(u'A' + (state.codes[std::size_t(4 * level + p)] - 3));
+    }
+    return DataFile::format(file);
+}
+
 } // namespace PanelOptions

@@ -2,6 +2,7 @@
 
 #include "sim/EmulatedPanel.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -19,5 +20,8 @@ std::optional<FaultRule> parseFault(const QString &text);
 // into the panel's state, as the panel would hold them once that file had been sent. False, with
 // the state untouched, when the bytes are not a valid data file.
 bool loadDataFile(QByteArrayView bytes, PanelState &state);
+
+// The panel's configuration items as a version-2 data file: what loadDataFile() takes back.
+QByteArray dataFileOf(const PanelState &state);
 
 } // namespace PanelOptions

@@ -1,0 +1,488 @@
+#include "cli/Cli.h"
+
+#include "cli/ExitCode.h"
+#include "config/ConfigItems.h"
+#include "config/ConfigurationHolder.h"
+#include "config/Differences.h"
+#include "config/Messages.h"
+#include "config/Reads.h"
+#include "config/Session.h"
+#include "config/Transfer.h"
+#include "diag/DiagReader.h"
+#include "files/FileCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+using Version = DataFile::Version;
+
+// How the panel is named beside a file in a comparison.
+const QString kPanelName = QStringLiteral("ECS");
+
+// A field of a refused file as the installer reads it: control bytes shown as "?", a long one cut.
+QString quoted(const QByteArray &field)
+{
+    constexpr qsizetype kLongest = 24;
+    QString text = QString::fromUtf8(field.left(kLongest));
+    for (QChar &c : text)
+        if (c.unicode() < 0x20 || c == QChar(0x7F))
+            c = QLatin1Char('?');
+    if (field.size() > kLongest)
+        text += QStringLiteral("…");
+    return QStringLiteral("« %1 »").arg(text);
+}
+
+// What is wrong with the problem's line, in the words of the editor's captions.
+QString faultText(const DataFile::ParseResult &result, Version version)
+{
+    using Fault = DataFile::Fault;
+    const QString field = quoted(result.field);
+    switch (result.problem.fault) {
+    case Fault::None:
+        break;
+    case Fault::WrongMark:
+        return QStringLiteral("%1 au lieu de « %2 »")
+            .arg(field, QLatin1String(version == Version::V2 ? DataFile::kMarkV2 : DataFile::kMarkV1));
+    case Fault::MissingLine:
+        return QStringLiteral("ligne manquante : le fichier s'arrête avant");
+    case Fault::NotAByte:
+        return field + QStringLiteral(" n'est pas un nombre entier de 0 à 255");
+    case Fault::NotACodeLetter:
+        return field + QStringLiteral(" n'est pas une lettre de code (65 pour A, 66 pour B, 67 pour C)");
+    case Fault::NotZeroOrOne:
+        return field + QStringLiteral(" : 0 ou 1 attendu");
+    case Fault::CommandBits:
+        return field +
+               QStringLiteral(" : commande de boucle impossible (commande UGA 0, 1 ou 2, plus 4, 8 et 16 "
+                              "pour les fonctions CMSI 1, 2 et 3)");
+    case Fault::AlarmMode:
+        return field +
+               QStringLiteral(" : mode alarme inconnu (0 simple, 1 discrimination, 2 double détection)");
+    case Fault::UnpairedDouble:
+        return QStringLiteral("double détection sur une seule boucle de la paire (1-2, 3-4, 5-6 ou 7-8)");
+    case Fault::FunctionType:
+        return field + QStringLiteral(" : type de fonction inconnu (0 à 5)");
+    case Fault::AuxContact:
+        return field + QStringLiteral(" : « Mise Hors Service avec le Contact Auxiliaire » sans le type "
+                                      "« Rupture Sans Contrôle Associé à l'UGA »");
+    case Fault::GroupedFirst:
+        return field + QStringLiteral(" : la fonction 1 n'a ni « Commande regroupée sur Fonction 1 » ni "
+                                      "« Bouton Actif »");
+    case Fault::ActiveUngrouped:
+        return field + QStringLiteral(" : « Bouton Actif » sans « Commande regroupée sur Fonction 1 »");
+    }
+    return {};
+}
+
+QString lineText(const DataFile::ParseResult &result, Version version)
+{
+    return QStringLiteral("ligne %1 : %2").arg(result.problem.line).arg(faultText(result, version));
+}
+
+// Why a file could not be read at all.
+QString unreadable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("fichier introuvable");
+    if (!info.isFile())
+        return QStringLiteral("pas un fichier ordinaire");
+    return QStringLiteral("fichier illisible");
+}
+
+// `rows` as columns separated by two blanks, each as wide as its widest cell.
+QString table(const QList<QStringList> &rows)
+{
+    QList<qsizetype> widths;
+    for (const QStringList &row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i)
+                widths << 0;
+            widths[i] = std::max(widths[i], row[i].size());
+        }
+    QString out;
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += i + 1 < row.size() ? row[i].leftJustified(widths[i] + 2) : row[i];
+        out += line + QLatin1Char('\n');
+    }
+    return out;
+}
+
+// The diagnostic window's places, frame by frame, top to bottom.
+constexpr int kPanelLabels[] = {3, 0, 13, 14, 15};
+constexpr int kCardLabels[] = {8, 7, 4, 17, 18, 5, 2, 6};
+
+// "Tension de service = 22 v" as its name and what it shows ("Tension de service", "22 v").
+std::pair<QString, QString> nameAndValue(const QString &text)
+{
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return {text, {}};
+    return {text.left(equals).trimmed(), text.mid(equals + 1).trimmed()};
+}
+
+// What the diagnostic window would show, read once.
+struct DiagView
+{
+    QList<DiagReader::Shown> shown;
+    bool cardShown = false;
+    std::array<double, 9> loads{};
+
+    QString label(int index) const
+    {
+        for (const DiagReader::Shown &s : shown)
+            if (s.label == index)
+                return s.text;
+        return {};
+    }
+    QString loop(int index) const
+    {
+        for (const DiagReader::Shown &s : shown)
+            if (s.loop == index)
+                return s.text;
+        return {};
+    }
+
+    QString text() const
+    {
+        QString out = QStringLiteral("CARTE ECS\n");
+        const auto section = [&](const auto &labels) {
+            for (int index : labels)
+                if (const QString shownText = label(index); !shownText.isEmpty())
+                    out += QStringLiteral("  ") + shownText + QLatin1Char('\n');
+        };
+        section(kPanelLabels);
+        if (cardShown) {
+            out += QStringLiteral("CARTE UGA/CMSI\n");
+            section(kCardLabels);
+        }
+        out += QStringLiteral("CHARGE DES BOUCLES\n");
+        for (int k = 0; k < DiagReader::kLoops; ++k)
+            out += QStringLiteral("  Boucle %1 : %2\n").arg(k + 1).arg(loop(k));
+        return out;
+    }
+
+    QJsonObject json() const
+    {
+        const auto section = [&](const auto &labels) {
+            QJsonObject object;
+            for (int index : labels)
+                if (const QString shownText = label(index); !shownText.isEmpty()) {
+                    const auto [name, value] = nameAndValue(shownText);
+                    object.insert(name, value);
+                }
+            return object;
+        };
+        QJsonObject out{{QStringLiteral("ecs"), section(kPanelLabels)}};
+        if (cardShown)
+            out.insert(QStringLiteral("carte"), section(kCardLabels));
+        QJsonArray loops;
+        for (int k = 0; k < DiagReader::kLoops; ++k)
+            loops.append(QJsonObject{{QStringLiteral("boucle"), k + 1},
+                                     {QStringLiteral("mA"), loads[std::size_t(k)]},
+                                     {QStringLiteral("texte"), loop(k)}});
+        out.insert(QStringLiteral("boucles"), loops);
+        return out;
+    }
+};
+
+} // namespace
+
+Cli::Cli(const CliOptions &options)
+    : m_options(options), m_console(options.quiet), m_out(stdout), m_interrupt([this] {
+          // Whatever the line waits for is abandoned: the procedure unwinds and sends nothing more.
+          if (m_line)
+              m_line->link().abort();
+      })
+{}
+
+Cli::~Cli() = default;
+
+int Cli::run()
+{
+    const QString &command = m_options.command;
+    int status = ExitCode::Usage;
+    if (command == QLatin1String("receive"))
+        status = receive();
+    else if (command == QLatin1String("send"))
+        status = send();
+    else if (command == QLatin1String("show"))
+        status = show();
+    else if (command == QLatin1String("check"))
+        status = check();
+    else if (command == QLatin1String("diff"))
+        status = diff();
+    else if (command == QLatin1String("convert"))
+        status = convert();
+    else if (command == QLatin1String("diag"))
+        status = diag();
+    m_out.flush();
+    // The port closes and the emulated panel keeps its configuration before the program ends.
+    m_line.reset();
+    return status;
+}
+
+Cli::FileCheck Cli::checkFile(const QString &path, Version version)
+{
+    const std::optional<QByteArray> bytes = FileCommands::readFile(path);
+    if (!bytes)
+        return {std::nullopt, Messages::incompatibleFile(), unreadable(path)};
+    const DataFile::ParseResult result = DataFile::parseShowable(*bytes, version);
+    if (result.ok())
+        return {result.content, {}, {}};
+    if (result.error == DataFile::ParseError::Version1File)
+        return {std::nullopt, Messages::version1File(),
+                QStringLiteral("un fichier version 1 se convertit avec « torva-cli convert »")};
+    return {std::nullopt, Messages::incompatibleFile(), lineText(result, version)};
+}
+
+std::optional<PanelConfig> Cli::load(const QString &path, Version version)
+{
+    FileCheck file = checkFile(path, version);
+    if (!file.config)
+        m_prompts.message(file.message, Messages::fileTitle(), Prompts::Icon::Warning,
+                          path + QStringLiteral(" : ") + file.detail);
+    return file.config;
+}
+
+bool Cli::save(const QString &path, const QByteArray &bytes)
+{
+    // Nothing is written once the installer has asked to stop.
+    if (Interrupt::requested())
+        return false;
+    if (FileCommands::writeFile(path, bytes))
+        return true;
+    m_prompts.message(Messages::cannotSave(), Messages::fileTitle(), Prompts::Icon::Warning, path);
+    return false;
+}
+
+PanelLine &Cli::line()
+{
+    if (!m_line)
+        m_line = std::make_unique<PanelLine>(*PanelLine::choiceFor(m_options.port), m_prompts, m_console);
+    return *m_line;
+}
+
+int Cli::unlessInterrupted(int status) { return Interrupt::requested() ? Interrupt::exitCode() : status; }
+
+// The receive procedure, then the file exactly as "Enregistrer" writes it: whole or not at all.
+int Cli::receive()
+{
+    const QString target = m_options.output;
+    // A receive that cannot be kept is lost work: a target that cannot be a file is said first.
+    const QFileInfo info(target);
+    if (!info.absoluteDir().exists() || info.isDir()) {
+        m_prompts.message(Messages::cannotSave(), Messages::fileTitle(), Prompts::Icon::Warning,
+                          target + (info.isDir() ? QStringLiteral(" : c'est un dossier")
+                                                 : QStringLiteral(" : dossier introuvable")));
+        return ExitCode::WriteFailed;
+    }
+    PanelLine &panel = line();
+    ConfigurationHolder view;
+    Session session;
+    ConsoleProgress progress(panel.link(), m_console);
+    TransferContext context{
+        panel.link(), session,
+        view,         m_prompts,
+        progress,     [&panel] {
+                                return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+    const TransferResult result = receiveConfiguration(context);
+    if (result != TransferResult::Done || Interrupt::requested())
+        return unlessInterrupted(ExitCode::of(result));
+
+    // The file is checked as Open will read it: a value the editor cannot show (a panel answering
+    // what it cannot hold) would make a file that Open refuses.
+    const QByteArray bytes = DataFile::format(view.configuration());
+    const DataFile::ParseResult written = DataFile::parseShowable(bytes, Version::V2);
+    if (!written.ok()) {
+        m_prompts.message(Messages::transferError(), Messages::transferErrorTitle(), Prompts::Icon::Warning,
+                          QStringLiteral("valeur de l'ECS que l'éditeur ne peut pas montrer, ") +
+                              lineText(written, Version::V2));
+        return ExitCode::TransferError;
+    }
+    return save(target, bytes) ? ExitCode::Done : unlessInterrupted(ExitCode::WriteFailed);
+}
+
+// The send procedure with the verification of every item, from a file checked as Open does.
+int Cli::send()
+{
+    const std::optional<PanelConfig> config = load(m_options.arguments.first(), Version::V2);
+    if (!config)
+        return ExitCode::Refused;
+    PanelLine &panel = line();
+    ConfigurationHolder view(*config);
+    Session session;
+    ConsoleProgress progress(panel.link(), m_console);
+    TransferContext context{
+        panel.link(), session,
+        view,         m_prompts,
+        progress,     [&panel] {
+                                return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+    return unlessInterrupted(ExitCode::of(sendConfiguration(context)));
+}
+
+int Cli::show()
+{
+    const QString path = m_options.arguments.first();
+    const std::optional<PanelConfig> config = load(path, Version::V2);
+    if (!config)
+        return ExitCode::Refused;
+    const QList<ConfigItem> items = configItems(*config);
+    if (m_options.json) {
+        QJsonArray array;
+        for (const ConfigItem &item : items)
+            array.append(
+                QJsonObject{{QStringLiteral("element"), item.name}, {QStringLiteral("valeur"), item.value}});
+        m_out << QJsonDocument(
+                     QJsonObject{{QStringLiteral("fichier"), path}, {QStringLiteral("elements"), array}})
+                     .toJson(QJsonDocument::Indented);
+        return ExitCode::Done;
+    }
+    QList<QStringList> rows;
+    for (const ConfigItem &item : items)
+        rows << QStringList{item.name, item.value};
+    m_out << table(rows);
+    return ExitCode::Done;
+}
+
+// Each file as Open takes it; what is wrong with a refused one, on which line.
+int Cli::check()
+{
+    int status = ExitCode::Done;
+    for (const QString &path : m_options.arguments) {
+        const FileCheck file = checkFile(path, Version::V2);
+        if (file.config) {
+            m_out << path << QStringLiteral(" : correct\n");
+            continue;
+        }
+        status = ExitCode::Refused;
+        m_out << path << QStringLiteral(" : ")
+              << QString(file.message).replace(QLatin1Char('\n'), QStringLiteral("\n  "))
+              << QStringLiteral("\n  ") << file.detail << QLatin1Char('\n');
+    }
+    return status;
+}
+
+// The items that differ, file against file, or file against the panel (read only).
+int Cli::diff()
+{
+    const QStringList &files = m_options.arguments;
+    const std::optional<PanelConfig> first = load(files.first(), Version::V2);
+    if (!first)
+        return ExitCode::Refused;
+    std::optional<PanelConfig> second;
+    QString secondName;
+    if (files.size() == 2) {
+        secondName = files[1];
+        second = load(secondName, Version::V2);
+        if (!second)
+            return ExitCode::Refused;
+    } else {
+        secondName = kPanelName;
+        PanelLine &panel = line();
+        // The panel's card items that are not read (no working card) hold the file's values.
+        ConfigurationHolder view(*first);
+        Session session;
+        ConsoleProgress progress(panel.link(), m_console);
+        TransferContext context{panel.link(),
+                                session,
+                                view,
+                                m_prompts,
+                                progress,
+                                [&panel] {
+                                    return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+        PanelConfig read;
+        const TransferResult result =
+            readPanelConfiguration(context, QStringLiteral("COMPARAISON EN COURS..."), read);
+        if (result != TransferResult::Done || Interrupt::requested())
+            return unlessInterrupted(ExitCode::of(result));
+        second = read;
+    }
+
+    const QList<Difference> found = differences(*first, *second);
+    if (m_options.json) {
+        QJsonArray array;
+        for (const Difference &d : found)
+            array.append(QJsonObject{{QStringLiteral("element"), d.item},
+                                     {QStringLiteral("premier"), d.first},
+                                     {QStringLiteral("second"), d.second}});
+        m_out << QJsonDocument(QJsonObject{{QStringLiteral("premier"), files.first()},
+                                           {QStringLiteral("second"), secondName},
+                                           {QStringLiteral("differences"), array}})
+                     .toJson(QJsonDocument::Indented);
+    } else if (!found.isEmpty()) {
+        QList<QStringList> rows{{QStringLiteral("Élément"), files.first(), secondName}};
+        for (const Difference &d : found)
+            rows << QStringList{d.item, d.first, d.second};
+        m_out << table(rows);
+    }
+    return found.isEmpty() ? ExitCode::Done : ExitCode::Refused;
+}
+
+// A version-1 file taken as Import takes it (the card present), written as "Enregistrer" does.
+int Cli::convert()
+{
+    const std::optional<PanelConfig> config = load(m_options.arguments.first(), Version::V1);
+    if (!config)
+        return ExitCode::Refused;
+    return save(m_options.output, DataFile::format(*config)) ? ExitCode::Done
+                                                             : unlessInterrupted(ExitCode::WriteFailed);
+}
+
+// The diagnostic's reads: the card is read when the panel says it is fitted (the window asks the
+// editor, which a receive fills from the same answer).
+int Cli::diag()
+{
+    PanelLine &panel = line();
+    if (Interrupt::requested())
+        return Interrupt::exitCode();
+    if (panel.open() != PortOutcome::Opened)
+        return unlessInterrupted(ExitCode::PortFailed);
+    Link &link = panel.link();
+    link.DiagInProgress = true;
+    // A failed read ends the diagnostic: the transaction has told of a silent panel, and a reply
+    // that cannot be used is told here, as the window does.
+    const auto ended = [this](Reads::Outcome outcome) {
+        if (outcome == Reads::Outcome::Refused)
+            m_prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
+                              Prompts::Icon::Warning);
+        return unlessInterrupted(outcome == Reads::Outcome::Refused ? ExitCode::TransferError
+                                                                    : ExitCode::NoReply);
+    };
+    if (!link.wakeUp())
+        return unlessInterrupted(ExitCode::NoReply);
+    std::uint8_t presence = 0;
+    if (const Reads::Outcome outcome = Reads::upCardPresence(link, presence); outcome != Reads::Outcome::Read)
+        return ended(outcome);
+
+    Session session;
+    DiagReader reader(link, session, presence == 1);
+    const DiagReader::Opening opening = reader.readOpening();
+    if (opening.outcome != Reads::Outcome::Read)
+        return ended(opening.outcome);
+    do {
+        const DiagReader::Result cycle = reader.readCycle();
+        if (cycle.outcome != Reads::Outcome::Read)
+            return ended(cycle.outcome);
+        const DiagView view{opening.shown + cycle.shown, opening.cardShown, reader.LoopLoads};
+        if (m_options.json)
+            m_out << QJsonDocument(view.json())
+                         .toJson(m_options.watch ? QJsonDocument::Compact : QJsonDocument::Indented);
+        else
+            m_out << view.text();
+        // Each cycle as it comes: one JSON line, or the text and a blank line.
+        if (m_options.watch)
+            m_out << '\n' << Qt::flush;
+    } while (m_options.watch);
+    return ExitCode::Done;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "cli/Console.h"
+#include "cli/Interrupt.h"
+#include "cli/PanelLine.h"
+#include "files/DataFile.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <memory>
+#include <optional>
+
+// What the command line asked for, once parsed.
+struct CliOptions
+{
+    QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag"
+    QStringList arguments; // the files, in order
+    QString port;          // --port: a device, COM1 to COM4, or "sim"
+    QString output;        // -o: the file to write
+    bool json = false;
+    bool watch = false;
+    bool quiet = false;
+};
+
+// The commands of torva-cli, on the very procedures and file code of the window: the receive, the
+// send with its verification, the panel read of the comparison, the diagnostic's reads, and the
+// data file as Open, Import and Save take it. Messages go to standard error as the window words
+// them; results to standard output. Each command gives back the exit status (ExitCode).
+class Cli
+{
+public:
+    explicit Cli(const CliOptions &options);
+    ~Cli();
+
+    int run();
+
+private:
+    // A data file as Open (version 2) or Import (version 1) takes it, or why it is refused.
+    struct FileCheck
+    {
+        std::optional<PanelConfig> config;
+        QString message; // the window's message for it
+        QString detail;  // what is wrong, on which line
+    };
+    static FileCheck checkFile(const QString &path, DataFile::Version version);
+    // The file's configuration; a refused file is said as Open says it, with its detail.
+    std::optional<PanelConfig> load(const QString &path, DataFile::Version version);
+    // Writes a data file as "Enregistrer" does; says so when it cannot.
+    bool save(const QString &path, const QByteArray &bytes);
+    // The line to the panel of --port, made once.
+    PanelLine &line();
+    // The exit status once an exchange stopped on an interruption, or `status`.
+    static int unlessInterrupted(int status);
+
+    int receive();
+    int send();
+    int show();
+    int check();
+    int diff();
+    int convert();
+    int diag();
+
+    CliOptions m_options;
+    Console m_console;
+    ConsolePrompts m_prompts{m_console};
+    QTextStream m_out;
+    std::unique_ptr<PanelLine> m_line;
+    Interrupt m_interrupt;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "link/ProgressView.h"
+#include "ui/Prompts.h"
+
+#include <QObject>
+#include <QString>
+
+class Link;
+
+// Standard error, where the installer reads what happens: the program's messages, and the
+// progress of a transfer, one line redrawn in place (title, step, bar), only when standard error
+// is a terminal and --quiet was not given. Results go to standard output, never here.
+class Console
+{
+public:
+    explicit Console(bool quiet);
+
+    bool drawsProgress() const { return m_drawsProgress; }
+    // Replaces the progress line by `line`, cut to the terminal's width.
+    void drawProgress(const QString &line);
+    void clearProgress();
+    // Writes `text` and a line end, below any progress line.
+    void print(const QString &text);
+
+private:
+    bool m_drawsProgress = false;
+    bool m_progressShown = false;
+};
+
+// The prompts of a program without a window: each message goes to standard error as
+// "TITLE : text", its details indented below it; a question gets the safe answer, No, and a file
+// dialog is cancelled, as nobody is there to answer them.
+class ConsolePrompts : public Prompts
+{
+public:
+    explicit ConsolePrompts(Console &console) : m_console(console) {}
+
+    void message(const QString &text, const QString &title, Icon icon, const QString &details = {}) override;
+    bool askYesNo(const QString &text, const QString &title, Icon icon) override;
+    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &) override { return {}; }
+    void setBusy(bool) override {}
+
+private:
+    Console &m_console;
+};
+
+// The progress window as a line of the console: its title, the current step and a bar that the
+// link steps once per reply data byte, full at the most.
+class ConsoleProgress : public QObject, public ProgressView
+{
+    Q_OBJECT
+public:
+    ConsoleProgress(Link &link, Console &console);
+
+    void setTitle(const QString &title) override;
+    void setStep(const QString &step) override;
+    void setMaximum(int maximum) override;
+    void setValue(int value) override;
+    void showProgress() override;
+    void hideProgress() override;
+
+private:
+    void redraw();
+
+    Console &m_console;
+    QString m_title;
+    QString m_step;
+    int m_maximum = 0;
+    int m_value = 0;
+    bool m_shown = false;
+};

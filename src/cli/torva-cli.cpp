@@ -1,0 +1,227 @@
+// torva-cli: TORVA-PC on the command line, for a PC without a display: receive a panel's
+// configuration into a data file, send one with every item verified, show, check, compare and
+// convert data files, and read the panel's diagnostic.
+#include "cli/Cli.h"
+#include "cli/ExitCode.h"
+#include "ui/StartUp.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+enum class Needs { No, Optional, Required };
+
+// A command: what it takes and what its own --help says.
+struct Command
+{
+    const char *name;
+    const char *usage;   // after "torva-cli "
+    const char *summary; // one line, for the list of commands
+    const char *help;    // its own --help
+    int minFiles;
+    int maxFiles; // -1: any number
+    Needs port;
+    Needs output;
+    bool json;
+    bool watch;
+};
+
+const std::array<Command, 7> kCommands{{
+    {"receive", "receive --port PORT -o FICHIER.dat", "reçoit la configuration de l'ECS dans un fichier",
+     "Lit la configuration de l'ECS dans l'ordre de « RECEVOIR LA CONFIGURATION », puis l'enregistre\n"
+     "comme « Enregistrer » : le fichier est écrit en entier ou pas du tout. Un fichier du même nom\n"
+     "n'est remplacé qu'une fois toute la configuration reçue ; interrompue, la réception n'écrit rien.",
+     0, 0, Needs::Required, Needs::Required, false, false},
+    {"send", "send FICHIER.dat --port PORT", "envoie un fichier à l'ECS et vérifie chaque élément",
+     "Vérifie le fichier comme « Ouvrir », puis écrit chaque élément dans l'ECS et le relit, comme\n"
+     "« ENVOYER LA CONFIGURATION ». Les deux codes doivent avoir 4 lettres et être différents.",
+     1, 1, Needs::Required, Needs::No, false, false},
+    {"show", "show FICHIER.dat [--json]", "montre la configuration d'un fichier",
+     "Montre chaque élément de la configuration d'un fichier avec les mots de l'éditeur, dans\n"
+     "l'ordre de la fiche de configuration.",
+     1, 1, Needs::No, Needs::No, true, false},
+    {"check", "check FICHIER.dat...", "vérifie des fichiers comme « Ouvrir »",
+     "Vérifie chaque fichier comme « Ouvrir » et dit pour chacun s'il est correct, ou ce qui ne va\n"
+     "pas et à quelle ligne.",
+     1, -1, Needs::No, Needs::No, false, false},
+    {"diff", "diff A.dat B.dat [--json]  ou  diff A.dat --port PORT [--json]",
+     "les éléments qui diffèrent : fichier contre fichier, ou fichier contre l'ECS",
+     "Les éléments qui diffèrent, avec les mots de l'éditeur : entre deux fichiers, ou entre un\n"
+     "fichier et la configuration de l'ECS, qui est seulement lue (rien n'est écrit dans l'ECS).",
+     1, 2, Needs::Optional, Needs::No, true, false},
+    {"convert", "convert ANCIEN.dat -o NOUVEAU.dat", "convertit un fichier version 1 en version 2",
+     "Lit un fichier version 1 comme « Importer fichier Version 1 » (la carte UP présente) et\n"
+     "l'enregistre en version 2 comme « Enregistrer ».",
+     1, 1, Needs::No, Needs::Required, false, false},
+    {"diag", "diag --port PORT [--watch] [--json]", "le diagnostic de l'ECS, une fois ou à chaque cycle",
+     "Les versions et numéros de série de l'ECS et de la carte UP, les tensions et la charge des\n"
+     "boucles, comme la fenêtre de diagnostic : une fois, ou à chaque cycle avec --watch jusqu'à\n"
+     "Ctrl-C. La carte est lue quand l'ECS la dit présente.",
+     0, 0, Needs::Required, Needs::No, true, true},
+}};
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &command : kCommands)
+        if (name == QLatin1String(command.name))
+            return &command;
+    return nullptr;
+}
+
+QString optionsText(const Command *only)
+{
+    const bool all = only == nullptr;
+    QString text = QStringLiteral("Options :\n");
+    if (all || only->port != Needs::No)
+        text +=
+            QStringLiteral("  --port PORT        le port série de l'ECS : un périphérique (/dev/ttyUSB0),\n"
+                           "                     COM1 à COM4 comme les nomme la fenêtre (COM1 : %1),\n"
+                           "                     ou « sim » pour l'ECS simulée intégrée\n")
+                .arg(PortChoice::comPort(1).device);
+    if (all || only->output != Needs::No)
+        text += QStringLiteral("  -o, --output FICHIER  le fichier à écrire\n");
+    if (all || only->json)
+        text += QStringLiteral("  --json             le résultat en JSON, pour un programme\n");
+    if (all || only->watch)
+        text += QStringLiteral("  --watch            le diagnostic à chaque cycle, jusqu'à Ctrl-C\n");
+    text += QStringLiteral("  --quiet            pas de progression sur la sortie d'erreur\n"
+                           "  -h, --help         cette aide\n");
+    if (all)
+        text += QStringLiteral("  --version          la version\n");
+    return text;
+}
+
+QString simulatedText()
+{
+    return QStringLiteral("L'ECS simulée (--port sim) garde sa configuration d'un lancement à l'autre dans\n"
+                          "  %1\n"
+                          "(un fichier de données) : une réception après un envoi rend ce qui a été envoyé.\n"
+                          "Effacez ce fichier pour la remettre dans son état d'origine.\n")
+        .arg(QDir::toNativeSeparators(PanelLine::simulatedStatePath()));
+}
+
+QString exitCodesText()
+{
+    QString text = QStringLiteral("Codes de sortie :\n");
+    for (const ExitCode::Meaning &meaning : ExitCode::kMeanings)
+        text += QStringLiteral("  %1  %2\n").arg(meaning.code, -3).arg(QString::fromUtf8(meaning.text));
+    return text;
+}
+
+QString generalHelp()
+{
+    QString text = QStringLiteral("torva-cli : TORVA-PC en ligne de commande, sans écran.\n\n"
+                                  "Utilisation : torva-cli COMMANDE [FICHIERS] [OPTIONS]\n\n"
+                                  "Commandes :\n");
+    for (const Command &command : kCommands)
+        text += QStringLiteral("  %1\n      %2\n")
+                    .arg(QString::fromUtf8(command.usage), QString::fromUtf8(command.summary));
+    text += QStringLiteral("« torva-cli COMMANDE --help » décrit une commande.\n\n");
+    text += optionsText(nullptr) + QLatin1Char('\n') + simulatedText() + QLatin1Char('\n') +
+            QStringLiteral("Les messages et la progression vont sur la sortie d'erreur (la progression\n"
+                           "seulement sur un terminal), les résultats sur la sortie standard.\n\n") +
+            exitCodesText();
+    return text;
+}
+
+QString commandHelp(const Command &command)
+{
+    QString text = QStringLiteral("Utilisation : torva-cli %1\n\n%2\n\n")
+                       .arg(QString::fromUtf8(command.usage), QString::fromUtf8(command.help));
+    text += optionsText(&command);
+    if (command.port != Needs::No)
+        text += QLatin1Char('\n') + simulatedText();
+    return text + QLatin1Char('\n') + exitCodesText();
+}
+
+int usageError(const QString &text, const Command *command = nullptr)
+{
+    const QString helpFor = command ? QString::fromUtf8(command->name) + QLatin1Char(' ') : QString();
+    QTextStream(stderr) << "torva-cli : " << text << "\n« torva-cli " << helpFor
+                        << "--help » donne l'aide.\n";
+    return ExitCode::Usage;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("torva-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+    StartUp::prepareProgram();
+
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("PORT"));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, {},
+                                    QStringLiteral("FICHIER"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption watch(QStringLiteral("watch"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({port, output, json, watch, quiet, help, version});
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+
+    QStringList arguments = parser.positionalArguments();
+    const QString name = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    const Command *command = findCommand(name);
+    QTextStream out(stdout);
+    if (parser.isSet(help)) {
+        out << (command ? commandHelp(*command) : generalHelp());
+        return ExitCode::Done;
+    }
+    if (parser.isSet(version)) {
+        out << "torva-cli " << QCoreApplication::applicationVersion() << '\n';
+        return ExitCode::Done;
+    }
+    if (!command)
+        return usageError(name.isEmpty() ? QStringLiteral("commande manquante")
+                                         : QStringLiteral("commande inconnue « %1 »").arg(name));
+
+    const QString prefix = QString::fromUtf8(command->name) + QStringLiteral(" : ");
+    if (arguments.size() < command->minFiles)
+        return usageError(prefix + QStringLiteral("fichier manquant"), command);
+    if (command->maxFiles >= 0 && arguments.size() > command->maxFiles)
+        return usageError(
+            prefix + QStringLiteral("argument en trop « %1 »").arg(arguments.at(command->maxFiles)), command);
+    const auto refused = [&](const QCommandLineOption &option, bool allowed) {
+        return parser.isSet(option) && !allowed;
+    };
+    for (const auto &[option, allowed] :
+         {std::pair{&port, command->port != Needs::No}, std::pair{&output, command->output != Needs::No},
+          std::pair{&json, command->json}, std::pair{&watch, command->watch}})
+        if (refused(*option, allowed))
+            return usageError(prefix + QStringLiteral("l'option --%1 ne va pas avec cette commande")
+                                           .arg(option->names().constLast()),
+                              command);
+    // diff compares two files, or one file and the panel.
+    const bool portNeeded = command->port == Needs::Required ||
+                            (command->port == Needs::Optional && arguments.size() < command->maxFiles);
+    if (portNeeded != parser.isSet(port))
+        return usageError(prefix + (command->port == Needs::Optional
+                                        ? QStringLiteral("deux fichiers, ou un fichier et --port")
+                                        : QStringLiteral("--port manque")),
+                          command);
+    if (portNeeded && parser.value(port).isEmpty())
+        return usageError(prefix + QStringLiteral("--port attend un port"), command);
+    if (command->output == Needs::Required && parser.value(output).isEmpty())
+        return usageError(prefix + QStringLiteral("-o FICHIER manque"), command);
+
+    CliOptions options;
+    options.command = name;
+    options.arguments = arguments;
+    options.port = parser.value(port);
+    options.output = parser.value(output);
+    options.json = parser.isSet(json);
+    options.watch = parser.isSet(watch);
+    options.quiet = parser.isSet(quiet);
+    return Cli(options).run();
+}

@@ -1,0 +1,314 @@
+// torva-cli as the installer runs it: the program against torva-ecs-sim on a pseudo-terminal,
+// through the real QSerialPort, and against files; its exit status, what it prints, what it writes.
+#include "support/PanelBench.h"
+#include "support/SimProcess.h"
+#include "support/TestRegistry.h"
+
+#include "config/ConfigItems.h"
+#include "config/Differences.h"
+#include "files/DataFile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs torva-cli in `dir` (its emulated panel's state kept there too), without a display; sends
+// SIGINT after `interruptAfter` ms when given. "DEV" in the arguments stands for `device`.
+Run cli(const QTemporaryDir &dir, QStringList arguments, const QString &device = {}, int interruptAfter = -1,
+        qint64 *ranFor = nullptr)
+{
+    arguments.replaceInStrings(QStringLiteral("DEV"), device);
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TORVA_CLI_PATH), arguments);
+    process.waitForStarted();
+    QElapsedTimer interrupted;
+    if (interruptAfter >= 0 && !process.waitForFinished(interruptAfter)) {
+        ::kill(pid_t(process.processId()), SIGINT);
+        interrupted.start();
+    }
+    process.waitForFinished(30000);
+    if (ranFor)
+        *ranFor = interrupted.isValid() ? interrupted.elapsed() : -1;
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
+{
+    QFile file(dir.filePath(QLatin1String(name)));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
+}
+
+std::optional<PanelConfig> readConfig(const QTemporaryDir &dir, const char *name)
+{
+    QFile file(dir.filePath(QLatin1String(name)));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return DataFile::parse(file.readAll(), DataFile::Version::V2).content;
+}
+
+// The start-up configuration with other codes: it differs from the emulated panel's in every item.
+PanelConfig otherConfig()
+{
+    PanelConfig c;
+    c.AccessCodes = {QStringLiteral("ACBA"), QStringLiteral("BBCA")};
+    return c;
+}
+
+QJsonArray differencesJson(const QList<Difference> &found)
+{
+    QJsonArray array;
+    for (const Difference &d : found)
+        array.append(QJsonObject{{"element", d.item}, {"premier", d.first}, {"second", d.second}});
+    return array;
+}
+
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Receive, diff, send, diff, receive again, against one emulated panel over a pseudo-terminal.
+    void session()
+    {
+        QTemporaryDir dir;
+        const SimProcess sim({QStringLiteral("--steady")});
+        QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
+        const PanelConfig panel = configOf(PanelState());
+
+        QCOMPARE(cli(dir, {"receive", "--port", "DEV", "-o", "panel.dat"}, sim.device).status, 0);
+        QCOMPARE(readConfig(dir, "panel.dat"), std::optional(panel));
+
+        const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
+        const Run before = cli(dir, {"diff", file, "--port", "DEV", "--json"}, sim.device);
+        QCOMPARE(before.status, 1);
+        QCOMPARE(QJsonDocument::fromJson(before.out.toUtf8())["differences"].toArray(),
+                 differencesJson(differences(otherConfig(), panel)));
+
+        const Run sent = cli(dir, {"send", file, "--port", "DEV"}, sim.device);
+        QCOMPARE(sent.status, 0);
+        QCOMPARE(sent.err, QString());
+        const Run after = cli(dir, {"diff", file, "--port", "DEV"}, sim.device);
+        QCOMPARE(after.status, 0);
+        QCOMPARE(after.out, QString());
+        QCOMPARE(cli(dir, {"receive", "--port", "DEV", "-o", "back.dat"}, sim.device).status, 0);
+        QCOMPARE(readConfig(dir, "back.dat"), std::optional(otherConfig()));
+    }
+
+    // The built-in emulated panel keeps what it was sent from one run to the next.
+    void simulatedPanelKeepsWhatItWasSent()
+    {
+        QTemporaryDir dir;
+        const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
+        QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "first.dat"}).status, 0);
+        QCOMPARE(readConfig(dir, "first.dat"), std::optional(configOf(PanelState())));
+        QCOMPARE(cli(dir, {"send", file, "--port", "sim"}).status, 0);
+        QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "back.dat"}).status, 0);
+        QCOMPARE(readConfig(dir, "back.dat"), std::optional(otherConfig()));
+    }
+
+    // Each failure has its status and the program's own words; a failed receive writes nothing.
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("simulator"); // empty: no panel, DEV is a missing device
+        QTest::addColumn<QStringList>("arguments"); // FILE is a good file, BAD a refused one
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QStringList receive{"receive", "--port", "DEV", "-o", "out.dat"};
+        const QStringList send{"send", "FILE", "--port", "DEV"};
+        const QString timeOut = QStringLiteral("TIME OUT : Pas de réponse de l'ECS !");
+        const QString transferError =
+            QStringLiteral("ERREUR COM : Erreur de transfert, Configuration Invalide !");
+        QTest::newRow("silent panel: receive")
+            << QStringList{"--fault", "silence"} << receive << 4 << timeOut;
+        QTest::newRow("silent panel: diag")
+            << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << 4 << timeOut;
+        QTest::newRow("manual mode: send")
+            << QStringList{"--manual"} << send << 5
+            << "ACCES ECS : Le mode de configuration manuelle est engagé, accès PC interdit !";
+        QTest::newRow("relays read back otherwise: send")
+            << QStringList{"--fault", "read-back-differs:12:1"} << send << 6 << transferError;
+        QTest::newRow("12 V mode without its byte: receive")
+            << QStringList{"--fault", "missing-data-byte:14"} << receive << 7 << transferError;
+        QTest::newRow("missing device: receive")
+            << QStringList() << receive << 3 << "ERREUR DE COM : Port série introuvable ou déjà ouvert !";
+        QTest::newRow("file refused: send")
+            << QStringList{"--steady"} << QStringList{"send", "BAD", "--port", "DEV"} << 1
+            << "FICHIER DONNEES : FORMAT FICHIER INCOMPATIBLE !\n  BAD : ligne 4 : « 300 » n'est pas un "
+               "nombre "
+               "entier de 0 à 255";
+        QTest::newRow("equal codes: send")
+            << QStringList{"--steady"} << QStringList{"send", "SAME", "--port", "DEV"} << 1
+            << "ERREUR DE SAISIE : Les deux codes doivent être différents !";
+    }
+    void failures()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QByteArray bad = DataFile::format(otherConfig());
+        PanelConfig same = otherConfig();
+        same.AccessCodes[1] = same.AccessCodes[0];
+        const QString files[][2] = {
+            {"FILE", write(dir, "file.dat", DataFile::format(otherConfig()))},
+            {"BAD", write(dir, "bad.dat", bad.replace("\r\n 0 \r\n 30 ", "\r\n 0 \r\n 300 "))},
+            {"SAME", write(dir, "same.dat", DataFile::format(same))}};
+        for (const auto &[name, path] : files) {
+            arguments.replaceInStrings(name, path);
+            message.replace(name, path);
+        }
+        std::optional<SimProcess> sim;
+        if (!simulator.isEmpty())
+            QVERIFY2(!sim.emplace(simulator).device.isEmpty(), qPrintable(sim->error));
+        const Run run = cli(dir, arguments, sim ? sim->device : QStringLiteral("/dev/no-such-port"));
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.startsWith(message), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+        QVERIFY(!QFile::exists(dir.filePath("out.dat")));
+    }
+
+    // Ctrl-C during a receive stops it at once: nothing more is said, no file is written and an
+    // earlier file of that name stays whole.
+    void interruptedReceive_data()
+    {
+        QTest::addColumn<QByteArray>("earlier"); // the target before; empty: none
+        QTest::newRow("no file before") << QByteArray();
+        QTest::newRow("an earlier file") << DataFile::format(otherConfig());
+    }
+    void interruptedReceive()
+    {
+        QFETCH(QByteArray, earlier);
+        QTemporaryDir dir;
+        if (!earlier.isEmpty())
+            write(dir, "out.dat", earlier);
+        // The panel answers until the command matrix, then keeps silent.
+        const SimProcess sim({"--steady", "--fault", "silence:2"});
+        QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
+        qint64 afterSignal = -1;
+        const Run run =
+            cli(dir, {"receive", "--port", "DEV", "-o", "out.dat"}, sim.device, 900, &afterSignal);
+        QCOMPARE(run.status, 130);
+        QVERIFY2(afterSignal >= 0 && afterSignal < 1000, qPrintable(QString::number(afterSignal)));
+        QCOMPARE(run.err, QString());
+        QCOMPARE(QDir(dir.path()).entryList({"out.dat*"}, QDir::Files),
+                 earlier.isEmpty() ? QStringList() : QStringList{"out.dat"});
+        if (!earlier.isEmpty())
+            QCOMPARE(readConfig(dir, "out.dat"), std::optional(otherConfig()));
+    }
+
+    // The diagnostic once, as JSON, then every cycle until Ctrl-C.
+    void diag()
+    {
+        QTemporaryDir dir;
+        const SimProcess sim({QStringLiteral("--steady")});
+        QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
+        const Run once = cli(dir, {"diag", "--port", "DEV", "--json"}, sim.device);
+        QCOMPARE(once.status, 0);
+        const QJsonObject shown = QJsonDocument::fromJson(once.out.toUtf8()).object();
+        QCOMPARE(shown["ecs"]["Version du programme"].toString(), QStringLiteral("3.0"));
+        QCOMPARE(shown["ecs"]["N° de Série"].toString(), QStringLiteral("020712345"));
+        QCOMPARE(shown["carte"]["Version du programme"].toString(), QStringLiteral("2.1"));
+        QCOMPARE(shown["boucles"].toArray().size(), 8);
+        QCOMPARE(qRound(shown["boucles"][3]["mA"].toDouble() * 100), 4416); // raw 300
+
+        const Run watched = cli(dir, {"diag", "--port", "DEV", "--json", "--watch"}, sim.device, 2500);
+        QCOMPARE(watched.status, 130);
+        const QStringList cycles = watched.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(cycles.size() >= 2, qPrintable(watched.out));
+        QCOMPARE(QJsonDocument::fromJson(cycles.first().toUtf8()).object(), shown);
+    }
+
+    // The files alone: check, show, convert, and what the command line refuses.
+    void files_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, v1.dat
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("check")
+            << QStringList{"check", "good.dat", "bad.dat", "v1.dat", "none.dat"} << 1
+            << "good.dat : correct\n"
+               "bad.dat : FORMAT FICHIER INCOMPATIBLE !\n  ligne 7 : double détection sur une seule boucle "
+               "de la "
+               "paire (1-2, 3-4, 5-6 ou 7-8)\n"
+               "v1.dat : FICHIER AU FORMAT TORVA VERSION 1\n  Utiliser la fonction Importer SVP\n"
+               "  un fichier version 1 se convertit avec « torva-cli convert »\n"
+               "none.dat : FORMAT FICHIER INCOMPATIBLE !\n  fichier introuvable\n";
+        QTest::newRow("convert") << QStringList{"convert", "v1.dat", "-o", "new.dat"} << 0 << "";
+        QTest::newRow("convert a version-2 file")
+            << QStringList{"convert", "good.dat", "-o", "new.dat"} << 1 << "";
+        QTest::newRow("unknown command") << QStringList{"fetch"} << 2 << "";
+        QTest::newRow("receive without -o") << QStringList{"receive", "--port", "sim"} << 2 << "";
+        QTest::newRow("diff of two files and the panel")
+            << QStringList{"diff", "good.dat", "v1.dat", "--port", "sim"} << 2 << "";
+        QTest::newRow("--watch with show") << QStringList{"show", "good.dat", "--watch"} << 2 << "";
+    }
+    void files()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QTemporaryDir dir;
+        PanelConfig unpaired = otherConfig();
+        unpaired.AlarmModes[3] = 2;
+        write(dir, "good.dat", DataFile::format(otherConfig()));
+        write(dir, "bad.dat", DataFile::format(unpaired));
+        write(dir, "v1.dat",
+              DataFile::format(otherConfig()).replace("TORVA_DATA_V2", "TORVA_DATA").chopped(5));
+        const Run run = cli(dir, arguments);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out, out);
+        // check tells on standard output; a refusal or a usage error goes to standard error.
+        QCOMPARE(run.err.isEmpty(), status == 0 || arguments.first() == "check");
+        // A version-1 file converts as Import takes it: the card present.
+        QCOMPARE(readConfig(dir, "new.dat"),
+                 status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
+    }
+
+    // show: every item in the editor's words, in order, as text and as JSON.
+    void show()
+    {
+        QTemporaryDir dir;
+        const QString file = write(dir, "good.dat", DataFile::format(otherConfig()));
+        const QList<ConfigItem> items = configItems(otherConfig());
+        const QStringList lines = cli(dir, {"show", file}).out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), items.size());
+        for (qsizetype i = 0; i < items.size(); ++i)
+            QVERIFY2(lines[i].startsWith(items[i].name + "  ") && lines[i].endsWith("  " + items[i].value),
+                     qPrintable(lines[i]));
+        const QJsonArray json =
+            QJsonDocument::fromJson(cli(dir, {"show", file, "--json"}).out.toUtf8())["elements"].toArray();
+        QCOMPARE(json.size(), items.size());
+        for (qsizetype i = 0; i < items.size(); ++i)
+            QCOMPARE(json[i].toObject(),
+                     (QJsonObject{{"element", items[i].name}, {"valeur", items[i].value}}));
+    }
+};
+
+TORVA_TEST(CliTest)
+#include "tst_cli.moc"

@@ -1,0 +1,87 @@
+#include "support/DifferenceRows.h"
+#include "support/TestRegistry.h"
+
+#include "config/ConfigItems.h"
+#include "config/Differences.h"
+
+#include <QTest>
+
+#include <functional>
+
+using Change = std::function<void(PanelConfig &)>;
+Q_DECLARE_METATYPE(Change)
+
+// The first configuration of every row is the one the editor starts with (card present); the
+// row changes the second one.
+class TestDifferences : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rows_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QList<Difference>>("expected");
+        const auto row = differenceRow<PanelConfig>;
+        row("double detection names both loops",
+            [](PanelConfig &c) { c.AlarmModes[6] = c.AlarmModes[7] = 2; },
+            {{"Boucle 7 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 8"},
+             {"Boucle 8 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 7"}});
+        row("UGA command", [](PanelConfig &c) { c.CommandMatrix[0] = (30 & ~0x03) | 0x01; },
+            {{"Boucle 1 : commande UGA", "Temporisée", "Immédiate"}});
+        row("function type", [](PanelConfig &c) { c.FunctionTypes[1] = FunctionType::RAC; },
+            {{"Fonction 2 : type", "Rupture Sans Contrôle", "Rupture Avec Contrôle"}});
+        row("auxiliary contact",
+            [](PanelConfig &c) { c.FunctionTypes[0] = FunctionType::RSC_UGA | FunctionFlag::AuxContact; },
+            {{"Fonction 1 : type", "Rupture Sans Contrôle", "Rupture Sans Contrôle Associé à l'UGA"},
+             {"Fonction 1 : Mise Hors Service avec le Contact Auxiliaire", "non", "oui"}});
+        row("grouped with active button",
+            [](PanelConfig &c) { c.FunctionTypes[2] |= FunctionFlag::Grouped | FunctionFlag::ActiveButton; },
+            {{"Fonction 3 : Commande regroupée sur Fonction 1", "non", "oui"},
+             {"Fonction 3 : Bouton Actif", "non", "oui"}});
+        row("short code", [](PanelConfig &c) { c.AccessCodes[0] = QStringLiteral("BC"); },
+            {{"Code niveau 2", "BCAB", "BC (incomplet)"}});
+        row("UGA tempo is no item", [](PanelConfig &c) { c.UgaTempo = 3; }, {});
+        row("card absent beside other items",
+            [](PanelConfig &c) {
+                c.UpCardPresent = 0;
+                c.AlarmModes[0] = 1;
+                c.RelayMatrix[0] = 0x01;
+            },
+            {{"Boucle 1 : mode alarme", "Mode Alarme simple", "Discrimination"},
+             {"Relais 1 : Boucle 1", "non", "oui"},
+             {"Carte UP", "PRESENTE", "ABSENTE"}});
+    }
+    void rows()
+    {
+        QFETCH(Change, change);
+        QFETCH(QList<Difference>, expected);
+        PanelConfig other;
+        change(other);
+        QCOMPARE(differences(PanelConfig{}, other), expected);
+    }
+
+    // With the card absent on both sides its items are not compared: the editor does not show them.
+    void cardAbsentOnBothSides()
+    {
+        PanelConfig first, second;
+        first.UpCardPresent = second.UpCardPresent = 0;
+        second.FunctionTypes[0] = FunctionType::EAC;
+        second.CommandMatrix[3] = 1;
+        QVERIFY(differences(first, second).isEmpty());
+    }
+
+    // Every item has its own name: a row names exactly one control of the editor.
+    void itemNamesAreUnique()
+    {
+        QSet<QString> names;
+        const QList<ConfigItem> items = configItems(PanelConfig{});
+        for (const ConfigItem &item : items)
+            names.insert(item.name);
+        QCOMPARE(names.size(), items.size());
+        QCOMPARE(items.size(), 8 * 5 + 16 + 1 + 3 * 3 + 2 * 2 + 1 + 1 + 2);
+    }
+};
+
+TORVA_TEST(TestDifferences)
+#include "tst_differences.moc"
