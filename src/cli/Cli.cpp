@@ -211,6 +211,8 @@ Cli::~Cli() = default;
 int Cli::run()
 {
     const QString &command = m_options.command;
+    if (!openTrace())
+        return ExitCode::WriteFailed;
     int status = ExitCode::Usage;
     if (command == QLatin1String("receive"))
         status = receive();
@@ -229,7 +231,29 @@ int Cli::run()
     m_out.flush();
     // The port closes and the emulated panel keeps its configuration before the program ends.
     m_line.reset();
+    // A trace that stopped part-way would mislead whoever reads it: say so.
+    if (m_exchanges.traceFailed()) {
+        m_prompts.message(Messages::cannotSave(), QStringLiteral("JOURNAL DES ECHANGES"),
+                          Prompts::Icon::Warning, m_options.trace);
+        if (status == ExitCode::Done)
+            status = ExitCode::WriteFailed;
+    }
     return status;
+}
+
+bool Cli::openTrace()
+{
+    if (m_options.trace.isEmpty())
+        return true;
+    m_trace.setFileName(m_options.trace);
+    if (!m_trace.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_prompts.message(Messages::cannotSave(), QStringLiteral("JOURNAL DES ECHANGES"),
+                          Prompts::Icon::Warning,
+                          m_options.trace + QStringLiteral(" : ") + m_trace.errorString());
+        return false;
+    }
+    m_exchanges.setTrace(&m_trace);
+    return true;
 }
 
 Cli::FileCheck Cli::checkFile(const QString &path, Version version)
@@ -268,8 +292,10 @@ bool Cli::save(const QString &path, const QByteArray &bytes)
 
 PanelLine &Cli::line()
 {
-    if (!m_line)
+    if (!m_line) {
         m_line = std::make_unique<PanelLine>(*PanelLine::choiceFor(m_options.port), m_prompts, m_console);
+        m_line->link().setExchangeLog(&m_exchanges);
+    }
     return *m_line;
 }
 

@@ -4,7 +4,9 @@
 #include "cli/Interrupt.h"
 #include "cli/PanelLine.h"
 #include "files/DataFile.h"
+#include "link/ExchangeLog.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -22,6 +24,7 @@ struct CliOptions
     bool json = false;
     bool watch = false;
     bool quiet = false;
+    QString trace; // --trace: the file that receives every frame's line of the exchange log
 };
 
 // The commands of torva-cli, on the very procedures and file code of the window: the receive, the
@@ -51,6 +54,8 @@ private:
     bool save(const QString &path, const QByteArray &bytes);
     // The line to the panel of --port, made once.
     PanelLine &line();
+    // Opens the --trace file, if asked for; false, said, when it cannot be written.
+    bool openTrace();
     // The exit status once an exchange stopped on an interruption, or `status`.
     static int unlessInterrupted(int status);
 
@@ -66,6 +71,9 @@ private:
     Console m_console;
     ConsolePrompts m_prompts{m_console};
     QTextStream m_out;
+    // Declared before the line, which records into them until it is gone.
+    ExchangeLog m_exchanges;
+    QFile m_trace;
     std::unique_ptr<PanelLine> m_line;
     Interrupt m_interrupt;
 };

@@ -86,6 +86,10 @@ QString optionsText(const Command *only)
                 .arg(PortChoice::comPort(1).device);
     if (all || only->output != Needs::No)
         text += QStringLiteral("  -o, --output FICHIER  le fichier à écrire\n");
+    if (all || only->port != Needs::No)
+        text += QStringLiteral(
+            "  --trace FICHIER    chaque trame échangée avec l'ECS, une ligne par trame, dans\n"
+            "                     FICHIER (le journal des échanges)\n");
     if (all || only->json)
         text += QStringLiteral("  --json             le résultat en JSON, pour un programme\n");
     if (all || only->watch)
@@ -164,9 +168,10 @@ int main(int argc, char **argv)
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption watch(QStringLiteral("watch"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QCommandLineOption trace(QStringLiteral("trace"), {}, QStringLiteral("FICHIER"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({port, output, json, watch, quiet, help, version});
+    parser.addOptions({port, output, json, watch, quiet, trace, help, version});
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
 
@@ -197,7 +202,8 @@ int main(int argc, char **argv)
     };
     for (const auto &[option, allowed] :
          {std::pair{&port, command->port != Needs::No}, std::pair{&output, command->output != Needs::No},
-          std::pair{&json, command->json}, std::pair{&watch, command->watch}})
+          std::pair{&json, command->json}, std::pair{&watch, command->watch},
+          std::pair{&trace, command->port != Needs::No}})
         if (refused(*option, allowed))
             return usageError(prefix + QStringLiteral("l'option --%1 ne va pas avec cette commande")
                                            .arg(option->names().constLast()),
@@ -223,5 +229,6 @@ int main(int argc, char **argv)
     options.json = parser.isSet(json);
     options.watch = parser.isSet(watch);
     options.quiet = parser.isSet(quiet);
+    options.trace = parser.value(trace);
     return Cli(options).run();
 }

@@ -100,8 +100,23 @@ private slots:
         QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
         const PanelConfig panel = configOf(PanelState());
 
-        QCOMPARE(cli(dir, {"receive", "--port", "DEV", "-o", "panel.dat"}, sim.device).status, 0);
+        QCOMPARE(cli(dir, {"receive", "--port", "DEV", "-o", "panel.dat", "--trace", "trace.txt"}, sim.device)
+                     .status,
+                 0);
         QCOMPARE(readConfig(dir, "panel.dat"), std::optional(panel));
+        // The trace holds every frame: the wake-up byte, then each request and its accepted reply.
+        QFile trace(dir.filePath(QStringLiteral("trace.txt")));
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(trace.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty());
+        QVERIFY(lines.first().endsWith(QStringLiteral("| TX | attempt 1 | Lecture mode ECS | 00")));
+        QCOMPARE(lines.filter(QStringLiteral("| TX |")).size(),
+                 lines.filter(QStringLiteral("| accepted")).size() + 1);
+        QCOMPARE(lines.filter(QStringLiteral("| RX |")).size(),
+                 lines.filter(QStringLiteral("| accepted")).size());
+        QCOMPARE(lines.filter(QStringLiteral("| TX | attempt 1 | Lecture modes alarme | 01 06 15 00 1c 00"))
+                     .size(),
+                 1);
 
         const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
         const Run before = cli(dir, {"diff", file, "--port", "DEV", "--json"}, sim.device);
