@@ -1,8 +1,9 @@
 // The configuration sheet as the installer reads it in the PDF, its refusals, where its header comes from.
-#include "diag/DiagBench.h"
 #include "files/FileFixtures.h"
+#include "support/PanelBench.h"
 #include "support/TestRegistry.h"
 
+#include "config/Session.h"
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
 
@@ -12,17 +13,16 @@
 #include <QMap>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
 // A main window with its commands on the emulated panel, the sheet's clock pinned to one minute.
-struct SheetBench
+struct SheetBench : PanelBench
 {
-    EmulatedPanel panel;
-    FakePrompts prompts;
-    Link link{prompts, [this](const PortChoice &) { return std::make_unique<EmulatedPort>(panel); }};
     Session session;
     MainWindow window{session, link, prompts};
     MainCommands commands{window, link, session, prompts, [] {}};
@@ -57,8 +57,7 @@ struct SheetBench
         FileFixtures::writeAll(path("v2.dat"), FileFixtures::joinLines(FileFixtures::startupFields()));
         FileFixtures::writeAll(path("v1.dat"),
                                FileFixtures::joinLines(FileFixtures::startupFields("TORVA_DATA")));
-        const QMap<QString, QAction *> menu{
-            {"save", window.Save_Menu}, {"open", window.Open_Menu}, {"import", window.Import_Mnu}};
+        const QMap<QString, QAction *> menu{{"save", window.Save_Menu}, {"open", window.Open_Menu}};
         for (const QString &step : steps.split(' ')) {
             prompts.fileAnswers = QStringList{path(step.section(':', 1))};
             step == "receive" ? window.Command1->click() : menu[step.section(':', 0, 0)]->trigger();
@@ -183,7 +182,6 @@ private slots:
         const auto file = [](const char *name) {
             return QStringList{QStringLiteral("Fichier de données : ") + name};
         };
-        QTest::newRow("imported") << false << after("import:v1.dat") << "fiche.pdf" << file("v1.dat");
         QTest::newRow("failed save keeps the file")
             << false << after("open:v2.dat save:no/b.dat") << "fiche.pdf" << file("v2.dat");
         QTest::newRow("refused file keeps the file")
@@ -235,33 +233,6 @@ private slots:
             QVERIFY2(item.startsWith('!') ? !text.contains(item.mid(1)) : text.contains(item),
                      qPrintable(item));
         QCOMPARE(pdf.count(QLatin1Char('\f')), shown.isEmpty() ? 0 : 1); // a form feed ends each page
-    }
-
-    void panelReadByTheDiagnostic_data()
-    {
-        QTest::addColumn<int>("refusedCommand"); // the opening read that fails, 0 for none
-        QTest::addColumn<QString>("read");       // "version|serial" as the session holds them
-        QTest::newRow("both read") << 0 << "Version du programme = 3.0|N° de Série =020712345";
-        QTest::newRow("version refused") << 23 << "|";
-        QTest::newRow("serial refused: no half-read panel") << 16 << "|";
-    }
-    void panelReadByTheDiagnostic()
-    {
-        QFETCH(int, refusedCommand);
-        QFETCH(QString, read);
-        DiagBench bench;
-        bench.declareCard(false);
-        bench.session.PanelVersion = bench.session.PanelSerial =
-            QStringLiteral("read by an earlier diagnostic");
-        if (refusedCommand)
-            bench.panel.addFault({Fault::WrongDataCount, refusedCommand});
-        bench.open();
-        QVERIFY(refusedCommand ? bench.waitEnded() : bench.activated());
-        QCOMPARE(bench.session.PanelVersion.value_or(QString()) + '|' +
-                     bench.session.PanelSerial.value_or(QString()),
-                 read);
-        bench.window->Fermer->click();
-        QVERIFY(bench.waitEnded());
     }
 };
 
