@@ -50,12 +50,8 @@ private slots:
         QTest::addColumn<QByteArray>("request"); // command, length, TxData
         QTest::addColumn<QByteArray>("expected");
         const auto h = [](const char *text) { return QByteArray::fromHex(text); };
-        QTest::newRow("panel mode") << h("14 05") << h("01 05 14 1A 00");
-        QTest::newRow("alarm mode of loop 4") << h("15 06 03") << h("01 06 15 03 1F 00");
-        QTest::newRow("carry into high byte") << h("09 07 01 F5") << h("01 07 09 01 F5 07 01");
         QTest::newRow("nine data bytes")
             << h("0A 0E FFFFFFFFFFFFFFFFFF") << h("01 0E 0A FFFFFFFFFFFFFFFFFF 10 09");
-        QTest::newRow("unused TxData left out") << h("15 06 03 63 62") << h("01 06 15 03 1F 00");
         QTest::newRow("length 4 refused") << h("14 04") << h("");
         QTest::newRow("length 15 refused") << h("14 0F 010101010101010101") << h("");
     }
