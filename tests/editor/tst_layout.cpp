@@ -57,28 +57,6 @@ QStringList controlLines(MainWindow &window)
     return out;
 }
 
-// The lines to remove from `want` ("-") and to add ("+") to make `got`, from their longest common
-// subsequence.
-QString difference(const QStringList &want, const QStringList &got)
-{
-    const qsizetype n = want.size(), m = got.size();
-    QList<QList<int>> common(n + 1, QList<int>(m + 1));
-    for (qsizetype i = n - 1; i >= 0; --i)
-        for (qsizetype j = m - 1; j >= 0; --j)
-            common[i][j] =
-                want[i] == got[j] ? common[i + 1][j + 1] + 1 : qMax(common[i + 1][j], common[i][j + 1]);
-    QStringList out;
-    for (qsizetype i = 0, j = 0; i < n || j < m;) {
-        if (i < n && j < m && want[i] == got[j])
-            ++i, ++j;
-        else if (j < m && (i == n || common[i][j + 1] >= common[i + 1][j]))
-            out << "+ " + got[j++];
-        else
-            out << "- " + want[i++];
-    }
-    return out.join('\n');
-}
-
 // The widget as a screen at `scale` (1.25 for 125 %) shows it, one image pixel a device pixel.
 QImage drawnAt(QWidget &widget, qreal scale)
 {
@@ -125,9 +103,9 @@ private slots:
             QSKIP("snapshot written");
         }
         QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.fileName()));
-        const QStringList want = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(got == want,
-                 qPrintable("the window differs from " + file.fileName() + ":\n" + difference(want, got)));
+        // A difference names the first line that differs, as the window makes it and as reviewed.
+        const QStringList reviewed = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(got, reviewed);
     }
 
     // The window itself, and the two buttons' font.
