@@ -114,7 +114,6 @@ private slots:
             return std::optional(FaultRule{Fault::MissingDataByte, command});
         };
         QTest::newRow("manual mode: only the mode read") << true << none << 1 << Msg::manualMode() << "AAAB";
-        QTest::newRow("no panel: three attempts") << false << silent(-1) << 3 << Msg::timeOut() << "AAAB";
         QTest::newRow("port lost during the wake-up") << false << none << 0 << Msg::timeOut() << "AAAB";
         QTest::newRow("mode read without its data byte")
             << false << short1(20) << 1 << Msg::transferError() << "AAAB";
