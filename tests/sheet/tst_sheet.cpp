@@ -190,8 +190,6 @@ private slots:
             << false << after("open:v2.dat receive") << "fiche.pdf" << file("aucun");
         // Refused: a clear message and nothing left in the folder.
         QTest::newRow("folder missing") << false << SheetSetup() << "absent/fiche.pdf" << QStringList();
-        QTest::newRow("parent is a regular file")
-            << false << after("save:notes.txt") << "notes.txt/fiche.pdf" << QStringList();
         QTest::newRow("target is a folder") << false << SheetSetup() << "." << QStringList();
         QTest::newRow("printer cannot start") << true << SheetSetup() << "absent/fiche.pdf" << QStringList();
         QTest::newRow("print cancelled") << true << SheetSetup() << QString() << QStringList();
