@@ -1,12 +1,45 @@
-// Build-time tool: renders the program's SVG icon into the PNG sizes a desktop looks for.
-// Usage: torva-icon-render ICON.svg OUTPUT_DIR SIZE... (writes OUTPUT_DIR/SIZExSIZE/apps/NAME.png)
+// Build-time tool: renders the program's SVG icon into the PNG sizes a desktop looks for, and a
+// Windows icon file holding the sizes Windows shows (16 to 256 pixels), for both programs' builds.
+// Usage: torva-icon-render ICON.svg OUTPUT_DIR SIZE...
+// (writes OUTPUT_DIR/SIZExSIZE/apps/NAME.png and OUTPUT_DIR/NAME.ico)
+#include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QList>
 #include <QPainter>
+#include <QSaveFile>
 #include <QSvgRenderer>
 
 #include <cstdio>
+#include <utility>
+
+namespace {
+
+// An .ico file whose pictures are PNGs (read by Windows since Vista): a header, one directory
+// entry per picture, then the pictures.
+bool writeIco(const QString &path, const QList<std::pair<int, QByteArray>> &pngs)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0) << quint16(1) << quint16(pngs.size());
+    quint32 offset = 6 + 16 * quint32(pngs.size());
+    for (const auto &[size, png] : pngs) {
+        const quint8 side = size >= 256 ? 0 : quint8(size); // 0 stands for 256
+        out << side << side << quint8(0) << quint8(0) << quint16(1) << quint16(32) << quint32(png.size())
+            << offset;
+        offset += quint32(png.size());
+    }
+    for (const auto &entry : pngs)
+        out.writeRawData(entry.second.constData(), int(entry.second.size()));
+    return out.status() == QDataStream::Ok && file.commit();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -21,7 +54,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "torva-icon-render: %s is not a valid SVG\n", argv[1]);
         return 1;
     }
-    const QString name = QFileInfo(svg).completeBaseName() + QStringLiteral(".png");
+    const QString base = QFileInfo(svg).completeBaseName();
+    const QString name = base + QStringLiteral(".png");
+    QList<std::pair<int, QByteArray>> icoPictures;
     for (int i = 3; i < argc; ++i) {
         bool ok = false;
         const int size = QString::fromLocal8Bit(argv[i]).toInt(&ok);
@@ -40,6 +75,18 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "torva-icon-render: cannot write %s\n", qPrintable(dir));
             return 1;
         }
+        if (size == 16 || size == 32 || size == 48 || size == 256) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            icoPictures.append({size, png});
+        }
+    }
+    const QString ico = outDir + QLatin1Char('/') + base + QStringLiteral(".ico");
+    if (!writeIco(ico, icoPictures)) {
+        std::fprintf(stderr, "torva-icon-render: cannot write %s\n", qPrintable(ico));
+        return 1;
     }
     return 0;
 }

@@ -1,26 +1,23 @@
 #include "editor/ProgramIcon.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
-
 namespace ProgramIcon {
+
+namespace {
+QString rendered(int size) { return QStringLiteral(":/icons/%1x%1/apps/torva-pc.png").arg(size); }
+} // namespace
 
 QPixmap picture(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/icons/torva-pc.svg"));
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter);
-    return pixmap;
+    const QPixmap pixmap(rendered(size));
+    return pixmap.width() == size ? pixmap
+                                  : pixmap.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 QIcon windowIcon()
 {
     QIcon icon;
     for (int size : {16, 32, 48})
-        icon.addPixmap(picture(size));
+        icon.addFile(rendered(size), QSize(size, size));
     return icon;
 }
 
