@@ -5,7 +5,7 @@
 #include "editor/MainWindow.h"
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
-#include "link/QtSerialPort.h"
+#include "link/SystemPorts.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
 #include "ui/StartUp.h"

@@ -15,7 +15,7 @@
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
 #include "link/LogFrm.h"
-#include "link/QtSerialPort.h"
+#include "link/SystemPorts.h"
 #include "link/WaitFrm.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"

@@ -2,7 +2,7 @@
 
 #include "cli/Console.h"
 #include "files/FileCommands.h"
-#include "link/QtSerialPort.h"
+#include "link/SystemPorts.h"
 #include "sim/EmulatedPort.h"
 #include "sim/tool/PanelOptions.h"
 
@@ -17,8 +17,9 @@ std::optional<PortChoice> PanelLine::choiceFor(const QString &port)
         return std::nullopt;
     if (port == QLatin1String(kSimulated))
         return PortChoice::simulated();
-    // "COM1" to "COM4", as the port window names them (its first button reads "COM 1").
-    static const QRegularExpression com(QStringLiteral("^COM ?([1-4])$"),
+    // "COM1" to "COM4", as the port window names them (its first button reads "COM 1"), and any
+    // other COM number, as Windows names its ports.
+    static const QRegularExpression com(QStringLiteral("^COM ?([1-9][0-9]{0,2})$"),
                                         QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch match = com.match(port); match.hasMatch())
         return PortChoice::comPort(match.captured(1).toInt());

@@ -1,10 +1,11 @@
 #include "link/PortFrm.h"
 
+#include "link/SystemPorts.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSerialPortInfo>
 #include <QVBoxLayout>
 
 PortFrm::PortFrm(Link &link, QWidget *parent) : QDialog(parent), m_link(link)
@@ -28,8 +29,8 @@ PortFrm::PortFrm(Link &link, QWidget *parent) : QDialog(parent), m_link(link)
     Autre_Port->setEditable(true);
     Autre_Port->setInsertPolicy(QComboBox::NoInsert);
     Autre_Port->setMinimumContentsLength(14);
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        addDetectedPort(info.systemLocation(), info.description(), info.manufacturer(), info.serialNumber());
+    for (const DetectedPort &port : detectedPorts())
+        addDetectedPort(port.location, port.description, port.manufacturer, port.serialNumber);
     Option_Simul = new QRadioButton(QStringLiteral("ECS simulée"), this);
     Option_Simul->setObjectName(QStringLiteral("Option_Simul"));
     layout->addWidget(Option_Autre, 4, 0);

@@ -1,6 +1,10 @@
 #include "link/QtSerialPort.h"
 
+#include "link/OpenFailure.h"
+#include "link/SystemPorts.h"
+
 #include <QFile>
+#include <QSerialPortInfo>
 
 #ifdef Q_OS_LINUX
 #include <grp.h>
@@ -117,29 +121,18 @@ QString QtSerialPort::errorString() const
 QString QtSerialPort::failureDetails(QSerialPort::SerialPortError error, const QString &device,
                                      const QString &systemReason, const QString &group)
 {
-    const QString reason = QStringLiteral("Raison donnée par le système : %1.").arg(systemReason);
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("Le port %1 n'existe pas : l'adaptateur n'est pas branché ou le "
-                              "nom du port est faux.\n%2")
-            .arg(device, reason);
+        return openFailureDetails(OpenFailure::NotFound, device, systemReason);
     case QSerialPort::PermissionError:
         // The same error stands for a device held by another program (its lock) and for one the
         // account may not open; only the second comes with the group to join.
-        if (group.isEmpty())
-            return QStringLiteral("Le port %1 est occupé par un autre programme, ou vous n'avez "
-                                  "pas le droit de l'ouvrir.\n%2")
-                .arg(device, reason);
-        return QStringLiteral("Vous n'avez pas le droit d'ouvrir le port %1.\n%2\n\n"
-                              "Le port appartient au groupe « %3 ». Pour y avoir accès, ajoutez "
-                              "votre compte à ce groupe avec la commande :\n"
-                              "sudo usermod -aG %3 $USER\n"
-                              "puis fermez votre session et reconnectez-vous.")
-            .arg(device, reason, group);
+        return group.isEmpty() ? openFailureDetails(OpenFailure::Busy, device, systemReason)
+                               : openFailureDetails(OpenFailure::RightsGroup, device, systemReason, group);
     case QSerialPort::OpenError:
-        return QStringLiteral("Le port %1 est déjà ouvert.\n%2").arg(device, reason);
+        return openFailureDetails(OpenFailure::AlreadyOpen, device, systemReason);
     default:
-        return QStringLiteral("Le port %1 n'a pas pu être ouvert.\n%2").arg(device, reason);
+        return openFailureDetails(OpenFailure::Other, device, systemReason);
     }
 }
 
@@ -178,6 +171,14 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
         return;
     m_port.close();
     emit failed();
+}
+
+QList<DetectedPort> detectedPorts()
+{
+    QList<DetectedPort> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        ports.append({info.systemLocation(), info.description(), info.manufacturer(), info.serialNumber()});
+    return ports;
 }
 
 PortFactory makeRealPortFactory(PortFactory simulated)

@@ -4,7 +4,7 @@
 
 #include <QSerialPort>
 
-// The real serial line: a QSerialPort at 9600 baud, 8 data bits, no parity, one stop bit, no
+// The real serial line on Linux: a QSerialPort at 9600 baud, 8 data bits, no parity, one stop bit, no
 // flow control, raw bytes. Bytes the driver holds but Qt has not fetched yet count as waiting,
 // so that a flush empties the line and not only Qt's buffer. When the adapter disappears
 // (QSerialPort::ResourceError) or the line fails to read or write, the port closes itself and
@@ -49,7 +49,3 @@ private:
     mutable bool m_fetching = false;
     QString m_openFailure; // the details of the last refused opening, empty once opened
 };
-
-// Makes a QtSerialPort for a device choice and hands the simulated choice to `simulated`
-// (which may be empty: the simulated panel is then not offered).
-PortFactory makeRealPortFactory(PortFactory simulated = {});

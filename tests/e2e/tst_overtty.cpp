@@ -10,7 +10,7 @@
 #include "editor/MainWindow.h"
 #include "files/DataFile.h"
 #include "link/PortFrm.h"
-#include "link/QtSerialPort.h"
+#include "link/SystemPorts.h"
 #include "sim/tool/PanelOptions.h"
 #include "support/PanelBench.h"
 #include "support/SimProcess.h"
