@@ -19,7 +19,7 @@ struct CliOptions
 {
     QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag"
     QStringList arguments; // the files, in order
-    QString port;          // --port: a device, COM1 to COM4, or "sim"
+    QString port;          // --port: a device, COMn, or "sim"
     QString output;        // -o: the file to write
     bool json = false;
     bool watch = false;

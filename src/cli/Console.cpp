@@ -1,15 +1,13 @@
 #include "cli/Console.h"
 
+#include "cli/Terminal.h"
 #include "link/Link.h"
 
 #include <cstdio>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kBarWidth = 30;
-constexpr int kDefaultColumns = 80;
 
 void writeError(const QString &text)
 {
@@ -17,24 +15,16 @@ void writeError(const QString &text)
     std::fflush(stderr);
 }
 
-int terminalColumns()
-{
-    winsize size{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return kDefaultColumns;
-}
-
 } // namespace
 
-Console::Console(bool quiet) : m_drawsProgress(!quiet && ::isatty(STDERR_FILENO)) {}
+Console::Console(bool quiet) : m_drawsProgress(Terminal::prepareStandardError() && !quiet) {}
 
 void Console::drawProgress(const QString &line)
 {
     if (!m_drawsProgress)
         return;
     // One column short of the width: a line that fills it would wrap on some terminals.
-    writeError(QStringLiteral("\r\x1b[K") + line.left(terminalColumns() - 1));
+    writeError(QStringLiteral("\r\x1b[K") + line.left(Terminal::columns() - 1));
     m_progressShown = true;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/Interrupt.h"
 
+#include <QSocketNotifier>
+
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,14 +28,14 @@ Interrupt::Interrupt(std::function<void()> onInterrupt, QObject *parent)
     for (int fd : g_pipe)
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
-    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] {
+    auto notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
+    connect(notifier.get(), &QSocketNotifier::activated, this, [this, watch = notifier.get()] {
         char bytes[16];
         [[maybe_unused]] const ssize_t ignored = ::read(g_pipe[0], bytes, sizeof bytes);
-        m_notifier->setEnabled(false);
-        if (m_onInterrupt)
-            m_onInterrupt();
+        watch->setEnabled(false);
+        deliver();
     });
+    m_watch = std::move(notifier);
     struct sigaction action = {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
@@ -46,7 +48,7 @@ Interrupt::~Interrupt()
 {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    m_notifier.reset();
+    m_watch.reset();
     for (int &fd : g_pipe) {
         if (fd >= 0)
             ::close(fd);

@@ -12,7 +12,7 @@ class Console;
 class Prompts;
 
 // The line to the panel that --port names, for one command: a serial device ("/dev/ttyUSB0"),
-// "COM1" to "COM4" as the port window names them, or "sim", the built-in emulated panel. Each
+// "COM1" to "COM4" as the port window names them (any COMn), or "sim", the built-in emulated panel. Each
 // torva-cli run is a new process, so the emulated panel's configuration is kept between runs in
 // a data file (simulatedStatePath()): a receive after a send gives back what was sent.
 class PanelLine

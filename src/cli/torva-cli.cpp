@@ -81,7 +81,7 @@ QString optionsText(const Command *only)
     if (all || only->port != Needs::No)
         text +=
             QStringLiteral("  --port PORT        le port série de l'ECS : un périphérique (/dev/ttyUSB0),\n"
-                           "                     COM1 à COM4 comme les nomme la fenêtre (COM1 : %1),\n"
+                           "                     COM1, COM2... comme les nomme la fenêtre (COM1 : %1),\n"
                            "                     ou « sim » pour l'ECS simulée intégrée\n")
                 .arg(PortChoice::comPort(1).device);
     if (all || only->output != Needs::No)

@@ -1,6 +1,7 @@
 #include "ui/StartUp.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -10,9 +11,23 @@
 
 namespace StartUp {
 
+namespace {
+
+// Where the catalogue is: a `translations` folder beside the program when there is one (the
+// Windows installation carries its own), else Qt's own translations folder (Linux).
+QString translationsFolder()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    if (QFileInfo::exists(beside + QStringLiteral("/qtbase_fr.qm")))
+        return beside;
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+} // namespace
+
 bool loadQtFrench(const QString &folder)
 {
-    const QString where = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+    const QString where = folder.isEmpty() ? translationsFolder() : folder;
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QStringLiteral("qtbase_fr"), where) ||
         !QCoreApplication::installTranslator(translator.get())) {
@@ -28,7 +43,9 @@ bool loadQtFrench(const QString &folder)
 
 void prepareProgram()
 {
+#ifdef SIGXFSZ // systems without file-size limits have no such signal
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
     loadQtFrench();
 }
 

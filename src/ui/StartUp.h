@@ -5,8 +5,8 @@
 // What a program of the configurator sets up before it shows anything.
 namespace StartUp {
 
-// Installs Qt's own French texts (the qtbase_fr catalogue in `folder`, by default Qt's
-// translations folder) on the running application, whatever the system's language, so that the
+// Installs Qt's own French texts (the qtbase_fr catalogue in `folder`, by default the
+// `translations` folder beside the program, else Qt's translations folder) on the running application, whatever the system's language, so that the
 // standard buttons and dialogs read "Oui", "Non", "Annuler", "Nom de fichier". False when the
 // catalogue cannot be loaded: the program goes on with Qt's English, and one line on stderr
 // says why.
