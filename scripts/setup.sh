@@ -28,9 +28,19 @@ torva_install_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# torva_build DIR [extra cmake arguments...]
-torva_build() {
+# torva_configure DIR [extra cmake arguments...]
+torva_configure() {
     local dir=$1; shift
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
+}
+
+# torva_build DIR [extra cmake arguments...]
+torva_build() {
+    torva_configure "$@"
+    cmake --build "$1" -j "$(nproc)"
+}
+
+# The program's version, as the project declares it ("3.0").
+torva_version() {
+    sed -n 's/^project(torva-pc VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 }

@@ -110,6 +110,10 @@ private slots:
         QFETCH(int, frames);
         QFETCH(bool, timedOut);
         QFETCH(Bytes, rxData);
+#ifdef Q_OS_WIN
+        if (realPort)
+            QSKIP("no pseudo-terminal on Windows: the Wine COM port test runs this path");
+#endif
         PanelBench bench;
         QElapsedTimer clock;
         clock.start();
@@ -253,12 +257,23 @@ private slots:
     void interrupted()
     {
         QFETCH(int, cut);
+#ifdef Q_OS_WIN
+        if (cut == kHangUp)
+            QSKIP("no pseudo-terminal on Windows: the Wine COM port test loses its line");
+#endif
         PanelBench bench;
         QVERIFY(bench.start(cut == kHangUp));
         bench.panel.addFault({Fault::Silence});
         if (cut >= 0)
             bench.port->vanishAfterWrites(cut);
-        QTimer::singleShot(100, &bench.link, [&] { cut == kAbort ? bench.link.abort() : bench.far.reset(); });
+        QTimer::singleShot(100, &bench.link, [&] {
+#ifndef Q_OS_WIN
+            if (cut == kHangUp)
+                bench.far.reset();
+#endif
+            if (cut == kAbort)
+                bench.link.abort();
+        });
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!bench.link.transaction(20, 5));

@@ -3,10 +3,12 @@
 
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
+#include <QElapsedTimer>
+#ifndef Q_OS_WIN
 #include "sim/PtyPanel.h"
 
-#include <QElapsedTimer>
 #include <QSerialPort>
+#endif
 #include <QSignalSpy>
 #include <QTest>
 
@@ -99,6 +101,7 @@ private slots:
         QVERIFY(port.open());
     }
 
+#ifndef Q_OS_WIN
     // The real serial-port code against the panel on a pseudo-terminal, closed and opened again:
     // the panel answers each time, paced, and sits idle while no port is open.
     void ptyAnswersAndSurvivesReopen()
@@ -127,6 +130,7 @@ private slots:
             QVERIFY2(cpuMs < 40, qPrintable(QStringLiteral("%1 ms of CPU while closed").arg(cpuMs)));
         }
     }
+#endif
 };
 
 TORVA_TEST(TestPacedLine)

@@ -3,15 +3,17 @@
 // The fixture most tests share: an emulated panel behind a link whose "ECS simulée" port leads to
 // it, and prompts that record. `port` is the emulated port the link holds, to watch or spoil the
 // line; after start(true), `far` serves the same panel on a pseudo-terminal, which the link opens
-// through QSerialPort.
+// through QSerialPort (Linux only).
 #include "support/FakePrompts.h"
 
 #include "config/PanelConfig.h"
 #include "link/Link.h"
-#include "link/QtSerialPort.h"
+#include "link/SystemPorts.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
+#ifndef Q_OS_WIN
 #include "sim/PtyPanel.h"
+#endif
 
 #include <QPointer>
 #include <QStringList>
@@ -27,7 +29,9 @@ struct PanelBench
     EmulatedPanel panel;
     FakePrompts prompts;
     QPointer<EmulatedPort> port;
+#ifndef Q_OS_WIN
     std::unique_ptr<PtyPanel> far;
+#endif
     Link link{prompts, makeRealPortFactory([this](const PortChoice &) -> std::unique_ptr<SerialPort> {
                   auto made = std::make_unique<EmulatedPort>(panel);
                   port = made.get();
@@ -37,10 +41,16 @@ struct PanelBench
     // Opens the line and wakes the panel, as every procedure does before its first command.
     bool start(bool realPort = false)
     {
-        if (realPort && !(far = std::make_unique<PtyPanel>(panel))->start())
-            return false;
-        const PortChoice choice =
-            realPort ? PortChoice{PortChoice::Kind::Device, far->devicePath()} : PortChoice::simulated();
+        PortChoice choice = PortChoice::simulated();
+        if (realPort) {
+#ifdef Q_OS_WIN
+            return false; // no pseudo-terminal on Windows
+#else
+            if (!(far = std::make_unique<PtyPanel>(panel))->start())
+                return false;
+            choice = {PortChoice::Kind::Device, far->devicePath()};
+#endif
+        }
         return link.openPort(choice) && link.wakeUp();
     }
 
