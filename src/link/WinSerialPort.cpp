@@ -194,7 +194,12 @@ bool WinSerialPort::collectRead()
 
 void WinSerialPort::onReadCompleted()
 {
-    if (!m_io || !m_io->reading)
+    if (!m_io)
+        return;
+    // The event stays set until someone resets it, and the notifier fires again for as long as
+    // it is: reset it first (an operation that ends after this sets it again).
+    ::ResetEvent(m_io->read.hEvent);
+    if (!m_io->reading)
         return;
     const int before = int(m_received.size());
     if (!collectRead()) {
@@ -220,7 +225,10 @@ bool WinSerialPort::startWrite()
 
 void WinSerialPort::onWriteCompleted()
 {
-    if (!m_io || !m_io->writing)
+    if (!m_io)
+        return;
+    ::ResetEvent(m_io->write.hEvent); // as for a read: else the notifier fires without end
+    if (!m_io->writing)
         return;
     DWORD sent = 0;
     if (!::GetOverlappedResult(m_io->handle, &m_io->write, &sent, FALSE)) {
