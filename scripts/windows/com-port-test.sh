@@ -106,6 +106,18 @@ cmp -s "$work/windows/other.dat" "$work/windows/back.dat" || fail "the panel doe
 [ "$(cat "$work/windows/diff-before.status")" = 1 ] || fail "diff before the send: status is not 1"
 [ "$(cat "$work/windows/diff-after.status")" = 0 ] || fail "diff after the send: status is not 0"
 
+# A port that does not exist: the same message as on Linux, with Windows's reason in its details.
+echo "== a port that does not exist"
+(cd "$work/windows" && torva_wine "$windows_cli" receive -o none.dat --port COM42) >/dev/null \
+    2>"$work/windows/missing.err" && status=0 || status=$?
+tr -d '\r' <"$work/windows/missing.err" >"$work/windows/missing.txt"
+echo "  status $status: $(head -2 "$work/windows/missing.txt" | tr '\n' ' ')"
+[ "$status" = 3 ] || fail "missing port: status is not 3"
+grep -qx "ERREUR DE COM : Port série introuvable ou déjà ouvert !" "$work/windows/missing.txt" ||
+    fail "missing port: not the opening failure's message"
+grep -q "Le port COM42 n'existe pas" "$work/windows/missing.txt" || fail "missing port: no details"
+grep -q "Raison donnée par le système : ." "$work/windows/missing.txt" || fail "missing port: no system reason"
+
 # The CPU time the shell's children (the Wine processes of a run) have used, in milliseconds.
 # `times` runs in this shell: in a subshell it would count that subshell's children only.
 children_cpu_ms() {
