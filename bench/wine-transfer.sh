@@ -41,8 +41,10 @@ transfer() {
     else
         torva_wine "$windows_cli" "$command" "${arguments[@]}" --port COM9 --trace "Z:$trace" --quiet
     fi
+    # "14:02:12.484 +1234 ms | TX | essai 1 | step | bytes"; the port's opening line has no fields.
     tr -d '\r' <"$trace" | awk -F' [|] ' '
-        { split($1, t, /[+ ]/); at = t[4] + 0 }
+        NF < 5 { next }
+        { split($1, t, "+"); at = t[2] + 0 }
         $2 == "TX" && $5 != "00" { requests++ }
         { bytes += split($5, b, " ") }
         END { printf "%d %.0f\n", at, bytes * 10000 / 9600 + requests * 5 + 200 }'

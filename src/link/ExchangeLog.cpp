@@ -12,22 +12,22 @@ const QString kNone = QStringLiteral("-");
 QString faultText(ReplyCheck::Fault fault, int position)
 {
     // Positions count from 1 in the text, as the installer counts the bytes of the line.
-    const auto at = [position](const char *what) {
-        return QStringLiteral("%1 at byte %2").arg(QLatin1String(what)).arg(position + 1);
+    const auto at = [position](const QString &what) {
+        return QStringLiteral("%1, octet %2").arg(what).arg(position + 1);
     };
     switch (fault) {
     case ReplyCheck::Fault::StartByte:
-        return at("wrong start byte");
+        return at(QStringLiteral("mauvais octet de début"));
     case ReplyCheck::Fault::Length:
-        return at("wrong length");
+        return at(QStringLiteral("mauvaise longueur"));
     case ReplyCheck::Fault::Echo:
-        return at("wrong echo");
+        return at(QStringLiteral("mauvais écho"));
     case ReplyCheck::Fault::Check:
-        return QStringLiteral("bad check");
+        return QStringLiteral("mauvaise somme de contrôle");
     case ReplyCheck::Fault::None:
         break;
     }
-    return QStringLiteral("bad byte");
+    return QStringLiteral("mauvais octet");
 }
 
 } // namespace
@@ -87,38 +87,42 @@ void ExchangeLog::setTrace(QIODevice *device)
 
 QString ExchangeLog::verdictText(const ExchangeRecord &record)
 {
-    if (record.kind == ExchangeRecord::Kind::Request)
+    if (record.kind == ExchangeRecord::Kind::Request || record.kind == ExchangeRecord::Kind::PortOpened)
         return {};
     if (record.kind == ExchangeRecord::Kind::Discarded)
-        return QStringLiteral("discarded");
+        return QStringLiteral("ignorés");
     switch (record.failure) {
     case LinkFailure::None:
-        return QStringLiteral("accepted");
+        return QStringLiteral("acceptée");
     case LinkFailure::NoReply:
-        return QStringLiteral("no reply");
+        return QStringLiteral("pas de réponse");
     case LinkFailure::BadByte:
         return faultText(record.badByte, record.badBytePosition);
     case LinkFailure::PortLost:
-        return QStringLiteral("port lost");
+        return QStringLiteral("port perdu");
     case LinkFailure::Aborted:
-        return QStringLiteral("aborted");
+        return QStringLiteral("abandon");
     case LinkFailure::Busy:
         break;
     }
-    return QStringLiteral("refused");
+    return QStringLiteral("refusée");
 }
 
 QString ExchangeLog::line(const ExchangeRecord &record)
 {
+    const QDateTime at = record.portOpened.addMSecs(record.msSincePort);
+    // The date once, when the port opens; each record then says its own time of day.
+    if (record.kind == ExchangeRecord::Kind::PortOpened)
+        return QStringLiteral("%1 ouverture de %2")
+            .arg(at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")), record.step);
     QString bytes = record.bytes.isEmpty() ? kNone : QString::fromLatin1(record.bytes.toHex(' '));
     if (record.bytesOver > 0)
-        bytes += QStringLiteral(" (+%1 bytes)").arg(record.bytesOver);
+        bytes += QStringLiteral(" (+%1 octets)").arg(record.bytesOver);
     QStringList fields{
         QStringLiteral("%1 +%2 ms")
-            .arg(record.portOpened.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")),
-                 QString::number(record.msSincePort)),
+            .arg(at.toString(QStringLiteral("HH:mm:ss.zzz")), QString::number(record.msSincePort)),
         record.kind == ExchangeRecord::Kind::Request ? QStringLiteral("TX") : QStringLiteral("RX"),
-        record.attempt > 0 ? QStringLiteral("attempt %1").arg(record.attempt) : kNone,
+        record.attempt > 0 ? QStringLiteral("essai %1").arg(record.attempt) : kNone,
         record.step.isEmpty() ? kNone : record.step,
         bytes,
     };

@@ -18,10 +18,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcTorvaLink) // "torva.link", debug off unless QT_LOG
 
 // One byte sequence that crossed the line, as the link saw it: a request that went out (the
 // wake-up byte included), the reply of one attempt with its verdict, or bytes that waited on the
-// line before a request and were thrown away unread.
+// line before a request and were thrown away unread; and the opening of the port, which dates the
+// records after it.
 struct ExchangeRecord
 {
-    enum class Kind { Request, Reply, Discarded };
+    enum class Kind { Request, Reply, Discarded, PortOpened };
     // A babbling line cannot fill the memory: bytes past this many are only counted.
     static constexpr qsizetype kMaxBytes = 64;
 
@@ -31,7 +32,8 @@ struct ExchangeRecord
     QByteArray bytes;        // in line order, at most kMaxBytes
     qsizetype bytesOver = 0; // bytes left out past kMaxBytes
     int attempt = 0;         // 1 to 3; 0 for bytes thrown away when the port opened
-    QString step;            // what the procedure was doing ("Lecture modes alarme"), may be empty
+    QString step; // what the procedure was doing ("Lecture modes alarme"), may be empty; the port's name
+                  // for the port's opening
     // A reply's verdict: accepted (LinkFailure::None) or why the attempt failed.
     LinkFailure failure = LinkFailure::None;
     ReplyCheck::Fault badByte = ReplyCheck::Fault::None;
@@ -70,11 +72,13 @@ public:
     void setTrace(QIODevice *device);
     bool traceFailed() const { return m_traceFailed; }
 
-    // "2024-03-05 14:02:11.250 +1234 ms | RX | attempt 1 | Lecture modes alarme |
-    // 01 06 16 02 1f 00 | wrong echo at byte 3" (one line); a request has no verdict field.
+    // "14:02:12.484 +1234 ms | RX | essai 1 | Lecture modes alarme | 01 06 16 02 1f 00 |
+    // mauvais écho, octet 3" (one line, the record's own time of day, then the time since the
+    // port opened); a request has no verdict field. The port's opening gives the date:
+    // "2024-03-05 14:02:11.250 ouverture de /dev/ttyUSB0".
     static QString line(const ExchangeRecord &record);
-    // "accepted", "no reply", "wrong echo at byte 3", "bad check", "port lost", "aborted",
-    // "discarded"; empty for a request.
+    // "acceptée", "pas de réponse", "mauvais écho, octet 3", "mauvaise somme de contrôle",
+    // "port perdu", "abandon", "ignorés"; empty for a request.
     static QString verdictText(const ExchangeRecord &record);
 
 signals:

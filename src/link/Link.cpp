@@ -94,6 +94,13 @@ bool Link::openPort(const PortChoice &choice)
     connect(m_port.get(), &SerialPort::failed, this, &Link::onPortFailed);
     m_portOpened = QDateTime::currentDateTime();
     m_sincePort.start();
+    if (m_log) { // dates the records that follow, which give only their time of day
+        ExchangeRecord opened;
+        opened.kind = ExchangeRecord::Kind::PortOpened;
+        opened.portOpened = m_portOpened;
+        opened.step = m_port->deviceName();
+        m_log->add(std::move(opened));
+    }
     discardWaiting(0);
     return true;
 }

@@ -67,6 +67,20 @@ LogFrm::LogFrm(ExchangeLog &log, Prompts &prompts, QWidget *parent)
         if (!m_refresh.isActive())
             m_refresh.start();
     });
+    // The scroll range grows with each line, and when a long line brings the horizontal scroll
+    // bar, without a line added: the view follows every such change while it follows the end.
+    QScrollBar *scroll = Journal->verticalScrollBar();
+    connect(scroll, &QScrollBar::rangeChanged, this, [this, scroll](int, int maximum) {
+        if (!m_following)
+            return;
+        m_scrollingToEnd = true;
+        scroll->setValue(maximum);
+        m_scrollingToEnd = false;
+    });
+    connect(scroll, &QScrollBar::valueChanged, this, [this, scroll](int value) {
+        if (!m_scrollingToEnd)
+            m_following = value >= scroll->maximum();
+    });
     connect(&m_log, &ExchangeLog::cleared, this, [this] {
         m_pending.clear();
         Journal->clear();
@@ -107,9 +121,6 @@ void LogFrm::appendLines(const QList<ExchangeRecord> &records)
 {
     if (records.isEmpty())
         return;
-    // Follows the newest line unless the installer has scrolled up to read an older one.
-    QScrollBar *scroll = Journal->verticalScrollBar();
-    const bool following = scroll->value() == scroll->maximum();
     QTextCursor cursor(Journal->document());
     cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
@@ -121,8 +132,6 @@ void LogFrm::appendLines(const QList<ExchangeRecord> &records)
         cursor.insertText(ExchangeLog::line(record), record.failed() ? red : plain);
     }
     cursor.endEditBlock();
-    if (following)
-        scroll->setValue(scroll->maximum());
 }
 
 void LogFrm::reload()

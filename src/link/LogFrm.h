@@ -48,4 +48,8 @@ private:
     Prompts &m_prompts;
     QList<ExchangeRecord> m_pending; // recorded, not shown yet
     QTimer m_refresh;
+    // The view keeps the newest line in view until the installer scrolls up, as a terminal does;
+    // back at the bottom, it follows again.
+    bool m_following = true;
+    bool m_scrollingToEnd = false; // the window itself moves the view
 };

@@ -123,15 +123,16 @@ private slots:
         QFile trace(dir.filePath(QStringLiteral("trace.txt")));
         QVERIFY(trace.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(trace.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        QVERIFY(!lines.isEmpty());
-        QVERIFY(lines.first().endsWith(QStringLiteral("| TX | attempt 1 | Lecture mode ECS | 00")));
+        QVERIFY(lines.size() > 2);
+        QVERIFY(lines[0].endsWith(QStringLiteral(" ouverture de ") + sim.device));
+        QVERIFY(lines[1].endsWith(QStringLiteral("| TX | essai 1 | Lecture mode ECS | 00")));
         QCOMPARE(lines.filter(QStringLiteral("| TX |")).size(),
-                 lines.filter(QStringLiteral("| accepted")).size() + 1);
+                 lines.filter(QStringLiteral("| acceptée")).size() + 1);
         QCOMPARE(lines.filter(QStringLiteral("| RX |")).size(),
-                 lines.filter(QStringLiteral("| accepted")).size());
-        QCOMPARE(lines.filter(QStringLiteral("| TX | attempt 1 | Lecture modes alarme | 01 06 15 00 1c 00"))
-                     .size(),
-                 1);
+                 lines.filter(QStringLiteral("| acceptée")).size());
+        QCOMPARE(
+            lines.filter(QStringLiteral("| TX | essai 1 | Lecture modes alarme | 01 06 15 00 1c 00")).size(),
+            1);
 
         const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
         const Run before = cli(dir, {"diff", file, "--port", "DEV", "--json"}, sim.device);

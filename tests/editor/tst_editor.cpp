@@ -707,7 +707,7 @@ private slots:
         QTRY_COMPARE(b.commands.exchangeLog()->Journal->toPlainText() + u'\n', log.text());
         QCOMPARE(log.records().front().step, QStringLiteral("Lecture modes alarme"));
         QVERIFY(ExchangeLog::line(log.records().back())
-                    .endsWith(QStringLiteral("Lecture choix AES | 01 06 1b 01 23 00 | accepted")));
+                    .endsWith(QStringLiteral("Lecture choix AES | 01 06 1b 01 23 00 | acceptée")));
     }
 
     // The window closed while a transfer waits on a silent panel: the transfer stops (no further

@@ -38,16 +38,16 @@ QStringList untimedLines(const ExchangeLog &log)
 
 QString tx(int attempt, const char *hex, const char *step = "-")
 {
-    return QStringLiteral("TX | attempt %1 | %2 | %3")
+    return QStringLiteral("TX | essai %1 | %2 | %3")
         .arg(attempt)
         .arg(QLatin1String(step), QLatin1String(hex));
 }
 
 QString rx(int attempt, const char *hex, const char *verdict, const char *step = "-")
 {
-    return QStringLiteral("RX | attempt %1 | %2 | %3 | %4")
+    return QStringLiteral("RX | essai %1 | %2 | %3 | %4")
         .arg(attempt)
-        .arg(QLatin1String(step), QLatin1String(hex), QLatin1String(verdict));
+        .arg(QString::fromUtf8(step), QLatin1String(hex), QString::fromUtf8(verdict));
 }
 
 // What the category "torva.link" printed, while a test listens to it.
@@ -109,6 +109,8 @@ private slots:
         const QStringList lines = untimedLines(log);
         QStringList sent, steps;
         for (const ExchangeRecord &record : log.records()) {
+            if (record.kind == ExchangeRecord::Kind::PortOpened)
+                continue;
             if (record.kind == ExchangeRecord::Kind::Request)
                 sent << QString::fromLatin1(record.bytes.toHex(' ').toUpper());
             if (steps.isEmpty() || steps.last() != record.step)
@@ -118,12 +120,21 @@ private slots:
         QCOMPARE(steps, progress.steps);
         const char *step = "Lecture modes alarme";
         const QStringList retry{
-            tx(1, "01 06 15 03 1f 00", step), rx(1, "01 06 16 02 1f 00", "wrong echo at byte 3", step),
-            tx(2, "01 06 15 03 1f 00", step), rx(2, "01 06 15 02 1e 00", "accepted", step)};
+            tx(1, "01 06 15 03 1f 00", step), rx(1, "01 06 16 02 1f 00", "mauvais écho, octet 3", step),
+            tx(2, "01 06 15 03 1f 00", step), rx(2, "01 06 15 02 1e 00", "acceptée", step)};
         QCOMPARE(lines.mid(lines.indexOf(retry[0]), 4), retry);
         // Every other reply accepted at its first attempt.
-        QCOMPARE(lines.size(), 1 + 2 * bench.panel.requests().size());
-        QCOMPARE(lines.filter(QStringLiteral(" | accepted")).size(), bench.panel.requests().size() - 1);
+        QCOMPARE(lines.size(), 2 + 2 * bench.panel.requests().size());
+        QCOMPARE(lines.filter(QStringLiteral(" | acceptée")).size(), bench.panel.requests().size() - 1);
+        // The opening gives the date; each record then its own time of day and the time since.
+        const ExchangeRecord &opening = log.records().front(), &last = log.records().back();
+        QCOMPARE(ExchangeLog::line(opening),
+                 opening.portOpened.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
+                     QStringLiteral(" ouverture de ECS simulée"));
+        QVERIFY(last.msSincePort > 500);
+        QVERIFY(ExchangeLog::line(last).startsWith(
+            opening.portOpened.addMSecs(last.msSincePort).toString(QStringLiteral("HH:mm:ss.zzz ")) +
+            QStringLiteral("+%1 ms | RX").arg(last.msSincePort)));
         QVERIFY(std::is_sorted(log.records().begin(), log.records().end(),
                                [](const auto &a, const auto &b) { return a.msSincePort < b.msSincePort; }));
         const QString text = log.text();
@@ -135,6 +146,9 @@ private slots:
         QVERIFY2(linesShown > lines.size() / 2, qPrintable(QString::number(linesShown)));
         QTRY_COMPARE_WITH_TIMEOUT(window.Journal->toPlainText() + u'\n', text,
                                   int(2 * LogFrm::kRefresh.count()));
+        QScrollBar *scroll = window.Journal->verticalScrollBar();
+        QVERIFY(scroll->maximum() > 0);
+        QCOMPARE(scroll->value(), scroll->maximum()); // the newest line in view
         QStringList red;
         for (QTextBlock block = window.Journal->document()->begin(); block.isValid(); block = block.next())
             if (block.begin().fragment().charFormat().foreground().color() == QColor(Qt::red))
@@ -153,32 +167,33 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const auto once = [](Fault fault) { return std::optional<FaultRule>({fault, 20, -1, 1}); };
         const char *request = "01 05 14 1a 00", *reply = "01 06 14 00 1b 00";
-        QTest::newRow("silent panel")
-            << Line::AsIs << std::optional<FaultRule>({Fault::Silence, 20})
-            << QStringList{tx(1, request),         rx(1, "-", "no reply"), tx(2, request),
-                           rx(2, "-", "no reply"), tx(3, request),         rx(3, "-", "no reply")};
+        QTest::newRow("silent panel") << Line::AsIs << std::optional<FaultRule>({Fault::Silence, 20})
+                                      << QStringList{tx(1, request), rx(1, "-", "pas de réponse"),
+                                                     tx(2, request), rx(2, "-", "pas de réponse"),
+                                                     tx(3, request), rx(3, "-", "pas de réponse")};
         QTest::newRow("wrong start byte, good reply behind")
             << Line::AsIs << once(Fault::WrongStartByte)
-            << QStringList{tx(1, request), rx(1, "55 01 06 14 00 1b 00", "wrong start byte at byte 1"),
-                           tx(2, request), rx(2, reply, "accepted")};
+            << QStringList{tx(1, request), rx(1, "55 01 06 14 00 1b 00", "mauvais octet de début, octet 1"),
+                           tx(2, request), rx(2, reply, "acceptée")};
         QTest::newRow("length 14") << Line::AsIs << once(Fault::LengthTooLong)
                                    << QStringList{tx(1, request),
-                                                  rx(1, "01 0e 14 00 23 00", "wrong length at byte 2"),
-                                                  tx(2, request), rx(2, reply, "accepted")};
+                                                  rx(1, "01 0e 14 00 23 00", "mauvaise longueur, octet 2"),
+                                                  tx(2, request), rx(2, reply, "acceptée")};
         QTest::newRow("wrong sum") << Line::AsIs << once(Fault::BadSum)
-                                   << QStringList{tx(1, request), rx(1, "01 06 14 00 1c 00", "bad check"),
-                                                  tx(2, request), rx(2, reply, "accepted")};
+                                   << QStringList{tx(1, request),
+                                                  rx(1, "01 06 14 00 1c 00", "mauvaise somme de contrôle"),
+                                                  tx(2, request), rx(2, reply, "acceptée")};
         const QString babble = QStringList(ExchangeRecord::kMaxBytes, QStringLiteral("55")).join(u' ');
         QTest::newRow("babbling line")
             << Line::Babbling << std::optional<FaultRule>()
-            << QStringList{QStringLiteral("RX | attempt 1 | - | %1 (+36 bytes) | discarded").arg(babble),
-                           tx(1, request), rx(1, reply, "accepted")};
+            << QStringList{QStringLiteral("RX | essai 1 | - | %1 (+36 octets) | ignorés").arg(babble),
+                           tx(1, request), rx(1, reply, "acceptée")};
         QTest::newRow("adapter gone mid-request")
             << Line::LostAfterTwoBytes << std::optional<FaultRule>()
-            << QStringList{tx(1, "01 05"), rx(1, "-", "port lost"), rx(2, "-", "port lost"),
-                           rx(3, "-", "port lost")};
+            << QStringList{tx(1, "01 05"), rx(1, "-", "port perdu"), rx(2, "-", "port perdu"),
+                           rx(3, "-", "port perdu")};
         QTest::newRow("abandoned") << Line::Abandoned << std::optional<FaultRule>({Fault::Silence, 20})
-                                   << QStringList{tx(1, request), rx(1, "-", "aborted")};
+                                   << QStringList{tx(1, request), rx(1, "-", "abandon")};
     }
 
     // One panel mode read after the wake-up: each attempt's request and its reply's verdict.
@@ -219,6 +234,41 @@ private slots:
         QCOMPARE(log.records().back().msSincePort, added - 1);
         log.clear();
         QVERIFY(log.records().empty() && log.text().isEmpty());
+    }
+
+    // The window keeps the newest line in view as lines come, even when a longer line brings the
+    // horizontal scroll bar (which takes a line's height); once the installer scrolls up, it stays
+    // where it was put, and back at the bottom it follows again.
+    void followsTheEnd()
+    {
+        ExchangeLog log;
+        FakePrompts prompts;
+        LogFrm window(log, prompts);
+        window.resize(600, 300);
+        window.show();
+        QScrollBar *scroll = window.Journal->verticalScrollBar();
+        const auto add = [&](qsizetype bytes) {
+            ExchangeRecord record;
+            record.kind = ExchangeRecord::Kind::Reply;
+            record.bytes = QByteArray(bytes, char(0x55));
+            log.add(record);
+            window.showPending();
+        };
+        for (int n = 0; n < 40; ++n)
+            add(2);
+        QVERIFY(scroll->maximum() > 0);
+        QCOMPARE(scroll->value(), scroll->maximum());
+        add(ExchangeRecord::kMaxBytes); // wider than the window
+        QTRY_VERIFY(window.Journal->horizontalScrollBar()->isVisible());
+        add(2);
+        QCOMPARE(scroll->value(), scroll->maximum());
+        scroll->setValue(3); // the installer reads an older line
+        add(2);
+        QCOMPARE(scroll->value(), 3);
+        scroll->setValue(scroll->maximum());
+        add(2);
+        add(2);
+        QCOMPARE(scroll->value(), scroll->maximum());
     }
 
     void saveAndClear_data()
