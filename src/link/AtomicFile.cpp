@@ -1,9 +1,16 @@
 #include "link/AtomicFile.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 bool AtomicFile::write(const QString &path, const QByteArray &bytes)
 {
+    // A FIFO, a device or a socket would be replaced by a regular file, and the program that
+    // reads it, or the system, would lose it: only a regular file, or a link to one, is
+    // rewritten.
+    const QFileInfo target(path);
+    if ((target.exists() || target.isSymLink()) && !target.isFile())
+        return false;
     QSaveFile file(path);
     // The installer may be allowed to write the file but not the folder: then the target is
     // written directly.

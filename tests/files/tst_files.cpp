@@ -10,6 +10,7 @@
 #include "files/FileCommands.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -282,6 +283,9 @@ private slots:
                                          << "old.dat" << 40 << false << cannotSave;
         QTest::newRow("target is a folder") << "CCBA"
                                             << "." << 0 << false << cannotSave;
+        // A FIFO (as a device or a socket) is not replaced by a regular file: a reader would lose it.
+        QTest::newRow("target is a FIFO") << "CCBA"
+                                          << "fifo" << 0 << false << cannotSave;
         // The installer may rewrite the file but not add one beside it: the file is written in place.
         QTest::newRow("folder takes no new file") << "CCBA"
                                                   << "old.dat" << 0 << true << kNone;
@@ -294,11 +298,15 @@ private slots:
         QFETCH(bool, lockedFolder);
         QFETCH(QList<Message>, messages);
 #ifdef Q_OS_WIN
-        if (sizeLimit > 0 || lockedFolder)
-            QSKIP("file-size limits and folder rights are those of Linux");
+        if (sizeLimit > 0 || lockedFolder || target == "fifo")
+            QSKIP("file-size limits, folder rights and FIFOs are those of Linux");
 #endif
         FilesBench b;
         QVERIFY(writeAll(b.path("old.dat"), "kept"));
+#ifndef Q_OS_WIN
+        if (target == "fifo")
+            QCOMPARE(::mkfifo(qPrintable(b.path(target)), 0600), 0);
+#endif
         b.editor.shown.AlarmModes[2] = 1;
         b.editor.shown.AccessCodes[1] = level3;
         b.session.ConfigSaved = false;
@@ -343,6 +351,8 @@ private slots:
         QCOMPARE(b.prompts.busyDepth, 0);
         QCOMPARE(readAll(b.path("old.dat")), saved ? DataFile::format(b.editor.shown) : "kept");
         QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
+        if (target == "fifo")
+            QVERIFY(!QFileInfo(b.path(target)).isFile() && QFileInfo(b.path(target)).exists());
     }
 };
 
