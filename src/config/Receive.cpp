@@ -26,15 +26,14 @@ Outcome runSteps(TransferContext &c, const Step (&steps)[N])
     return Outcome::Read;
 }
 
-// The codes read writes the code boxes at once, whatever comes after: the panel's codes, or the
-// delivery codes when the panel did not answer. A reply that cannot be used, or an abandoned
-// wait, leaves the boxes as they were.
+// The codes read writes the code boxes at once, whatever comes after, with the panel's codes.
+// A read that failed in any way (no reply, a reply that cannot be used, an abandoned wait) leaves
+// the boxes as they were: the installer's codes are not replaced by the delivery codes behind a
+// message that says the read failed, to be saved or sent later.
 Outcome readCodesIntoEditor(TransferContext &c, PanelConfig &config)
 {
     const Outcome outcome = Reads::accessCodes(c.link, config.AccessCodes);
-    if (outcome == Outcome::NoReply)
-        config.AccessCodes = kDeliveryCodes;
-    if (outcome == Outcome::Read || outcome == Outcome::NoReply)
+    if (outcome == Outcome::Read)
         c.view.setCodes(config.AccessCodes);
     return outcome;
 }
