@@ -7,7 +7,7 @@
 #include "link/Link.h"
 #include "link/SystemPorts.h"
 #include "sim/EmulatedPanel.h"
-#include "sim/EmulatedPort.h"
+#include "sim/tool/KeptPanel.h"
 #include "ui/StartUp.h"
 #include "ui/WidgetPrompts.h"
 
@@ -20,14 +20,16 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
     StartUp::prepareProgram();
 
-    // The panel behind the "ECS simulée" choice keeps its state for the whole run, so that a
-    // configuration sent to it can be received back.
+    WidgetPrompts prompts;
+    // The panel behind the "ECS simulée" choice is torva-cli's --port sim: both keep its
+    // configuration in one data file, so that what one sends the other receives.
     EmulatedPanel simulatedPanel;
     simulatedPanel.setLive(true);
-    const PortFactory ports = makeRealPortFactory(
-        [&simulatedPanel](const PortChoice &) { return std::make_unique<EmulatedPort>(simulatedPanel); });
+    const PortFactory ports =
+        makeRealPortFactory(KeptPanel::simulatedPorts(simulatedPanel, [&prompts](const QString &text) {
+            prompts.message(text, QStringLiteral("ECS SIMULEE"), Prompts::Icon::Warning);
+        }));
 
-    WidgetPrompts prompts;
     // Every exchange of the run, for the "Journal des échanges" window and Qt's logging.
     ExchangeLog exchanges;
     Link link(prompts, ports);

@@ -3,8 +3,7 @@
 #include "cli/Console.h"
 #include "files/FileCommands.h"
 #include "link/SystemPorts.h"
-#include "sim/EmulatedPort.h"
-#include "sim/tool/PanelOptions.h"
+#include "sim/tool/KeptPanel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,56 +30,19 @@ std::optional<PortChoice> PanelLine::choiceFor(const QString &port)
     return PortChoice{PortChoice::Kind::Device, device};
 }
 
-QString PanelLine::simulatedStatePath()
-{
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
-        .filePath(QStringLiteral("ecs-simulee.dat"));
-}
-
 PanelLine::PanelLine(const PortChoice &choice, Prompts &prompts, Console &console)
-    : m_choice(choice), m_console(console), m_link(prompts, makeRealPortFactory([this](const PortChoice &) {
-                                                       return std::make_unique<EmulatedPort>(m_panel);
-                                                   }))
+    : m_choice(choice),
+      m_link(prompts, makeRealPortFactory(KeptPanel::simulatedPorts(m_panel, [&console](const QString &text) {
+                 console.print(QStringLiteral("torva-cli : ") + text);
+             })))
 {
-    if (m_choice.kind != PortChoice::Kind::Simulated)
-        return;
     // The built-in panel looks alive in the diagnostic, as in the window.
     m_panel.setLive(true);
-    loadSimulatedState();
 }
 
-PanelLine::~PanelLine()
-{
-    m_link.closePort();
-    if (m_choice.kind == PortChoice::Kind::Simulated)
-        keepSimulatedState();
-}
+PanelLine::~PanelLine() { m_link.closePort(); }
 
 PortOutcome PanelLine::open()
 {
     return m_link.openPort(m_choice) ? PortOutcome::Opened : PortOutcome::Failed;
-}
-
-void PanelLine::loadSimulatedState()
-{
-    const QString path = simulatedStatePath();
-    if (QFileInfo::exists(path)) {
-        const std::optional<QByteArray> bytes = FileCommands::readFile(path);
-        if (!bytes || !PanelOptions::loadDataFile(*bytes, m_panel.state))
-            m_console.print(QStringLiteral("torva-cli : l'état de l'ECS simulée (%1) est illisible ; elle "
-                                           "repart de son état d'origine")
-                                .arg(QDir::toNativeSeparators(path)));
-    }
-    m_stateLoaded = PanelOptions::dataFileOf(m_panel.state);
-}
-
-void PanelLine::keepSimulatedState()
-{
-    const QByteArray state = PanelOptions::dataFileOf(m_panel.state);
-    if (state == m_stateLoaded)
-        return;
-    const QString path = simulatedStatePath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !FileCommands::writeFile(path, state))
-        m_console.print(QStringLiteral("torva-cli : l'état de l'ECS simulée n'a pas pu être gardé dans %1")
-                            .arg(QDir::toNativeSeparators(path)));
 }

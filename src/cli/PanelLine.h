@@ -12,9 +12,9 @@ class Console;
 class Prompts;
 
 // The line to the panel that --port names, for one command: a serial device ("/dev/ttyUSB0"),
-// "COM1" to "COM4" as the port window names them (any COMn), or "sim", the built-in emulated panel. Each
-// torva-cli run is a new process, so the emulated panel's configuration is kept between runs in
-// a data file (simulatedStatePath()): a receive after a send gives back what was sent.
+// "COM1" to "COM4" as the port window names them (any COMn), or "sim", the built-in emulated panel,
+// which keeps its configuration between runs in the data file the window's "ECS simulée" keeps it
+// in (KeptPanel): a receive after a send gives back what was sent, in either program.
 class PanelLine
 {
 public:
@@ -22,11 +22,9 @@ public:
 
     // The choice a --port value means; nothing for an empty one.
     static std::optional<PortChoice> choiceFor(const QString &port);
-    // Where the emulated panel's configuration is kept: a data file in the program's data folder.
-    static QString simulatedStatePath();
 
     PanelLine(const PortChoice &choice, Prompts &prompts, Console &console);
-    // Closes the port, and keeps the emulated panel's configuration when it changed.
+    // Closes the port (the emulated panel's configuration is kept then, when it changed).
     ~PanelLine();
     PanelLine(const PanelLine &) = delete;
     PanelLine &operator=(const PanelLine &) = delete;
@@ -36,12 +34,7 @@ public:
     PortOutcome open();
 
 private:
-    void loadSimulatedState();
-    void keepSimulatedState();
-
     PortChoice m_choice;
-    Console &m_console;
     EmulatedPanel m_panel;
-    QByteArray m_stateLoaded; // the emulated panel's configuration as the run found it
     Link m_link;
 };

@@ -3,6 +3,7 @@
 // convert data files, and read the panel's diagnostic.
 #include "cli/Cli.h"
 #include "cli/ExitCode.h"
+#include "sim/tool/KeptPanel.h"
 #include "ui/StartUp.h"
 
 #include <QCommandLineParser>
@@ -103,11 +104,14 @@ QString optionsText(const Command *only)
 
 QString simulatedText()
 {
-    return QStringLiteral("L'ECS simulée (--port sim) garde sa configuration d'un lancement à l'autre dans\n"
-                          "  %1\n"
-                          "(un fichier de données) : une réception après un envoi rend ce qui a été envoyé.\n"
-                          "Effacez ce fichier pour la remettre dans son état d'origine.\n")
-        .arg(QDir::toNativeSeparators(PanelLine::simulatedStatePath()));
+    return QStringLiteral(
+               "L'ECS simulée (--port sim) est celle de la fenêtre de TORVA-PC (« ECS simulée ») :\n"
+               "elles gardent leur configuration d'un lancement à l'autre dans\n"
+               "  %1\n"
+               "(un fichier de données) : une réception après un envoi rend ce qui a été envoyé,\n"
+               "par l'un ou l'autre programme. Effacez ce fichier pour la remettre dans son\n"
+               "état d'origine.\n")
+        .arg(QDir::toNativeSeparators(KeptPanel::path()));
 }
 
 QString exitCodesText()

@@ -156,7 +156,7 @@ private slots:
 #ifdef Q_OS_WIN
         // The state lives in the account's local application data, which no variable moves.
         QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                      QStringLiteral("/torva-cli/ecs-simulee.dat"));
+                      QStringLiteral("/torva-pc/ecs-simulee.dat"));
 #endif
         QTemporaryDir dir;
         const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
