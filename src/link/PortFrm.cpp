@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 PortFrm::PortFrm(Link &link, QWidget *parent) : QDialog(parent), m_link(link)
@@ -31,6 +32,7 @@ PortFrm::PortFrm(Link &link, QWidget *parent) : QDialog(parent), m_link(link)
     Autre_Port->setMinimumContentsLength(14);
     for (const DetectedPort &port : detectedPorts())
         addDetectedPort(port.location, port.description, port.manufacturer, port.serialNumber);
+    offerLastOtherPort();
     Option_Simul = new QRadioButton(QStringLiteral("ECS simulée"), this);
     Option_Simul->setObjectName(QStringLiteral("Option_Simul"));
     layout->addWidget(Option_Autre, 4, 0);
@@ -106,9 +108,38 @@ void PortFrm::addDetectedPort(const QString &location, const QString &descriptio
     Autre_Port->addItem(describePort(location, description, manufacturer, serialNumber), location);
 }
 
+namespace {
+
+// Where the last port chosen under "Autre :" is kept from one run to the next: torva-pc.ini in the
+// account's settings folder.
+const QString kSettings = QStringLiteral("torva-pc");
+const QString kLastOtherPort = QStringLiteral("port/autre");
+
+} // namespace
+
+void PortFrm::offerLastOtherPort()
+{
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettings, kSettings);
+    const QString last = settings.value(kLastOtherPort).toString();
+    if (last.isEmpty())
+        return;
+    // First in the list, described as when it was detected if it is detected now.
+    QString shown = last;
+    if (const int listed = Autre_Port->findData(last); listed >= 0) {
+        shown = Autre_Port->itemText(listed);
+        Autre_Port->removeItem(listed);
+    }
+    Autre_Port->insertItem(0, shown, last);
+    Autre_Port->setCurrentIndex(0);
+}
+
 void PortFrm::onContinue()
 {
-    m_outcome = m_link.openPort(choice()) ? PortOutcome::Opened : PortOutcome::Failed;
+    const PortChoice chosen = choice();
+    if (Option_Autre->isChecked() && chosen.kind == PortChoice::Kind::Device && !chosen.device.isEmpty())
+        QSettings(QSettings::IniFormat, QSettings::UserScope, kSettings, kSettings)
+            .setValue(kLastOtherPort, chosen.device);
+    m_outcome = m_link.openPort(chosen) ? PortOutcome::Opened : PortOutcome::Failed;
     accept();
 }
 

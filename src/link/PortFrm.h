@@ -18,6 +18,8 @@ class QRadioButton;
 // "Autre :" lists the ports the system detects, each with what its adapter says of itself (maker,
 // description, serial number), so that an installer with two adapters picks the right one; the
 // device path of the listed port is what gets opened. A path typed by hand is opened as typed.
+// The last port opened through "Autre :" is kept (in the settings) and offered first, already in
+// the box, at the next opening, in this run or the next; "COM 1" stays the button selected.
 class PortFrm : public QDialog
 {
     Q_OBJECT
@@ -49,6 +51,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void offerLastOtherPort();
     void onContinue();
 
     Link &m_link;

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -178,6 +179,39 @@ private slots:
                  (outcome == PortOutcome::Cancelled ? QList<PortChoice>{} : QList<PortChoice>{asked, asked}));
         QVERIFY(!link.isPortOpen());
         QCOMPARE(prompts.messages().size(), outcome == PortOutcome::Failed ? 2 : 0);
+    }
+
+    // The port last opened through "Autre :" comes first, already in the box, at the next opening
+    // (another window, as each transfer makes its own), described as detected; COM 1 stays chosen.
+    void remembersOtherPort()
+    {
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "torva-pc", "torva-pc").clear();
+        FakePrompts prompts;
+        QList<PortChoice> seen;
+        Link link(prompts, [&](const PortChoice &choice) -> std::unique_ptr<SerialPort> {
+            seen << choice;
+            return nullptr;
+        });
+        {
+            PortFrm first(link);
+            QTimer::singleShot(0, &first, [&] {
+                first.Autre_Port->setEditText(QStringLiteral("/dev/ttyUSB7"));
+                first.Command1->click();
+            });
+            first.exec();
+        }
+        PortFrm second(link);
+        second.addDetectedPort(QStringLiteral("/dev/ttyUSB7"), QStringLiteral("FT232R"), {}, {});
+        QTimer::singleShot(0, &second, [&] {
+            QVERIFY(second.Option1[0]->isChecked());
+            second.Option_Autre->click();
+            second.Command1->click();
+        });
+        second.exec();
+        QCOMPARE(seen, (QList<PortChoice>{device("/dev/ttyUSB7"), device("/dev/ttyUSB7")}));
+        PortFrm third(link);
+        QCOMPARE(third.Autre_Port->itemText(0), QStringLiteral("/dev/ttyUSB7"));
+        QCOMPARE(third.Autre_Port->currentText(), QStringLiteral("/dev/ttyUSB7"));
     }
 };
 

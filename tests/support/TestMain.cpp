@@ -2,6 +2,8 @@
 // Usage: test_<subsystem> [ClassName] [QTest options and test functions]
 #include "TestRegistry.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #ifdef TORVA_TEST_WIDGETS
 #include <QApplication>
@@ -28,6 +30,10 @@ int main(int argc, char **argv)
         if (only)
             args.erase(args.begin() + 1);
     }
+
+    // The programs' settings (the last port typed) go to a folder of the run, not the account's.
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
 
     int failures = 0;
     for (const auto &[name, make] : TestRegistry::entries()) {
