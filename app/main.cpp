@@ -12,6 +12,7 @@
 #include "ui/WidgetPrompts.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char **argv)
 {
@@ -41,5 +42,10 @@ int main(int argc, char **argv)
         DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window);
     });
     window.show();
+    // A data file named on the command line ("Ouvrir avec" on the desktop) is opened as "Ouvrir"
+    // opens one, once the window is up to carry a refusal's message.
+    const QStringList files = QApplication::arguments().mid(1);
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &commands, [&commands, file = files.first()] { commands.openFile(file); });
     return app.exec();
 }

@@ -67,6 +67,8 @@ bool MainCommands::commitData()
     return leaveProgram(m_link, m_session, m_prompts, [this] { return m_files.save(); });
 }
 
+LoadResult MainCommands::openFile(const QString &path) { return m_files.openPath(path); }
+
 void MainCommands::receive()
 {
     runExchange([this] {

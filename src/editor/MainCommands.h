@@ -41,6 +41,8 @@ public:
     LogFrm *exchangeLog() { return m_logWindow.get(); }
     SheetCommands &sheet() { return m_sheet; }
 
+    // Opens a data file named on the command line, as "Ouvrir" opens the one chosen.
+    LoadResult openFile(const QString &path);
     void receive();
     void send();
     void diagnostic();

@@ -66,9 +66,12 @@ LoadResult FileCommands::open() { return load(Kind::Open); }
 
 LoadResult FileCommands::importVersion1() { return load(Kind::Import); }
 
-LoadResult FileCommands::load(Kind kind)
+LoadResult FileCommands::openPath(const QString &path) { return show(read(Kind::Open, path)); }
+
+LoadResult FileCommands::load(Kind kind) { return show(chooseAndRead(kind)); }
+
+LoadResult FileCommands::show(const ReadFile &file)
 {
-    const ReadFile file = chooseAndRead(kind);
     if (file.result == LoadResult::Loaded) {
         m_view.show(file.config);
         m_session.DataFileName = file.path;
@@ -90,7 +93,11 @@ FileCommands::ReadFile FileCommands::chooseAndRead(Kind kind)
     const QString path = m_prompts.openFileName(kFilter, kSuffix);
     if (path.isEmpty())
         return {LoadResult::Cancelled, {}, {}};
+    return read(kind, path);
+}
 
+FileCommands::ReadFile FileCommands::read(Kind kind, const QString &path)
+{
     DataFile::ParseError error = DataFile::ParseError::Incompatible;
     {
         BusyPointer busy(m_prompts);

@@ -41,6 +41,9 @@ public:
     SaveResult save();
     // Reads a version-2 file and shows it.
     LoadResult open();
+    // The same for a file named already (the program started with a file, "Ouvrir avec" on the
+    // desktop): Open's check and messages, no dialog.
+    LoadResult openPath(const QString &path);
     // Reads a version-1 file and shows it with the UP card present.
     LoadResult importVersion1();
     // Asks for a file and checks it as "Ouvrir" does (a refused file gets Open's message), without
@@ -63,7 +66,9 @@ private:
         QString path;
     };
     LoadResult load(Kind kind);
+    LoadResult show(const ReadFile &file);
     ReadFile chooseAndRead(Kind kind);
+    ReadFile read(Kind kind, const QString &path);
 
     Session &m_session;
     EditorView &m_view;

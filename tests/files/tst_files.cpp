@@ -200,30 +200,42 @@ private slots:
         QCOMPARE(result.field, field);
     }
 
-    // "Ouvrir" and "Importer": a file accepted is shown whole; any other changes nothing.
+    // "Ouvrir" and "Importer": a file accepted is shown whole; any other changes nothing. A file
+    // named when the program starts is opened the same way, without the dialog.
     void openAndImport_data()
     {
+        QTest::addColumn<bool>("named");
         QTest::addColumn<bool>("import");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("target"); // in the folder; empty: the dialog is cancelled
         QTest::addColumn<QList<Message>>("messages");
         const QList<Message> incompatible{Msg::incompatible()};
-        QTest::newRow("open") << false << fileWith({{typeLine(0), "69"}}) << "file.dat" << kNone;
-        QTest::newRow("import") << true << joinLines(startupFields("TORVA_DATA")) << "file.dat" << kNone;
+        QTest::newRow("open") << false << false << fileWith({{typeLine(0), "69"}}) << "file.dat" << kNone;
+        QTest::newRow("import") << false << true << joinLines(startupFields("TORVA_DATA")) << "file.dat"
+                                << kNone;
         QTest::newRow("open: a value the editor cannot show")
-            << false << fileWith({{kCardLine, "2"}}) << "file.dat" << incompatible;
+            << false << false << fileWith({{kCardLine, "2"}}) << "file.dat" << incompatible;
         QTest::newRow("open: a version-1 file")
-            << false << joinLines(startupFields("TORVA_DATA")) << "file.dat"
+            << false << false << joinLines(startupFields("TORVA_DATA")) << "file.dat"
             << QList<Message>{
                    Msg::warning("FICHIER DONNEES",
                                 "FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP")};
-        QTest::newRow("import: a version-2 file") << true << kStartupFile << "file.dat" << incompatible;
-        QTest::newRow("open: a device") << false << QByteArray() << "/dev/zero" << incompatible;
-        QTest::newRow("open: a folder") << false << QByteArray() << "." << incompatible;
-        QTest::newRow("open: dialog cancelled") << false << QByteArray() << "" << kNone;
+        QTest::newRow("import: a version-2 file")
+            << false << true << kStartupFile << "file.dat" << incompatible;
+        QTest::newRow("open: a device") << false << false << QByteArray() << "/dev/zero" << incompatible;
+        QTest::newRow("open: a folder") << false << false << QByteArray() << "." << incompatible;
+        QTest::newRow("named file") << true << false << fileWith({{typeLine(0), "69"}}) << "file.dat"
+                                    << kNone;
+        QTest::newRow("named version-1 file")
+            << true << false << joinLines(startupFields("TORVA_DATA")) << "file.dat"
+            << QList<Message>{
+                   Msg::warning("FICHIER DONNEES",
+                                "FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP")};
+        QTest::newRow("open: dialog cancelled") << false << false << QByteArray() << "" << kNone;
     }
     void openAndImport()
     {
+        QFETCH(bool, named);
         QFETCH(bool, import);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, target);
@@ -234,13 +246,17 @@ private slots:
         const PanelConfig before = b.editor.shown;
         b.prompts.fileAnswers << (target.isEmpty() ? QString() : b.path(target));
 
-        const LoadResult result = import ? b.files.importVersion1() : b.files.open();
+        const LoadResult result = named    ? b.files.openPath(b.path(target))
+                                  : import ? b.files.importVersion1()
+                                           : b.files.open();
         const bool loaded = messages.isEmpty() && !target.isEmpty();
         QCOMPARE(result, loaded             ? LoadResult::Loaded
                          : target.isEmpty() ? LoadResult::Cancelled
                                             : LoadResult::Refused);
-        QCOMPARE(b.prompts.shown.first().kind, FakePrompts::Shown::Kind::OpenDialog);
-        QCOMPARE(b.prompts.shown.first().text, kFilter);
+        if (!named) {
+            QCOMPARE(b.prompts.shown.first().kind, FakePrompts::Shown::Kind::OpenDialog);
+            QCOMPARE(b.prompts.shown.first().text, kFilter);
+        }
         QCOMPARE(b.prompts.messages(), messages);
         QCOMPARE(b.prompts.busyCalls > 0, !target.isEmpty()); // the hourglass while it reads
         QCOMPARE(b.prompts.busyDepth, 0);
