@@ -9,6 +9,7 @@
 #include "sim/EmulatedPanel.h"
 #include "sim/tool/KeptPanel.h"
 #include "ui/StartUp.h"
+#include "ui/StartupProbe.h"
 #include "ui/WidgetPrompts.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ int main(int argc, char **argv)
     MainCommands commands(window, link, session, prompts, [&] {
         DiagFrm::run(link, session, prompts, window.configuration().UpCardPresent == 1, &window);
     });
+    StartupProbe::watchFirstPaint(window);
     window.show();
     // A data file named on the command line ("Ouvrir avec" on the desktop) is opened as "Ouvrir"
     // opens one, once the window is up to carry a refusal's message.
