@@ -22,6 +22,21 @@ void LinedFrame::paintEvent(QPaintEvent *event)
     painter.setPen(pen);
     // From the centre of the first pixel to the centre of the last; the square caps reach the
     // outer edges of both.
-    for (const QLine &line : m_lines)
+    for (const QLine &line : paintedLines())
         painter.drawLine(QLineF(line).translated(0.5, 0.5));
+}
+
+QList<QLine> LinedFrame::paintedLines() const
+{
+    // The contents rectangle: what the style leaves inside the border and below the title.
+    const QRect inside = contentsRect();
+    QList<QLine> painted;
+    for (const QLine &line : m_lines) {
+        const QRect span = QRect(line.p1(), line.p2()).normalized() & inside;
+        if (span.isEmpty())
+            continue;
+        painted.append(line.dx() == 0 ? QLine(span.left(), span.top(), span.left(), span.bottom())
+                                      : QLine(span.left(), span.top(), span.right(), span.top()));
+    }
+    return painted;
 }

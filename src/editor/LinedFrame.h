@@ -17,6 +17,10 @@ public:
     // A horizontal or vertical line through the pixels from `from` to `to`, both included.
     void addLine(QPoint from, QPoint to);
     const QList<QLine> &lines() const { return m_lines; }
+    // The lines as painted: inside the frame's border, which the style draws at a height that
+    // follows the title's font, so that no line crosses the border or shows above it; a line
+    // wholly outside is not painted.
+    QList<QLine> paintedLines() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

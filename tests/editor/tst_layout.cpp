@@ -6,6 +6,8 @@
 #include "editor/MainWindow.h"
 #include "link/Link.h"
 
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QtWidgets>
 
@@ -123,7 +125,8 @@ private slots:
     }
 
     // Every decorative line is drawn along its whole length at any display scale, none lost
-    // between two device pixels.
+    // between two device pixels; and none shows above its frame's border, which the style puts
+    // where the title's font says.
     void lines_data()
     {
         QTest::addColumn<qreal>("scale");
@@ -139,9 +142,20 @@ private slots:
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         const QImage image = drawnAt(f.window, scale);
-        QStringList faint;
-        for (const LinedFrame *frame : f.window.findChildren<LinedFrame *>())
-            for (const QLine &line : frame->lines()) {
+        QStringList faint, outside;
+        for (const LinedFrame *frame : f.window.findChildren<LinedFrame *>()) {
+            // The border runs along the row above the contents; the title sits on it.
+            QStyleOptionGroupBox option;
+            option.initFrom(frame);
+            option.text = frame->title();
+            const QRect title =
+                frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+            for (const QLine &line : frame->lines())
+                for (int y = pixels(line).top(); y < frame->contentsRect().top(); ++y)
+                    for (int x = pixels(line).left(); x <= pixels(line).right(); ++x)
+                        if (!title.contains(x, y) && dark(image, frame->mapTo(&f.window, QPoint(x, y))))
+                            outside << QStringLiteral("%1 (%2,%3)").arg(frame->objectName()).arg(x).arg(y);
+            for (const QLine &line : frame->paintedLines()) {
                 const QRect along = pixels(line);
                 int missing = 0;
                 for (int y = along.top(); y <= along.bottom(); ++y)
@@ -156,7 +170,9 @@ private slots:
                                  .arg(line.y2())
                                  .arg(missing);
             }
+        }
         QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
+        QVERIFY2(outside.isEmpty(), qPrintable(outside.mid(0, 5).join(QStringLiteral("; "))));
     }
 
     // No line runs through a heading, a legend or a row heading of its frame.
@@ -179,6 +195,28 @@ private slots:
                 if (pixels(line).intersects(label->geometry()))
                     crossed << label->objectName();
         QCOMPARE(crossed.join(QStringLiteral(", ")), QString());
+    }
+
+    // The column headings of COMMANDES UGA/CMSI, side by side on one level: a gap the width of a
+    // letter at least between two words ("Immédiat" and "Tempo" touched at 100 % and 125 %).
+    void headingsApart()
+    {
+        Window f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        QList<QRect> words;
+        for (const char *name : {"Label9", "Label10", "Label11", "Label7(0)", "Label7(1)", "Label7(2)"}) {
+            const auto *label = f.window.findChild<QLabel *>(QLatin1String(name));
+            QVERIFY(label);
+            const QRect text = label->fontMetrics().boundingRect(label->text());
+            words << QRect(QPoint(label->geometry().center().x() - text.width() / 2, label->y()),
+                           text.size());
+        }
+        for (qsizetype i = 1; i < words.size(); ++i)
+            QVERIFY2(words[i].left() - words[i - 1].right() > 4,
+                     qPrintable(QStringLiteral("heading %1: %2 px from the one before")
+                                    .arg(i)
+                                    .arg(words[i].left() - words[i - 1].right() - 1)));
     }
 
     // The window right after start-up, drawn into TORVA_MAIN_WINDOW_PNG when that is set (README).
