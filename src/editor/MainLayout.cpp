@@ -186,15 +186,23 @@ void commands(Layout &l)
     const int ugaCentre = kUgaLeft + kUgaColumns[1] + kBoxTwips / 2;
     l.heading(QStringLiteral("Label8"), frame, {ugaCentre - 900, kHeadingTop, 1800, 255},
               QStringLiteral("UGA"));
-    const std::array<std::pair<const char *, QString>, 3> ugaHeadings{{
-        {"Label9", QStringLiteral("Non")},
-        {"Label10", QStringLiteral("Immédiat")},
-        {"Label11", QStringLiteral("Tempo")},
+    // Centred over their columns, "Immédiat" and "Tempo" would touch: each moves away from the
+    // other, into the room beside "Non" and before the CMSI columns.
+    struct Heading
+    {
+        const char *name;
+        QString caption;
+        int shift; // twips from the column's centre
+    };
+    const std::array<Heading, 3> ugaHeadings{{
+        {"Label9", QStringLiteral("Non"), 0},
+        {"Label10", QStringLiteral("Immédiat"), -45},
+        {"Label11", QStringLiteral("Tempo"), 75},
     }};
     for (int c = 0; c < 3; ++c) {
-        const int centre = kUgaLeft + kUgaColumns[c] + kBoxTwips / 2;
-        l.heading(QLatin1String(ugaHeadings[c].first), frame, {centre - 450, kSubHeadingTop, 900, 255},
-                  ugaHeadings[c].second);
+        const int centre = kUgaLeft + kUgaColumns[c] + kBoxTwips / 2 + ugaHeadings[c].shift;
+        l.heading(QLatin1String(ugaHeadings[c].name), frame, {centre - 450, kSubHeadingTop, 900, 255},
+                  ugaHeadings[c].caption);
     }
     const int cmsiCentre = kCmsiLeft + kCmsiPitch + kBoxTwips / 2;
     l.heading(QStringLiteral("Label4"), frame, {cmsiCentre - 850, kHeadingTop, 1700, 255},
