@@ -48,8 +48,12 @@ CompareFrm::CompareFrm(const QList<Difference> &rows, Against against, QWidget *
         Table_Diff->setItem(r, 1, readOnlyItem(rows[r].first));
         Table_Diff->setItem(r, 2, readOnlyItem(rows[r].second));
     }
-    Table_Diff->resizeColumnsToContents();
-    Table_Diff->horizontalHeader()->setStretchLastSection(true);
+    // The item's name always whole, whatever font the desktop gives the table when it is shown;
+    // the two values share the rest of the width.
+    QHeaderView *header = Table_Diff->horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    header->setSectionResizeMode(2, QHeaderView::Stretch);
     Table_Diff->setVisible(!rows.isEmpty());
 
     Command_Send = new QPushButton(QStringLiteral("ENVOYER LA CONFIGURATION"), this);

@@ -180,6 +180,23 @@ private slots:
         QCOMPARE(configOf(b.panel.state), b.window.configuration());
     }
 
+    // The item's name is never cut, even in a font larger than the one the window was made with,
+    // and the two values share the rest of the width.
+    void columnsFitTheirContents()
+    {
+        const QList<Difference> rows{{"Relais 1 : Boucle 2", "oui", "non"},
+                                     {"Boucle 2 : mode alarme", "Discrimination", "Mode Alarme simple"}};
+        CompareFrm frm(rows, CompareFrm::Against::Panel);
+        QFont larger = frm.Table_Diff->font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.5);
+        frm.Table_Diff->setFont(larger);
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        const QFontMetrics metrics(larger);
+        QVERIFY(frm.Table_Diff->columnWidth(0) > metrics.horizontalAdvance(rows[1].item));
+        QVERIFY(qAbs(frm.Table_Diff->columnWidth(1) - frm.Table_Diff->columnWidth(2)) <= 1);
+    }
+
     // The file is checked as "Ouvrir" checks it; a refused file gets Open's message and no comparison.
     void withFile_data()
     {
