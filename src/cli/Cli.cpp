@@ -9,6 +9,7 @@
 #include "config/Session.h"
 #include "config/Transfer.h"
 #include "diag/DiagReader.h"
+#include "diag/Measurements.h"
 #include "files/FileCommands.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -122,21 +124,14 @@ QString table(const QList<QStringList> &rows)
 constexpr int kPanelLabels[] = {3, 0, 13, 14, 15};
 constexpr int kCardLabels[] = {8, 7, 4, 17, 18, 5, 2, 6};
 
-// "Tension de service = 22 v" as its name and what it shows ("Tension de service", "22 v").
-std::pair<QString, QString> nameAndValue(const QString &text)
-{
-    const qsizetype equals = text.indexOf(QLatin1Char('='));
-    if (equals < 0)
-        return {text, {}};
-    return {text.left(equals).trimmed(), text.mid(equals + 1).trimmed()};
-}
-
-// What the diagnostic window would show, read once.
+// What the diagnostic window would show, read once, and the same as data for a program.
 struct DiagView
 {
     QList<DiagReader::Shown> shown;
     bool cardShown = false;
     std::array<double, 9> loads{};
+    const DiagReader::Opening &opening;
+    const DiagReader::Result &cycle;
 
     QString label(int index) const
     {
@@ -172,29 +167,83 @@ struct DiagView
         return out;
     }
 
-    QJsonObject json() const
-    {
-        const auto section = [&](const auto &labels) {
-            QJsonObject object;
-            for (int index : labels)
-                if (const QString shownText = label(index); !shownText.isEmpty()) {
-                    const auto [name, value] = nameAndValue(shownText);
-                    object.insert(name, value);
-                }
-            return object;
-        };
-        QJsonObject out{{QStringLiteral("ecs"), section(kPanelLabels)}};
-        if (cardShown)
-            out.insert(QStringLiteral("carte"), section(kCardLabels));
-        QJsonArray loops;
-        for (int k = 0; k < DiagReader::kLoops; ++k)
-            loops.append(QJsonObject{{QStringLiteral("boucle"), k + 1},
-                                     {QStringLiteral("mA"), loads[std::size_t(k)]},
-                                     {QStringLiteral("texte"), loop(k)}});
-        out.insert(QStringLiteral("boucles"), loops);
-        return out;
-    }
+    QJsonObject json() const;
 };
+
+// A number as a program reads it: the same whatever the locale, to the converter's resolution.
+double rounded(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+QJsonValue serialJson(const SerialNumber &serial)
+{
+    return serial.isStored() ? QJsonValue(serial.digits(QLocale::c())) : QJsonValue(QJsonValue::Null);
+}
+
+QString versionJson(const std::array<std::uint8_t, 2> &version)
+{
+    return QStringLiteral("%1.%2").arg(version[0]).arg(version[1]);
+}
+
+// The measurements by the label that shows them: their key, and whether they are in amperes.
+struct ValueKey
+{
+    int label;
+    const char *key;
+    bool amperes;
+};
+constexpr ValueKey kPanelValues[] = {
+    {13, "serviceVolts", false}, {14, "batteryVolts", false}, {15, "chargerVolts", false}};
+constexpr ValueKey kCardValues[] = {{17, "batteryVolts", false},
+                                    {18, "chargerVolts", false},
+                                    {5, "aesVolts", false},
+                                    {2, "sounderLine1Amperes", true},
+                                    {6, "sounderLine2Amperes", true}};
+
+QJsonObject DiagView::json() const
+{
+    const auto section = [&](const DiagReader::Identity &identity, const auto &keys) {
+        QJsonObject object{{QStringLiteral("version"), versionJson(identity.version)},
+                           {QStringLiteral("serialNumber"), serialJson(identity.serial)}};
+        for (const ValueKey &key : keys)
+            for (const DiagReader::Value &value : cycle.values)
+                if (value.label == key.label)
+                    object.insert(QLatin1String(key.key), rounded(value.value, key.amperes ? 3 : 2));
+        return object;
+    };
+    QJsonArray loops;
+    for (int k = 0; k < DiagReader::kLoops; ++k) {
+        const double load = loads[std::size_t(k)];
+        loops.append(QJsonObject{{QStringLiteral("loop"), k + 1},
+                                 {QStringLiteral("loadMilliamperes"), rounded(load, 2)},
+                                 {QStringLiteral("fullScale"), load >= Measurements::kLoopFullScale}});
+    }
+    return {{QStringLiteral("panel"), section(opening.panel, kPanelValues)},
+            {QStringLiteral("upCard"),
+             cardShown ? QJsonValue(section(opening.card, kCardValues)) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("loops"), loops}};
+}
+
+// An item as a program reads it, with the editor's words beside it for people.
+QJsonObject itemJson(const ConfigItem &item)
+{
+    return {{QStringLiteral("key"), item.key},
+            {QStringLiteral("value"), item.data},
+            {QStringLiteral("label"), item.name},
+            {QStringLiteral("text"), item.value}};
+}
+
+QJsonObject differenceJson(const Difference &d)
+{
+    return {{QStringLiteral("key"), d.key},
+            {QStringLiteral("label"), d.item},
+            {QStringLiteral("first"),
+             QJsonObject{{QStringLiteral("value"), d.firstData}, {QStringLiteral("text"), d.first}}},
+            {QStringLiteral("second"),
+             QJsonObject{{QStringLiteral("value"), d.secondData}, {QStringLiteral("text"), d.second}}}};
+}
 
 } // namespace
 
@@ -367,10 +416,8 @@ int Cli::show()
     if (m_options.json) {
         QJsonArray array;
         for (const ConfigItem &item : items)
-            array.append(
-                QJsonObject{{QStringLiteral("element"), item.name}, {QStringLiteral("valeur"), item.value}});
-        m_out << QJsonDocument(
-                     QJsonObject{{QStringLiteral("fichier"), path}, {QStringLiteral("elements"), array}})
+            array.append(itemJson(item));
+        m_out << QJsonDocument(QJsonObject{{QStringLiteral("file"), path}, {QStringLiteral("items"), array}})
                      .toJson(QJsonDocument::Indented);
         return ExitCode::Done;
     }
@@ -439,11 +486,13 @@ int Cli::diff()
     if (m_options.json) {
         QJsonArray array;
         for (const Difference &d : found)
-            array.append(QJsonObject{{QStringLiteral("element"), d.item},
-                                     {QStringLiteral("premier"), d.first},
-                                     {QStringLiteral("second"), d.second}});
-        m_out << QJsonDocument(QJsonObject{{QStringLiteral("premier"), files.first()},
-                                           {QStringLiteral("second"), secondName},
+            array.append(differenceJson(d));
+        const QJsonObject second = files.size() == 2 ? QJsonObject{{QStringLiteral("file"), secondName}}
+                                                     : QJsonObject{{QStringLiteral("port"), m_options.port}};
+        m_out << QJsonDocument(QJsonObject{{QStringLiteral("first"),
+                                            QJsonObject{{QStringLiteral("file"), files.first()}}},
+                                           {QStringLiteral("second"), second},
+                                           {QStringLiteral("count"), found.size()},
                                            {QStringLiteral("differences"), array}})
                      .toJson(QJsonDocument::Indented);
     } else if (!found.isEmpty()) {
@@ -500,7 +549,7 @@ int Cli::diag()
         const DiagReader::Result cycle = reader.readCycle();
         if (cycle.outcome != Reads::Outcome::Read)
             return ended(cycle.outcome);
-        const DiagView view{opening.shown + cycle.shown, opening.cardShown, reader.LoopLoads};
+        const DiagView view{opening.shown + cycle.shown, opening.cardShown, reader.LoopLoads, opening, cycle};
         if (m_options.json)
             m_out << QJsonDocument(view.json())
                          .toJson(m_options.watch ? QJsonDocument::Compact : QJsonDocument::Indented);

@@ -44,7 +44,9 @@ const std::array<Command, 7> kCommands{{
      1, 1, Needs::Required, Needs::No, false, false},
     {"show", "show FICHIER.dat [--json]", "montre la configuration d'un fichier",
      "Montre chaque élément de la configuration d'un fichier avec les mots de l'éditeur, dans\n"
-     "l'ordre de la fiche de configuration.",
+     "l'ordre de la fiche de configuration. Avec --json, chaque élément a une clé qui ne change\n"
+     "pas (« loop1.alarmMode ») et une valeur pour un programme (nombre, booléen ou mot en\n"
+     "minuscules), avec les mots de l'éditeur à côté (« label », « text »).",
      1, 1, Needs::No, Needs::No, true, false},
     {"check", "check FICHIER.dat...", "vérifie des fichiers comme « Ouvrir »",
      "Vérifie chaque fichier comme « Ouvrir » et dit pour chacun s'il est correct, ou ce qui ne va\n"
@@ -53,7 +55,9 @@ const std::array<Command, 7> kCommands{{
     {"diff", "diff A.dat B.dat [--json]  ou  diff A.dat --port PORT [--json]",
      "les éléments qui diffèrent : fichier contre fichier, ou fichier contre l'ECS",
      "Les éléments qui diffèrent, avec les mots de l'éditeur : entre deux fichiers, ou entre un\n"
-     "fichier et la configuration de l'ECS, qui est seulement lue (rien n'est écrit dans l'ECS).",
+     "fichier et la configuration de l'ECS, qui est seulement lue (rien n'est écrit dans l'ECS).\n"
+     "Avec --json : pour chaque différence la clé, les deux valeurs et les deux textes, et leur\n"
+     "nombre (« count »).",
      1, 2, Needs::Optional, Needs::No, true, false},
     {"convert", "convert ANCIEN.dat -o NOUVEAU.dat", "convertit un fichier version 1 en version 2",
      "Lit un fichier version 1 comme « Importer fichier Version 1 » (la carte UP présente) et\n"
@@ -62,7 +66,9 @@ const std::array<Command, 7> kCommands{{
     {"diag", "diag --port PORT [--watch] [--json]", "le diagnostic de l'ECS, une fois ou à chaque cycle",
      "Les versions et numéros de série de l'ECS et de la carte UP, les tensions et la charge des\n"
      "boucles, comme la fenêtre de diagnostic : une fois, ou à chaque cycle avec --watch jusqu'à\n"
-     "Ctrl-C. La carte est lue quand l'ECS la dit présente.",
+     "Ctrl-C. La carte est lue quand l'ECS la dit présente. Avec --json, les versions et numéros\n"
+     "de série sont des chaînes, les tensions en volts, les courants en ampères et la charge des\n"
+     "boucles en milliampères, des nombres (une ligne par cycle avec --watch).",
      0, 0, Needs::Required, Needs::No, true, true},
 }};
 

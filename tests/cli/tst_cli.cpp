@@ -29,15 +29,20 @@ struct Run
 };
 
 // Runs torva-cli in `dir` (its emulated panel's state kept there too), without a display; sends
-// SIGINT after `interruptAfter` ms when given. "DEV" in the arguments stands for `device`.
+// SIGINT after `interruptAfter` ms when given; under `locale` (LANG and LC_ALL) when given. "DEV"
+// in the arguments stands for `device`.
 Run cli(const QTemporaryDir &dir, QStringList arguments, const QString &device = {}, int interruptAfter = -1,
-        qint64 *ranFor = nullptr)
+        qint64 *ranFor = nullptr, const QString &locale = {})
 {
     arguments.replaceInStrings(QStringLiteral("DEV"), device);
     QProcess process;
     process.setWorkingDirectory(dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    if (!locale.isEmpty()) {
+        env.insert(QStringLiteral("LANG"), locale);
+        env.insert(QStringLiteral("LC_ALL"), locale);
+    }
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(env);
@@ -87,8 +92,36 @@ QJsonArray differencesJson(const QList<Difference> &found)
 {
     QJsonArray array;
     for (const Difference &d : found)
-        array.append(QJsonObject{{"element", d.item}, {"premier", d.first}, {"second", d.second}});
+        array.append(QJsonObject{{"key", d.key},
+                                 {"label", d.item},
+                                 {"first", QJsonObject{{"value", d.firstData}, {"text", d.first}}},
+                                 {"second", QJsonObject{{"value", d.secondData}, {"text", d.second}}}});
     return array;
+}
+
+// The value at `path` ("panel/version", "items/0") in a JSON document.
+QJsonValue at(QJsonValue value, const QString &path)
+{
+    for (const QString &part : path.split(u'/')) {
+        bool index = false;
+        const int i = part.toInt(&index);
+        value = index ? value.toArray().at(i) : value.toObject().value(part);
+    }
+    return value;
+}
+
+// A configuration with a value of each kind away from the start-up one: a discrimination, a double
+// detection, a relay, an active button, the 12 V output rearmable, the AES external.
+PanelConfig showConfig()
+{
+    PanelConfig c = otherConfig();
+    c.AlarmModes[2] = 1;
+    c.AlarmModes[4] = c.AlarmModes[5] = 2;
+    c.RelayMatrix[1] = 0x10;
+    c.FunctionTypes[2] |= FunctionFlag::Grouped | FunctionFlag::ActiveButton;
+    c.Output12vMode = 1;
+    c.AesChoice = 1;
+    return c;
 }
 
 // torva-ecs-sim serves a pseudo-terminal, which Windows has not: there, the Wine COM port test
@@ -136,8 +169,10 @@ private slots:
         const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
         const Run before = cli(dir, {"diff", file, "--port", "DEV", "--json"}, sim.device);
         QCOMPARE(before.status, 1);
-        QCOMPARE(QJsonDocument::fromJson(before.out.toUtf8())["differences"].toArray(),
-                 differencesJson(differences(otherConfig(), panel)));
+        const QList<Difference> found = differences(otherConfig(), panel);
+        const QJsonDocument diff = QJsonDocument::fromJson(before.out.toUtf8());
+        QCOMPARE(diff["differences"].toArray(), differencesJson(found));
+        QCOMPARE(diff["count"].toInteger(), found.size());
 
         const Run sent = cli(dir, {"send", file, "--port", "DEV"}, sim.device);
         QCOMPARE(sent.status, 0);
@@ -267,27 +302,110 @@ private slots:
             QCOMPARE(readConfig(dir, "out.dat"), std::optional(otherConfig()));
     }
 
-    // The diagnostic once, as JSON, then every cycle until Ctrl-C.
-    void diag()
+    // --json is for programs: keys and values that do not change with the locale (numbers as JSON
+    // numbers, never text with a unit), the editor's words beside them. The same under a French
+    // and an English locale.
+    void json_data()
+    {
+        QTest::addColumn<QStringList>("simulator"); // empty: none
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding show.dat and other.dat
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QJsonObject>("expected"); // the value at each path
+        const auto item = [](const char *key, const QJsonValue &value, const char *label, const char *text) {
+            return QJsonObject{{"key", key}, {"value", value}, {"label", label}, {"text", text}};
+        };
+        QTest::newRow("show")
+            << QStringList() << QStringList{"show", "show.dat", "--json"} << 0
+            << QJsonObject{
+                   {"file", "show.dat"},
+                   {"items/0",
+                    item("loop1.alarmMode", "simple", "Boucle 1 : mode alarme", "Mode Alarme simple")},
+                   {"items/1", item("loop1.ugaCommand", "delayed", "Boucle 1 : commande UGA", "Temporisée")},
+                   {"items/2", item("loop1.cmsiFunction1", true, "Boucle 1 : fonction CMSI 1", "oui")},
+                   {"items/10",
+                    item("loop3.alarmMode", "discrimination", "Boucle 3 : mode alarme", "Discrimination")},
+                   {"items/20", item("loop5.alarmMode", "double", "Boucle 5 : mode alarme",
+                                     "Double détection avec la boucle 6")},
+                   {"items/52", item("relay2.loop5", true, "Relais 2 : Boucle 5", "oui")},
+                   {"items/56", item("upCard", true, "Carte UP", "PRESENTE")},
+                   {"items/69", item("function3.activeButton", true, "Fonction 3 : Bouton Actif", "oui")},
+                   {"items/70", item("aes", "external", "Alimentation Diffuseurs", "AES Externe")},
+                   {"items/71", item("output12v", "rearmable", "Sortie 12V", "Réarmable")},
+                   {"items/72", item("code.level2", "ACBA", "Code niveau 2", "ACBA")}};
+        const QJsonObject loop3{
+            {"key", "loop3.alarmMode"},
+            {"label", "Boucle 3 : mode alarme"},
+            {"first", QJsonObject{{"value", "simple"}, {"text", "Mode Alarme simple"}}},
+            {"second", QJsonObject{{"value", "discrimination"}, {"text", "Discrimination"}}}};
+        QTest::newRow("diff of two files")
+            << QStringList() << QStringList{"diff", "other.dat", "show.dat", "--json"} << 1
+            << QJsonObject{{"first", QJsonObject{{"file", "other.dat"}}},
+                           {"second", QJsonObject{{"file", "show.dat"}}},
+                           {"count", 8},
+                           {"differences/0", loop3}};
+        QTest::newRow("diff with the built-in panel")
+            << QStringList() << QStringList{"diff", "other.dat", "--port", "sim", "--json"} << 1
+            << QJsonObject{{"second", QJsonObject{{"port", "sim"}}},
+                           {"count", differences(otherConfig(), configOf(PanelState())).size()},
+                           {"differences/0/second",
+                            QJsonObject{{"value", "discrimination"}, {"text", "Discrimination"}}}};
+        QTest::newRow("diag") << QStringList{"--steady"} << QStringList{"diag", "--port", "DEV", "--json"}
+                              << 0
+                              << QJsonObject{{"panel/version", "3.0"},
+                                             {"panel/serialNumber", "020712345"},
+                                             {"panel/serviceVolts", 21.55},
+                                             {"upCard/version", "2.1"},
+                                             {"upCard/serialNumber", "010304321"},
+                                             {"upCard/aesVolts", 24.02},
+                                             {"upCard/sounderLine1Amperes", 0.401},
+                                             {"loops/3", QJsonObject{{"loop", 4},
+                                                                     {"loadMilliamperes", 44.16},
+                                                                     {"fullScale", false}}},
+                                             {"loops/4/fullScale", true}};
+    }
+    void json()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QJsonObject, expected);
+        QTemporaryDir dir;
+        write(dir, "show.dat", DataFile::format(showConfig()));
+        write(dir, "other.dat", DataFile::format(otherConfig()));
+        std::optional<SimProcess> sim;
+        if (!simulator.isEmpty()) {
+            skipWithoutPseudoTerminal();
+            QVERIFY2(!sim.emplace(simulator).device.isEmpty(), qPrintable(sim->error));
+        }
+        const QString device = sim ? sim->device : QString();
+        QJsonDocument found[2];
+        for (int i = 0; i < 2; ++i) {
+            const Run run = cli(dir, arguments, device, -1, nullptr, i == 0 ? "fr_FR.UTF-8" : "C.UTF-8");
+            QCOMPARE(run.status, status);
+            QJsonParseError error;
+            found[i] = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + run.out));
+        }
+        QCOMPARE(found[0], found[1]);
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QCOMPARE(at(found[0].object(), it.key()), it.value());
+    }
+
+    // The diagnostic every cycle, one JSON line each, until Ctrl-C.
+    void diagWatched()
     {
         skipWithoutPseudoTerminal();
         QTemporaryDir dir;
         const SimProcess sim({QStringLiteral("--steady")});
         QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
-        const Run once = cli(dir, {"diag", "--port", "DEV", "--json"}, sim.device);
-        QCOMPARE(once.status, 0);
-        const QJsonObject shown = QJsonDocument::fromJson(once.out.toUtf8()).object();
-        QCOMPARE(shown["ecs"]["Version du programme"].toString(), QStringLiteral("3.0"));
-        QCOMPARE(shown["ecs"]["N° de Série"].toString(), QStringLiteral("020712345"));
-        QCOMPARE(shown["carte"]["Version du programme"].toString(), QStringLiteral("2.1"));
-        QCOMPARE(shown["boucles"].toArray().size(), 8);
-        QCOMPARE(qRound(shown["boucles"][3]["mA"].toDouble() * 100), 4416); // raw 300
-
+        const QJsonObject once =
+            QJsonDocument::fromJson(cli(dir, {"diag", "--port", "DEV", "--json"}, sim.device).out.toUtf8())
+                .object();
         const Run watched = cli(dir, {"diag", "--port", "DEV", "--json", "--watch"}, sim.device, 2500);
         QCOMPARE(watched.status, 130);
         const QStringList cycles = watched.out.split('\n', Qt::SkipEmptyParts);
         QVERIFY2(cycles.size() >= 2, qPrintable(watched.out));
-        QCOMPARE(QJsonDocument::fromJson(cycles.first().toUtf8()).object(), shown);
+        QCOMPARE(QJsonDocument::fromJson(cycles.first().toUtf8()).object(), once);
     }
 
     // The files alone: check, show, convert, and what the command line refuses.
@@ -336,7 +454,7 @@ private slots:
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
     }
 
-    // show: every item in the editor's words, in order, as text and as JSON.
+    // show: every item in the editor's words, in order, as text and as JSON with its key and data.
     void show()
     {
         QTemporaryDir dir;
@@ -348,11 +466,13 @@ private slots:
             QVERIFY2(lines[i].startsWith(items[i].name + "  ") && lines[i].endsWith("  " + items[i].value),
                      qPrintable(lines[i]));
         const QJsonArray json =
-            QJsonDocument::fromJson(cli(dir, {"show", file, "--json"}).out.toUtf8())["elements"].toArray();
+            QJsonDocument::fromJson(cli(dir, {"show", file, "--json"}).out.toUtf8())["items"].toArray();
         QCOMPARE(json.size(), items.size());
         for (qsizetype i = 0; i < items.size(); ++i)
-            QCOMPARE(json[i].toObject(),
-                     (QJsonObject{{"element", items[i].name}, {"valeur", items[i].value}}));
+            QCOMPARE(json[i].toObject(), (QJsonObject{{"key", items[i].key},
+                                                      {"value", items[i].data},
+                                                      {"label", items[i].name},
+                                                      {"text", items[i].value}}));
     }
 };
 
