@@ -217,6 +217,9 @@ private slots:
             << QStringList{"--fault", "silence"} << receive << 4 << timeOut;
         QTest::newRow("silent panel: diag")
             << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << 4 << timeOut;
+        // A verification read without reply is a missing reply, not an item read back otherwise.
+        QTest::newRow("second relay read back unanswered: send")
+            << QStringList{"--fault", "silence:12:1"} << send << 4 << timeOut;
         QTest::newRow("manual mode: send")
             << QStringList{"--manual"} << send << 5
             << "ACCES ECS : Le mode de configuration manuelle est engagé, accès PC interdit !";
