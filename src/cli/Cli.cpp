@@ -245,6 +245,43 @@ QJsonObject differenceJson(const Difference &d)
              QJsonObject{{QStringLiteral("value"), d.secondData}, {QStringLiteral("text"), d.second}}}};
 }
 
+// The measurement a request asks for, by the words of its label ("Tension de Batterie").
+QString readingName(const auto &readings, std::uint8_t subCode)
+{
+    for (const Measurements::Reading &reading : readings)
+        if (reading.subCode == subCode)
+            return QString::fromUtf16(reading.prefix).section(QStringLiteral(" ="), 0, 0);
+    return {};
+}
+
+// Which element the link's last request was for, when it was for one: "boucle 3", "relais 2".
+QString elementOf(const Link &link)
+{
+    const int index = link.TxData[0];
+    switch (PanelCommand(link.LastCommand)) {
+    case PanelCommand::AlarmMode:
+    case PanelCommand::WriteAlarmMode:
+    case PanelCommand::CommandMatrix:
+    case PanelCommand::WriteCommandMatrix:
+        return QStringLiteral("boucle %1").arg(index + 1);
+    case PanelCommand::Relay:
+    case PanelCommand::WriteRelay:
+        return QStringLiteral("relais %1").arg(index + 1);
+    case PanelCommand::FunctionType:
+    case PanelCommand::WriteFunctionType:
+        return QStringLiteral("fonction %1").arg(index + 1);
+    case PanelCommand::PanelMeasurement:
+        if (index == 4)
+            return QStringLiteral("charge boucle %1").arg(link.TxData[1] + 1);
+        return readingName(Measurements::kPanelReadings, std::uint8_t(index));
+    case PanelCommand::CardMeasurement:
+        return readingName(Measurements::kCardReadings, std::uint8_t(index)) +
+               QStringLiteral(" de la carte UGA/CMSI");
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 Cli::Cli(const CliOptions &options)
@@ -350,6 +387,29 @@ PanelLine &Cli::line()
 
 int Cli::unlessInterrupted(int status) { return Interrupt::requested() ? Interrupt::exitCode() : status; }
 
+void Cli::sayWhere(bool element)
+{
+    if (!m_line || Interrupt::requested())
+        return;
+    const Link &link = m_line->link();
+    QString step = link.step().trimmed();
+    if (step.isEmpty())
+        return;
+    if (const QString which = element ? elementOf(link) : QString(); !which.isEmpty())
+        step += QStringLiteral(", ") + which;
+    m_console.print(QStringLiteral("pendant : ") + step);
+}
+
+void Cli::endProcedure(TransferResult result)
+{
+    // A missing or unusable reply names the request it was for; a refusal or a difference found
+    // in a verification concerns the step's whole item.
+    if (result != TransferResult::Done)
+        sayWhere(result == TransferResult::NoReply || result == TransferResult::Refused);
+    if (m_line)
+        m_line->link().setStep({});
+}
+
 // The receive procedure, then the file exactly as "Enregistrer" writes it: whole or not at all.
 int Cli::receive()
 {
@@ -372,6 +432,7 @@ int Cli::receive()
         progress,     [&panel] {
                                 return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
     const TransferResult result = receiveConfiguration(context);
+    endProcedure(result);
     if (result != TransferResult::Done || Interrupt::requested())
         return unlessInterrupted(ExitCode::of(result));
 
@@ -403,7 +464,9 @@ int Cli::send()
         view,         m_prompts,
         progress,     [&panel] {
                                 return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
-    return unlessInterrupted(ExitCode::of(sendConfiguration(context)));
+    const TransferResult result = sendConfiguration(context);
+    endProcedure(result);
+    return unlessInterrupted(ExitCode::of(result));
 }
 
 int Cli::show()
@@ -477,6 +540,7 @@ int Cli::diff()
         PanelConfig read;
         const TransferResult result =
             readPanelConfiguration(context, QStringLiteral("COMPARAISON EN COURS..."), read);
+        endProcedure(result);
         if (result != TransferResult::Done || Interrupt::requested())
             return unlessInterrupted(ExitCode::of(result));
         second = read;
@@ -526,26 +590,34 @@ int Cli::diag()
     Link &link = panel.link();
     link.DiagInProgress = true;
     // A failed read ends the diagnostic: the transaction has told of a silent panel, and a reply
-    // that cannot be used is told here, as the window does.
+    // that cannot be used is told here, as the window does; then the read it was.
     const auto ended = [this](Reads::Outcome outcome) {
         if (outcome == Reads::Outcome::Refused)
             m_prompts.message(Messages::transferError(), Messages::transferErrorTitle(),
                               Prompts::Icon::Warning);
+        sayWhere(true);
         return unlessInterrupted(outcome == Reads::Outcome::Refused ? ExitCode::TransferError
                                                                     : ExitCode::NoReply);
     };
-    if (!link.wakeUp())
+    // The window logs its exchanges under its title; here each part of the reading has a step,
+    // for the trace and for a failure to name.
+    link.setStep(QStringLiteral("Vérification présence Carte UGA/CMSI"));
+    if (!link.wakeUp()) {
+        sayWhere(false);
         return unlessInterrupted(ExitCode::NoReply);
+    }
     std::uint8_t presence = 0;
     if (const Reads::Outcome outcome = Reads::upCardPresence(link, presence); outcome != Reads::Outcome::Read)
         return ended(outcome);
 
     Session session;
     DiagReader reader(link, session, presence == 1);
+    link.setStep(QStringLiteral("Lecture versions et numéros de série"));
     const DiagReader::Opening opening = reader.readOpening();
     if (opening.outcome != Reads::Outcome::Read)
         return ended(opening.outcome);
     do {
+        link.setStep(QStringLiteral("Lecture des mesures"));
         const DiagReader::Result cycle = reader.readCycle();
         if (cycle.outcome != Reads::Outcome::Read)
             return ended(cycle.outcome);

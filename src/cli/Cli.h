@@ -3,6 +3,7 @@
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
 #include "cli/PanelLine.h"
+#include "config/Transfer.h"
 #include "files/DataFile.h"
 #include "link/ExchangeLog.h"
 
@@ -58,6 +59,11 @@ private:
     bool openTrace();
     // The exit status once an exchange stopped on an interruption, or `status`.
     static int unlessInterrupted(int status);
+    // After an exchange failed: the step it stopped in, as the progress showed it, and, when
+    // `element` and the request was for one loop, relay, function or measurement, which.
+    void sayWhere(bool element);
+    // After a procedure: where it stopped when it failed, and no step for what comes next.
+    void endProcedure(TransferResult result);
 
     int receive();
     int send();

@@ -216,15 +216,21 @@ private slots:
         QTest::newRow("silent panel: receive")
             << QStringList{"--fault", "silence"} << receive << 4 << timeOut;
         QTest::newRow("silent panel: diag")
-            << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << 4 << timeOut;
+            << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << 4
+            << timeOut + "\npendant : Vérification présence Carte UGA/CMSI\n";
+        QTest::newRow("alarm mode of loop 3 unanswered: receive")
+            << QStringList{"--fault", "silence:21:2"} << receive << 4
+            << timeOut + "\npendant : Lecture modes alarme, boucle 3\n";
         // A verification read without reply is a missing reply, not an item read back otherwise.
         QTest::newRow("second relay read back unanswered: send")
-            << QStringList{"--fault", "silence:12:1"} << send << 4 << timeOut;
+            << QStringList{"--fault", "silence:12:1"} << send << 4
+            << timeOut + "\npendant : Vérification Relais programmables, relais 2\n";
         QTest::newRow("manual mode: send")
             << QStringList{"--manual"} << send << 5
             << "ACCES ECS : Le mode de configuration manuelle est engagé, accès PC interdit !";
         QTest::newRow("relays read back otherwise: send")
-            << QStringList{"--fault", "read-back-differs:12:1"} << send << 6 << transferError;
+            << QStringList{"--fault", "read-back-differs:12:1"} << send << 6
+            << transferError + "\npendant : Vérification Relais programmables\n";
         QTest::newRow("12 V mode without its byte: receive")
             << QStringList{"--fault", "missing-data-byte:14"} << receive << 7 << transferError;
         QTest::newRow("missing device: receive")
