@@ -282,6 +282,27 @@ QString elementOf(const Link &link)
     }
 }
 
+// A request that may change what the panel holds.
+bool writes(std::uint8_t command)
+{
+    switch (PanelCommand(command)) {
+    case PanelCommand::WriteCommandMatrix:
+    case PanelCommand::WriteFunctionType:
+    case PanelCommand::WriteAccessCodes:
+    case PanelCommand::WriteRelay:
+    case PanelCommand::WriteOutput12v:
+    case PanelCommand::WriteAlarmMode:
+    case PanelCommand::WriteAesChoice:
+    case PanelCommand::WriteCardPresence:
+    case PanelCommand::WritePanelSerial:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const QString kInterruptedTitle = QStringLiteral("INTERRUPTION");
+
 } // namespace
 
 Cli::Cli(const CliOptions &options)
@@ -416,6 +437,7 @@ int Cli::receive()
     const QString target = m_options.output;
     // A receive that cannot be kept is lost work: a target that cannot be a file is said first.
     const QFileInfo info(target);
+    const bool existed = info.exists();
     if (!info.absoluteDir().exists() || info.isDir()) {
         m_prompts.message(Messages::cannotSave(), Messages::fileTitle(), Prompts::Icon::Warning,
                           target + (info.isDir() ? QStringLiteral(" : c'est un dossier")
@@ -431,10 +453,19 @@ int Cli::receive()
         view,         m_prompts,
         progress,     [&panel] {
                                 return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+    // Ctrl-C leaves no file, the earlier one of that name as it was: the installer hears it.
+    const auto interrupted = [&] {
+        m_prompts.message(QStringLiteral("Réception interrompue, aucun fichier n'a été écrit !"),
+                          kInterruptedTitle, Prompts::Icon::Warning,
+                          existed ? target + QStringLiteral(" est resté tel qu'il était") : QString());
+        return Interrupt::exitCode();
+    };
     const TransferResult result = receiveConfiguration(context);
     endProcedure(result);
-    if (result != TransferResult::Done || Interrupt::requested())
-        return unlessInterrupted(ExitCode::of(result));
+    if (Interrupt::requested())
+        return interrupted();
+    if (result != TransferResult::Done)
+        return ExitCode::of(result);
 
     // The file is checked as Open will read it: a value the editor cannot show (a panel answering
     // what it cannot hold) would make a file that Open refuses.
@@ -446,7 +477,9 @@ int Cli::receive()
                               lineText(written, Version::V2));
         return ExitCode::TransferError;
     }
-    return save(target, bytes) ? ExitCode::Done : unlessInterrupted(ExitCode::WriteFailed);
+    if (save(target, bytes))
+        return ExitCode::Done;
+    return Interrupt::requested() ? interrupted() : ExitCode::WriteFailed;
 }
 
 // The send procedure with the verification of every item, from a file checked as Open does.
@@ -464,9 +497,27 @@ int Cli::send()
         view,         m_prompts,
         progress,     [&panel] {
                                 return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+    // Once a write has gone out, an interrupted send leaves the panel with part of the new
+    // configuration: the installer must know to send it again.
+    bool written = false;
+    Link &link = panel.link();
+    QObject::connect(&link, &Link::requestSent, &link,
+                     [&] { written = written || writes(link.LastCommand); });
     const TransferResult result = sendConfiguration(context);
+    QObject::disconnect(&link, &Link::requestSent, &link, nullptr);
     endProcedure(result);
-    return unlessInterrupted(ExitCode::of(result));
+    if (!Interrupt::requested())
+        return ExitCode::of(result);
+    if (written)
+        m_prompts.message(
+            QStringLiteral("Envoi interrompu, l'ECS contient peut-être une partie de la nouvelle "
+                           "configuration : envoyez-la de nouveau !"),
+            kInterruptedTitle, Prompts::Icon::Warning);
+    else
+        m_prompts.message(QStringLiteral("Envoi interrompu avant la première écriture, la configuration de "
+                                         "l'ECS n'a pas changé."),
+                          kInterruptedTitle, Prompts::Icon::Warning);
+    return Interrupt::exitCode();
 }
 
 int Cli::show()

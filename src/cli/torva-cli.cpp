@@ -40,7 +40,9 @@ const std::array<Command, 7> kCommands{{
      0, 0, Needs::Required, Needs::Required, false, false},
     {"send", "send FICHIER.dat --port PORT", "envoie un fichier à l'ECS et vérifie chaque élément",
      "Vérifie le fichier comme « Ouvrir », puis écrit chaque élément dans l'ECS et le relit, comme\n"
-     "« ENVOYER LA CONFIGURATION ». Les deux codes doivent avoir 4 lettres et être différents.",
+     "« ENVOYER LA CONFIGURATION ». Les deux codes doivent avoir 4 lettres et être différents.\n"
+     "Interrompu (Ctrl-C) après la première écriture, l'envoi laisse l'ECS avec une partie de la\n"
+     "nouvelle configuration : il faut l'envoyer de nouveau.",
      1, 1, Needs::Required, Needs::No, false, false},
     {"show", "show FICHIER.dat [--json]", "montre la configuration d'un fichier",
      "Montre chaque élément de la configuration d'un fichier avec les mots de l'éditeur, dans\n"

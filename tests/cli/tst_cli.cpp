@@ -281,30 +281,54 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("out.dat")));
     }
 
-    // Ctrl-C during a receive stops it at once: nothing more is said, no file is written and an
-    // earlier file of that name stays whole.
-    void interruptedReceive_data()
+    // Ctrl-C stops a transfer at once and says what it left: no file from a receive, and an earlier
+    // file of that name whole; a panel to send to again once a write has gone out.
+    void interrupted_data()
     {
-        QTest::addColumn<QByteArray>("earlier"); // the target before; empty: none
-        QTest::newRow("no file before") << QByteArray();
-        QTest::newRow("an earlier file") << DataFile::format(otherConfig());
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("arguments"); // FILE is a good file
+        QTest::addColumn<QByteArray>("earlier");    // out.dat before; empty: none
+        QTest::addColumn<QString>("message");
+        // The panel answers until the command matrix, then keeps silent.
+        const QStringList matrixSilent{"--steady", "--fault", "silence:2"};
+        const QStringList receive{"receive", "--port", "DEV", "-o", "out.dat"};
+        const QString noFile =
+            QStringLiteral("INTERRUPTION : Réception interrompue, aucun fichier n'a été écrit !\n");
+        QTest::newRow("receive, no file before") << matrixSilent << receive << QByteArray() << noFile;
+        QTest::newRow("receive over an earlier file")
+            << matrixSilent << receive << DataFile::format(otherConfig())
+            << noFile + "  out.dat est resté tel qu'il était\n";
+        QTest::newRow("send, after the relays are written")
+            << QStringList{"--steady", "--fault", "silence:22"}
+            << QStringList{"send", "FILE", "--port", "DEV"} << QByteArray()
+            << "INTERRUPTION : Envoi interrompu, l'ECS contient peut-être une partie de la nouvelle "
+               "configuration "
+               ": envoyez-la de nouveau !\n";
+        QTest::newRow("send, before the first write")
+            << QStringList{"--steady", "--fault", "silence:20"}
+            << QStringList{"send", "FILE", "--port", "DEV"} << QByteArray()
+            << "INTERRUPTION : Envoi interrompu avant la première écriture, la configuration de l'ECS n'a "
+               "pas "
+               "changé.\n";
     }
-    void interruptedReceive()
+    void interrupted()
     {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
         QFETCH(QByteArray, earlier);
+        QFETCH(QString, message);
         skipWithoutPseudoTerminal();
         QTemporaryDir dir;
         if (!earlier.isEmpty())
             write(dir, "out.dat", earlier);
-        // The panel answers until the command matrix, then keeps silent.
-        const SimProcess sim({"--steady", "--fault", "silence:2"});
+        arguments.replaceInStrings("FILE", write(dir, "file.dat", DataFile::format(otherConfig())));
+        const SimProcess sim(simulator);
         QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
         qint64 afterSignal = -1;
-        const Run run =
-            cli(dir, {"receive", "--port", "DEV", "-o", "out.dat"}, sim.device, 900, &afterSignal);
+        const Run run = cli(dir, arguments, sim.device, 900, &afterSignal);
         QCOMPARE(run.status, 130);
         QVERIFY2(afterSignal >= 0 && afterSignal < 1000, qPrintable(QString::number(afterSignal)));
-        QCOMPARE(run.err, QString());
+        QCOMPARE(run.err, message);
         QCOMPARE(QDir(dir.path()).entryList({"out.dat*"}, QDir::Files),
                  earlier.isEmpty() ? QStringList() : QStringList{"out.dat"});
         if (!earlier.isEmpty())
