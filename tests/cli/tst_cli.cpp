@@ -487,6 +487,25 @@ private slots:
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
     }
 
+    // torva-ecs-sim says its version and its help in French, as the other programs do.
+    void simulatorHelp()
+    {
+        if (QStringLiteral(TORVA_SIM_PATH).isEmpty())
+            QSKIP("no torva-ecs-sim on this system");
+        QProcess sim;
+        sim.start(QStringLiteral(TORVA_SIM_PATH), {"--version"});
+        QVERIFY(sim.waitForFinished(10000));
+        QCOMPARE(sim.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(sim.readAllStandardOutput()), QStringLiteral("torva-ecs-sim 3.0\n"));
+        sim.start(QStringLiteral(TORVA_SIM_PATH), {"--help"});
+        QVERIFY(sim.waitForFinished(10000));
+        QCOMPARE(sim.exitCode(), 0);
+        const QString help = QString::fromUtf8(sim.readAllStandardOutput());
+        QVERIFY2(help.contains(QStringLiteral("Utilisation : torva-ecs-sim [OPTIONS]")) &&
+                     help.contains(QStringLiteral("  silence            aucune réponse\n")),
+                 qPrintable(help));
+    }
+
     // show: every item in the editor's words, in order, as text and as JSON with its key and data.
     void show()
     {
