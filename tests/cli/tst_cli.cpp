@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -243,7 +244,9 @@ private slots:
                "entier de 0 à 255";
         QTest::newRow("equal codes: send")
             << QStringList() << QStringList{"send", "SAME", "--port", "DEV"} << 1
-            << "ERREUR DE SAISIE : Les deux codes doivent être différents !";
+            << "ERREUR DE SAISIE : Les deux codes doivent être différents !\n";
+        QTest::newRow("unknown option") << QStringList() << QStringList{"show", "FILE", "--jsn"} << 2
+                                        << "torva-cli : option inconnue « --jsn »\n";
     }
     void failures()
     {
@@ -485,6 +488,38 @@ private slots:
         // A version-1 file converts as Import takes it: the card present.
         QCOMPARE(readConfig(dir, "new.dat"),
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
+    }
+
+    // "help COMMAND" is "COMMAND --help"; each lists the exit statuses its command can give, and
+    // tells of the built-in panel only where --port goes.
+    void help_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<bool>("builtInPanel");
+        QTest::newRow("show") << "show" << QList<int>{0, 1, 2} << false;
+        QTest::newRow("send") << "send" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 130} << true;
+        QTest::newRow("diag") << "diag" << QList<int>{0, 2, 3, 4, 7, 8, 130} << true;
+        QTest::newRow("ports") << "ports" << QList<int>{0, 2, 3, 4, 8, 130} << false;
+    }
+    void help()
+    {
+        QFETCH(QString, command);
+        QFETCH(QList<int>, codes);
+        QFETCH(bool, builtInPanel);
+        QTemporaryDir dir;
+        const Run asked = cli(dir, {"help", command});
+        const Run option = cli(dir, {command, "--help"});
+        QCOMPARE(asked.status, 0);
+        QCOMPARE(asked.out, option.out);
+        QVERIFY2(asked.out.startsWith("Utilisation : torva-cli " + command), qPrintable(asked.out));
+        QList<int> listed;
+        static const QRegularExpression code(QStringLiteral("^  (\\d+) +\\S"));
+        for (const QString &line : asked.out.section(QStringLiteral("Codes de sortie :\n"), 1).split(u'\n'))
+            if (const QRegularExpressionMatch match = code.match(line); match.hasMatch())
+                listed << match.captured(1).toInt();
+        QCOMPARE(listed, codes);
+        QCOMPARE(asked.out.contains(QStringLiteral("L'ECS simulée (--port sim)")), builtInPanel);
     }
 
     // torva-ecs-sim says its version and its help in French, as the other programs do.
