@@ -18,12 +18,13 @@
 // What the command line asked for, once parsed.
 struct CliOptions
 {
-    QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag"
-    QStringList arguments; // the files, in order
+    QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag", "ports"
+    QStringList arguments; // the files (the ports of "ports --probe"), in order
     QString port;          // --port: a device, COMn, or "sim"
     QString output;        // -o: the file to write
     bool json = false;
     bool watch = false;
+    bool probe = false; // ports: ask each port whether a panel answers
     bool quiet = false;
     QString trace; // --trace: the file that receives every frame's line of the exchange log
 };
@@ -72,6 +73,10 @@ private:
     int diff();
     int convert();
     int diag();
+    int ports();
+    // Opens `port` and reads the panel's mode as a receive starts; what answered, or why not.
+    struct Probe;
+    Probe probe(const QString &port);
 
     CliOptions m_options;
     Console m_console;

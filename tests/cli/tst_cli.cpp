@@ -7,6 +7,7 @@
 #include "config/ConfigItems.h"
 #include "config/Differences.h"
 #include "files/DataFile.h"
+#include "link/SystemPorts.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -539,6 +540,74 @@ private slots:
         QVERIFY2(help.contains(QStringLiteral("Utilisation : torva-ecs-sim [OPTIONS]")) &&
                      help.contains(QStringLiteral("  silence            aucune réponse\n")),
                  qPrintable(help));
+    }
+
+    // The ports the system detects, one a line with its adapter, or a word that there is none.
+    void portsListed()
+    {
+        QTemporaryDir dir;
+        const Run run = cli(dir, {"ports"});
+        QCOMPARE(run.status, 0);
+        const QList<DetectedPort> detected = detectedPorts();
+        const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), detected.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines[i].startsWith(detected[i].location) && !lines[i].endsWith(u' '),
+                     qPrintable(lines[i]));
+        QCOMPARE(run.err,
+                 detected.isEmpty() ? QStringLiteral("torva-cli : aucun port série détecté\n") : QString());
+    }
+
+    // ports --probe reads the panel's mode on each port named and says what answered, or why not;
+    // 0 when a panel answered, 4 when none did on a port that opened, 3 when no port opened.
+    void portsProbed_data()
+    {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("lines"); // how each line of the output starts
+        const QStringList probe{"ports", "--probe", "DEV"};
+        QTest::newRow("a panel") << QStringList{"--steady"} << probe << 0
+                                 << QStringList{"DEV : ECS, accès PC autorisé"};
+        QTest::newRow("a panel in manual mode")
+            << QStringList{"--manual"} << probe << 0
+            << QStringList{"DEV : ECS, en mode de configuration manuelle : accès PC interdit"};
+        QTest::newRow("a silent line") << QStringList{"--fault", "silence"} << probe << 4
+                                       << QStringList{"DEV : pas de réponse en 3 essais"};
+        QTest::newRow("bytes that are no reply")
+            << QStringList{"--fault", "wrong-echo"} << probe << 4
+            << QStringList{
+                   "DEV : des octets qui ne forment pas une réponse de l'ECS (écho de la commande faux, "
+                   "octet 3 de la réponse, au dernier des 3 essais)"};
+        QTest::newRow("a missing device beside a panel")
+            << QStringList{"--steady"} << QStringList{"ports", "--probe", "/dev/no-such-port", "DEV"} << 0
+            << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
+                           "  Raison donnée par le système : ", "DEV : ECS, accès PC autorisé"};
+        QTest::newRow("a missing device alone")
+            << QStringList() << QStringList{"ports", "--probe", "/dev/no-such-port"} << 3
+            << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
+                           "  Raison donnée par le système : "};
+    }
+    void portsProbed()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QStringList, lines);
+        QTemporaryDir dir;
+        std::optional<SimProcess> sim;
+        if (!simulator.isEmpty()) {
+            skipWithoutPseudoTerminal();
+            QVERIFY2(!sim.emplace(simulator).device.isEmpty(), qPrintable(sim->error));
+            lines.replaceInStrings(QStringLiteral("DEV"), sim->device);
+        }
+        const Run run = cli(dir, arguments, sim ? sim->device : QString());
+        QCOMPARE(run.status, status);
+        const QStringList found = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(found.size(), lines.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            QVERIFY2(found[i].startsWith(lines[i]), qPrintable(found[i]));
+        QCOMPARE(run.err, QString());
     }
 
     // show: every item in the editor's words, in order, as text and as JSON with its key and data.
