@@ -126,6 +126,17 @@ PanelConfig showConfig()
     return c;
 }
 
+// The built-in panel starts from its state of origin: on Linux each run's state is in its own
+// folder (XDG_DATA_HOME); on Windows it lives in the account's local application data, which no
+// variable moves.
+void forgetBuiltInPanel()
+{
+#ifdef Q_OS_WIN
+    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                  QStringLiteral("/torva-cli/ecs-simulee.dat"));
+#endif
+}
+
 // torva-ecs-sim serves a pseudo-terminal, which Windows has not: there, the Wine COM port test
 // runs torva-cli.exe against it from outside.
 #ifdef Q_OS_WIN
@@ -189,11 +200,7 @@ private slots:
     // The built-in emulated panel keeps what it was sent from one run to the next.
     void simulatedPanelKeepsWhatItWasSent()
     {
-#ifdef Q_OS_WIN
-        // The state lives in the account's local application data, which no variable moves.
-        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                      QStringLiteral("/torva-cli/ecs-simulee.dat"));
-#endif
+        forgetBuiltInPanel();
         QTemporaryDir dir;
         const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
         QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "first.dat"}).status, 0);
@@ -406,6 +413,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
         QFETCH(QJsonObject, expected);
+        forgetBuiltInPanel();
         QTemporaryDir dir;
         write(dir, "show.dat", DataFile::format(showConfig()));
         write(dir, "other.dat", DataFile::format(otherConfig()));
