@@ -3,6 +3,7 @@
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
 #include "cli/PanelLine.h"
+#include "config/Transfer.h"
 #include "files/DataFile.h"
 #include "link/ExchangeLog.h"
 
@@ -17,12 +18,13 @@
 // What the command line asked for, once parsed.
 struct CliOptions
 {
-    QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag"
-    QStringList arguments; // the files, in order
+    QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag", "ports"
+    QStringList arguments; // the files (the ports of "ports --probe"), in order
     QString port;          // --port: a device, COMn, or "sim"
     QString output;        // -o: the file to write
     bool json = false;
     bool watch = false;
+    bool probe = false; // ports: ask each port whether a panel answers
     bool quiet = false;
     QString trace; // --trace: the file that receives every frame's line of the exchange log
 };
@@ -58,6 +60,11 @@ private:
     bool openTrace();
     // The exit status once an exchange stopped on an interruption, or `status`.
     static int unlessInterrupted(int status);
+    // After an exchange failed: the step it stopped in, as the progress showed it, and, when
+    // `element` and the request was for one loop, relay, function or measurement, which.
+    void sayWhere(bool element);
+    // After a procedure: where it stopped when it failed, and no step for what comes next.
+    void endProcedure(TransferResult result);
 
     int receive();
     int send();
@@ -66,6 +73,10 @@ private:
     int diff();
     int convert();
     int diag();
+    int ports();
+    // Opens `port` and reads the panel's mode as a receive starts; what answered, or why not.
+    struct Probe;
+    Probe probe(const QString &port);
 
     CliOptions m_options;
     Console m_console;

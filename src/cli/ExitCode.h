@@ -29,7 +29,7 @@ inline constexpr std::array<Meaning, 10> kMeanings{{
     {Refused, "des différences, ou un fichier refusé"},
     {Usage, "erreur d'utilisation (commande, option ou argument)"},
     {PortFailed, "le port série n'a pas pu être ouvert (la raison suit le message)"},
-    {NoReply, "pas de réponse de l'ECS"},
+    {NoReply, "pas de réponse de l'ECS (relecture de vérification comprise)"},
     {ManualMode, "l'ECS est en mode de configuration manuelle (ACCES ECS)"},
     {VerifyFailed, "une vérification a échoué : l'ECS ne relit pas ce qui a été envoyé"},
     {TransferError, "erreur de transfert : une réponse de l'ECS inutilisable"},

@@ -24,6 +24,6 @@ QList<Difference> differences(const PanelConfig &first, const PanelConfig &secon
     QList<Difference> out;
     for (qsizetype i = 0; i < a.size() && i < b.size(); ++i)
         if (a[i].value != b[i].value)
-            out.append({a[i].name, a[i].value, b[i].value});
+            out.append({a[i].name, a[i].value, b[i].value, a[i].key, a[i].data, b[i].data});
     return out;
 }

@@ -2,15 +2,20 @@
 
 #include "config/PanelConfig.h"
 
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 
-// An item whose value differs between two configurations, in the editor's words.
+// An item whose value differs between two configurations, in the editor's words, and for a
+// program as its key and its values as data (ConfigItem).
 struct Difference
 {
-    QString item;   // "Boucle 3 : mode alarme"
-    QString first;  // its value in the first configuration ("Discrimination")
-    QString second; // its value in the second ("Mode Alarme simple")
+    QString item;            // "Boucle 3 : mode alarme"
+    QString first;           // its value in the first configuration ("Discrimination")
+    QString second;          // its value in the second ("Mode Alarme simple")
+    QString key{};           // "loop3.alarmMode"
+    QJsonValue firstData{};  // "discrimination"
+    QJsonValue secondData{}; // "simple"
 
     bool operator==(const Difference &) const = default;
 };

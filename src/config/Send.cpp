@@ -16,6 +16,14 @@ using Bytes = std::vector<std::uint8_t>;
 // The panel takes one byte per letter: 3 for "A", 4 for "B", 5 for "C".
 std::uint8_t letterByte(QChar letter) { return std::uint8_t(3 + (letter.unicode() - u'A')); }
 
+// How a verification read ended: it read the item and found what was sent or not, or it could
+// not read it (Reads::Outcome says why).
+struct Verification
+{
+    Reads::Outcome outcome = Reads::Outcome::Read;
+    bool same = false;
+};
+
 // One item of the configuration: its writes (one request's data per index, in order), and the
 // read that verifies it against what was sent.
 struct Item
@@ -24,38 +32,40 @@ struct Item
     const char *verifyText;
     PanelCommand command;
     std::vector<Bytes> writes;
-    std::function<bool()> verify;
+    std::function<Verification()> verify;
 };
 
-enum class ItemResult { Verified, WriteFailed, VerifyFailed };
-
-ItemResult writeAndVerify(TransferContext &c, const Item &item)
+// A write without reply is a missing reply; so is a verification read without reply.
+Verification writeAndVerify(TransferContext &c, const Item &item)
 {
     showStep(c, QString::fromUtf8(item.writeText));
     for (const Bytes &data : item.writes)
-        if (!c.link.request(item.command, data).ok())
-            return ItemResult::WriteFailed;
+        if (const LinkReply reply = c.link.request(item.command, data); !reply.ok())
+            return {reply.failure == LinkFailure::Aborted ? Reads::Outcome::Aborted
+                                                          : Reads::Outcome::NoReply};
     showStep(c, QString::fromUtf8(item.verifyText));
-    return item.verify() ? ItemResult::Verified : ItemResult::VerifyFailed;
+    return item.verify();
 }
 
-// Writes and verifies the items in order; stops at the first failure. A failed write has been
-// reported by the transaction; a failed verification is reported here, once the progress
-// window is gone, unless the installer abandoned the send.
+// Writes and verifies the items in order; stops at the first failure. A panel that did not
+// answer has been reported by the transaction; an item read back otherwise than sent, or a
+// reply that cannot be used, is reported here, once the progress window is gone, unless the
+// installer abandoned the send.
 template <std::size_t N>
 TransferResult writeItems(TransferContext &c, const Item (&items)[N])
 {
     for (const Item &item : items) {
-        const ItemResult result = writeAndVerify(c, item);
-        if (result == ItemResult::Verified)
+        const Verification result = writeAndVerify(c, item);
+        if (result.outcome == Reads::Outcome::Read && result.same)
             continue;
-        if (c.link.isAborted())
+        if (c.link.isAborted() || result.outcome == Reads::Outcome::Aborted)
             return TransferResult::Aborted;
-        if (result == ItemResult::WriteFailed)
+        if (result.outcome == Reads::Outcome::NoReply)
             return TransferResult::NoReply;
         c.progress.hideProgress();
         c.prompts.message(Messages::transferError(), Messages::transferErrorTitle(), Prompts::Icon::Warning);
-        return TransferResult::VerifyFailed;
+        return result.outcome == Reads::Outcome::Refused ? TransferResult::Refused
+                                                         : TransferResult::VerifyFailed;
     }
     return TransferResult::Done;
 }
@@ -79,11 +89,12 @@ Bytes codeLetters(const std::array<QString, 2> &codes)
     return letters;
 }
 
-// A read that verifies an item: true when it read and found what was sent.
+// A read that verifies an item: whether it read, and then whether it found what was sent.
 template <typename Read>
-bool readsBack(Read read, const auto &readBack, const auto &sent)
+Verification readsBack(Read read, const auto &readBack, const auto &sent)
 {
-    return read() == Reads::Outcome::Read && readBack == sent;
+    const Reads::Outcome outcome = read();
+    return {outcome, outcome == Reads::Outcome::Read && readBack == sent};
 }
 
 TransferResult writeConfiguration(TransferContext &c, const PanelConfig &sent)
@@ -122,9 +133,10 @@ TransferResult writeConfiguration(TransferContext &c, const PanelConfig &sent)
          [&] {
              // The boxes show the panel's codes once read; when the read fails they keep the
              // installer's codes, which must not be lost behind the delivery codes.
-             const bool read = Reads::accessCodes(link, codes) == Reads::Outcome::Read;
+             const Reads::Outcome outcome = Reads::accessCodes(link, codes);
+             const bool read = outcome == Reads::Outcome::Read;
              c.view.setCodes(read ? codes : sent.AccessCodes);
-             return read && codes == sent.AccessCodes;
+             return Verification{outcome, read && codes == sent.AccessCodes};
          }},
         {"Présence Carte UGA/CMSI",
          "Vérification carte UGA/CMSI  ",

@@ -26,13 +26,13 @@ struct TransferContext
 
 // How a receive or a send ended; every end but Done and Aborted has told the installer why.
 enum class TransferResult {
-    Done,         // received and shown, or written with every item verified
-    Cancelled,    // the port selection was left without a choice
-    PortFailed,   // the port could not be opened ("Port série introuvable ou déjà ouvert !")
-    NoReply,      // the panel did not answer a read or a write ("Pas de réponse de l'ECS !")
+    Done,       // received and shown, or written with every item verified
+    Cancelled,  // the port selection was left without a choice
+    PortFailed, // the port could not be opened ("Port série introuvable ou déjà ouvert !")
+    NoReply, // the panel did not answer a read, a write or a verification read ("Pas de réponse de l'ECS !")
     ManualMode,   // the panel's manual configuration mode refused the PC ("ACCES ECS")
     Refused,      // a whole reply that cannot be used ("Erreur de transfert, Configuration Invalide !")
-    VerifyFailed, // an item read back differs from what was sent, or could not be read back
+    VerifyFailed, // an item read back differs from what was sent
     CodesRefused, // codes the panel cannot take: nothing was asked of the port
     Aborted,      // the wait was abandoned: nobody is there to be told
 };

@@ -40,10 +40,12 @@ DiagReader::Outcome DiagReader::readOpeningInto(Opening &opening, const ShowFn &
     m_session.PanelSerial.reset();
     QString version;
     QString serial;
-    if (const Outcome outcome = readVersion(PanelCommand::PanelVersion, version); outcome != Outcome::Read)
+    if (const Outcome outcome = readVersion(PanelCommand::PanelVersion, version, opening.panel.version);
+        outcome != Outcome::Read)
         return outcome;
     accept(kPanelVersionLabel, version);
-    if (const Outcome outcome = readSerial(PanelCommand::PanelSerial, serial); outcome != Outcome::Read)
+    if (const Outcome outcome = readSerial(PanelCommand::PanelSerial, serial, opening.panel.serial);
+        outcome != Outcome::Read)
         return outcome;
     accept(kPanelSerialLabel, serial);
     // Kept for the configuration sheet, which records the panel it was made on: both or neither,
@@ -55,11 +57,13 @@ DiagReader::Outcome DiagReader::readOpeningInto(Opening &opening, const ShowFn &
         m_session.UpCardStatus != 1)
         return Outcome::Read;
     opening.cardShown = true;
-    if (const Outcome outcome = readVersion(PanelCommand::CardVersion, version); outcome != Outcome::Read)
+    if (const Outcome outcome = readVersion(PanelCommand::CardVersion, version, opening.card.version);
+        outcome != Outcome::Read)
         return outcome;
     accept(kCardVersionLabel, version);
     accept(kCardPresentLabel, QStringLiteral("Carte Présente = oui"));
-    if (const Outcome outcome = readSerial(PanelCommand::CardSerial, serial); outcome != Outcome::Read)
+    if (const Outcome outcome = readSerial(PanelCommand::CardSerial, serial, opening.card.serial);
+        outcome != Outcome::Read)
         return outcome;
     accept(kCardSerialLabel, serial);
     return Outcome::Read;
@@ -90,6 +94,7 @@ DiagReader::Result DiagReader::readCycle(const ShowFn &show)
                 cycle.outcome = Outcome::Refused;
                 return false;
             }
+            cycle.values << Value{reading.label, Measurements::readingValue(reading.kind, raw)};
             accept(Shown::inLabel(reading.label, *text));
         }
         return true;
@@ -132,21 +137,26 @@ DiagReader::Outcome DiagReader::exchange(PanelCommand command, std::initializer_
 }
 
 // Two bytes, major and minor.
-DiagReader::Outcome DiagReader::readVersion(PanelCommand command, QString &text)
+DiagReader::Outcome DiagReader::readVersion(PanelCommand command, QString &text,
+                                            std::array<std::uint8_t, 2> &version)
 {
     std::vector<std::uint8_t> reply;
     const Outcome outcome = exchange(command, {}, 2, reply);
-    if (outcome == Outcome::Read)
+    if (outcome == Outcome::Read) {
+        version = {reply[0], reply[1]};
         text = Measurements::versionText(reply[0], reply[1]);
+    }
     return outcome;
 }
 
-DiagReader::Outcome DiagReader::readSerial(PanelCommand command, QString &text)
+DiagReader::Outcome DiagReader::readSerial(PanelCommand command, QString &text, SerialNumber &serial)
 {
     std::vector<std::uint8_t> reply;
     const Outcome outcome = exchange(command, {}, 3, reply);
-    if (outcome == Outcome::Read)
-        text = SerialNumber{{reply[0], reply[1], reply[2]}}.text();
+    if (outcome == Outcome::Read) {
+        serial = SerialNumber{{reply[0], reply[1], reply[2]}};
+        text = serial.text();
+    }
     return outcome;
 }
 

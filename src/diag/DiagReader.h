@@ -42,14 +42,31 @@ public:
     // Hears each accepted read as it arrives, so that the window fills as the panel answers.
     using ShowFn = std::function<void(const Shown &)>;
 
+    // A measurement as a number in its unit (volts or amperes), under the label that shows it:
+    // what a program reads instead of the text.
+    struct Value
+    {
+        int label = -1;
+        double value = 0.0;
+    };
+    // A version (major, minor) and a serial number as read.
+    struct Identity
+    {
+        std::array<std::uint8_t, 2> version{};
+        SerialNumber serial;
+    };
+
     struct Result
     {
         Outcome outcome = Outcome::Read;
-        QList<Shown> shown; // in the order read
+        QList<Shown> shown;  // in the order read
+        QList<Value> values; // the measurements among them, in the same order
     };
     struct Opening : Result
     {
         bool cardShown = false; // the card declared and operational: its frame shows
+        Identity panel;
+        Identity card; // when cardShown
     };
 
     // `cardDeclared`: the editor shows the UP card present; only then is the card read.
@@ -75,8 +92,8 @@ public:
 private:
     Outcome exchange(PanelCommand command, std::initializer_list<std::uint8_t> data, std::size_t expected,
                      std::vector<std::uint8_t> &reply);
-    Outcome readVersion(PanelCommand command, QString &text);
-    Outcome readSerial(PanelCommand command, QString &text);
+    Outcome readVersion(PanelCommand command, QString &text, std::array<std::uint8_t, 2> &version);
+    Outcome readSerial(PanelCommand command, QString &text, SerialNumber &serial);
     Outcome readRaw(PanelCommand command, std::initializer_list<std::uint8_t> data, int &raw);
     Outcome readOpeningInto(Opening &opening, const ShowFn &show);
 

@@ -37,6 +37,11 @@ QString SerialNumber::text(const QLocale &locale) const
 {
     if (!isStored())
         return QStringLiteral("N° de Série = Non Disponible");
-    return QStringLiteral("N° de Série =") + NumberMask::format(fieldA(), u"00", locale) +
-           NumberMask::format(fieldB(), u"00", locale) + NumberMask::format(counter(), u"00000", locale);
+    return QStringLiteral("N° de Série =") + digits(locale);
+}
+
+QString SerialNumber::digits(const QLocale &locale) const
+{
+    return NumberMask::format(fieldA(), u"00", locale) + NumberMask::format(fieldB(), u"00", locale) +
+           NumberMask::format(counter(), u"00000", locale);
 }

@@ -30,4 +30,6 @@ struct SerialNumber
 
     // "N° de Série =030312345", or "N° de Série = Non Disponible" when none is stored.
     QString text(const QLocale &locale = QLocale()) const;
+    // The number the text shows ("030312345"), whatever it says when none is stored.
+    QString digits(const QLocale &locale = QLocale()) const;
 };

@@ -7,12 +7,14 @@
 #include "config/ConfigItems.h"
 #include "config/Differences.h"
 #include "files/DataFile.h"
+#include "link/SystemPorts.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,15 +31,20 @@ struct Run
 };
 
 // Runs torva-cli in `dir` (its emulated panel's state kept there too), without a display; sends
-// SIGINT after `interruptAfter` ms when given. "DEV" in the arguments stands for `device`.
+// SIGINT after `interruptAfter` ms when given; under `locale` (LANG and LC_ALL) when given. "DEV"
+// in the arguments stands for `device`.
 Run cli(const QTemporaryDir &dir, QStringList arguments, const QString &device = {}, int interruptAfter = -1,
-        qint64 *ranFor = nullptr)
+        qint64 *ranFor = nullptr, const QString &locale = {})
 {
     arguments.replaceInStrings(QStringLiteral("DEV"), device);
     QProcess process;
     process.setWorkingDirectory(dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    if (!locale.isEmpty()) {
+        env.insert(QStringLiteral("LANG"), locale);
+        env.insert(QStringLiteral("LC_ALL"), locale);
+    }
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(env);
@@ -87,8 +94,47 @@ QJsonArray differencesJson(const QList<Difference> &found)
 {
     QJsonArray array;
     for (const Difference &d : found)
-        array.append(QJsonObject{{"element", d.item}, {"premier", d.first}, {"second", d.second}});
+        array.append(QJsonObject{{"key", d.key},
+                                 {"label", d.item},
+                                 {"first", QJsonObject{{"value", d.firstData}, {"text", d.first}}},
+                                 {"second", QJsonObject{{"value", d.secondData}, {"text", d.second}}}});
     return array;
+}
+
+// The value at `path` ("panel/version", "items/0") in a JSON document.
+QJsonValue at(QJsonValue value, const QString &path)
+{
+    for (const QString &part : path.split(u'/')) {
+        bool index = false;
+        const int i = part.toInt(&index);
+        value = index ? value.toArray().at(i) : value.toObject().value(part);
+    }
+    return value;
+}
+
+// A configuration with a value of each kind away from the start-up one: a discrimination, a double
+// detection, a relay, an active button, the 12 V output rearmable, the AES external.
+PanelConfig showConfig()
+{
+    PanelConfig c = otherConfig();
+    c.AlarmModes[2] = 1;
+    c.AlarmModes[4] = c.AlarmModes[5] = 2;
+    c.RelayMatrix[1] = 0x10;
+    c.FunctionTypes[2] |= FunctionFlag::Grouped | FunctionFlag::ActiveButton;
+    c.Output12vMode = 1;
+    c.AesChoice = 1;
+    return c;
+}
+
+// The built-in panel starts from its state of origin: on Linux each run's state is in its own
+// folder (XDG_DATA_HOME); on Windows it lives in the account's local application data, which no
+// variable moves.
+void forgetBuiltInPanel()
+{
+#ifdef Q_OS_WIN
+    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                  QStringLiteral("/torva-pc/ecs-simulee.dat"));
+#endif
 }
 
 // torva-ecs-sim serves a pseudo-terminal, which Windows has not: there, the Wine COM port test
@@ -137,8 +183,10 @@ private slots:
         const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
         const Run before = cli(dir, {"diff", file, "--port", "DEV", "--json"}, sim.device);
         QCOMPARE(before.status, 1);
-        QCOMPARE(QJsonDocument::fromJson(before.out.toUtf8())["differences"].toArray(),
-                 differencesJson(differences(otherConfig(), panel)));
+        const QList<Difference> found = differences(otherConfig(), panel);
+        const QJsonDocument diff = QJsonDocument::fromJson(before.out.toUtf8());
+        QCOMPARE(diff["differences"].toArray(), differencesJson(found));
+        QCOMPARE(diff["count"].toInteger(), found.size());
 
         const Run sent = cli(dir, {"send", file, "--port", "DEV"}, sim.device);
         QCOMPARE(sent.status, 0);
@@ -153,11 +201,7 @@ private slots:
     // The built-in emulated panel keeps what it was sent from one run to the next.
     void simulatedPanelKeepsWhatItWasSent()
     {
-#ifdef Q_OS_WIN
-        // The state lives in the account's local application data, which no variable moves.
-        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                      QStringLiteral("/torva-pc/ecs-simulee.dat"));
-#endif
+        forgetBuiltInPanel();
         QTemporaryDir dir;
         const QString file = write(dir, "other.dat", DataFile::format(otherConfig()));
         QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "first.dat"}).status, 0);
@@ -182,12 +226,21 @@ private slots:
         QTest::newRow("silent panel: receive")
             << QStringList{"--fault", "silence"} << receive << 4 << timeOut;
         QTest::newRow("silent panel: diag")
-            << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << 4 << timeOut;
+            << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << 4
+            << timeOut + "\npendant : Vérification présence Carte UGA/CMSI\n";
+        QTest::newRow("alarm mode of loop 3 unanswered: receive")
+            << QStringList{"--fault", "silence:21:2"} << receive << 4
+            << timeOut + "\npendant : Lecture modes alarme, boucle 3\n";
+        // A verification read without reply is a missing reply, not an item read back otherwise.
+        QTest::newRow("second relay read back unanswered: send")
+            << QStringList{"--fault", "silence:12:1"} << send << 4
+            << timeOut + "\npendant : Vérification Relais programmables, relais 2\n";
         QTest::newRow("manual mode: send")
             << QStringList{"--manual"} << send << 5
             << "ACCES ECS : Le mode de configuration manuelle est engagé, accès PC interdit !";
         QTest::newRow("relays read back otherwise: send")
-            << QStringList{"--fault", "read-back-differs:12:1"} << send << 6 << transferError;
+            << QStringList{"--fault", "read-back-differs:12:1"} << send << 6
+            << transferError + "\npendant : Vérification Relais programmables\n";
         QTest::newRow("12 V mode without its byte: receive")
             << QStringList{"--fault", "missing-data-byte:14"} << receive << 7 << transferError;
         QTest::newRow("missing device: receive")
@@ -200,7 +253,9 @@ private slots:
                "entier de 0 à 255";
         QTest::newRow("equal codes: send")
             << QStringList() << QStringList{"send", "SAME", "--port", "DEV"} << 1
-            << "ERREUR DE SAISIE : Les deux codes doivent être différents !";
+            << "ERREUR DE SAISIE : Les deux codes doivent être différents !\n";
+        QTest::newRow("unknown option") << QStringList() << QStringList{"show", "FILE", "--jsn"} << 2
+                                        << "torva-cli : option inconnue « --jsn »\n";
     }
     void failures()
     {
@@ -238,57 +293,165 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("out.dat")));
     }
 
-    // Ctrl-C during a receive stops it at once: nothing more is said, no file is written and an
-    // earlier file of that name stays whole.
-    void interruptedReceive_data()
+    // Ctrl-C stops a transfer at once and says what it left: no file from a receive, and an earlier
+    // file of that name whole; a panel to send to again once a write has gone out.
+    void interrupted_data()
     {
-        QTest::addColumn<QByteArray>("earlier"); // the target before; empty: none
-        QTest::newRow("no file before") << QByteArray();
-        QTest::newRow("an earlier file") << DataFile::format(otherConfig());
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("arguments"); // FILE is a good file
+        QTest::addColumn<QByteArray>("earlier");    // out.dat before; empty: none
+        QTest::addColumn<QString>("message");
+        // The panel answers until the command matrix, then keeps silent.
+        const QStringList matrixSilent{"--steady", "--fault", "silence:2"};
+        const QStringList receive{"receive", "--port", "DEV", "-o", "out.dat"};
+        const QString noFile =
+            QStringLiteral("INTERRUPTION : Réception interrompue, aucun fichier n'a été écrit !\n");
+        QTest::newRow("receive, no file before") << matrixSilent << receive << QByteArray() << noFile;
+        QTest::newRow("receive over an earlier file")
+            << matrixSilent << receive << DataFile::format(otherConfig())
+            << noFile + "  out.dat est resté tel qu'il était\n";
+        QTest::newRow("send, after the relays are written")
+            << QStringList{"--steady", "--fault", "silence:22"}
+            << QStringList{"send", "FILE", "--port", "DEV"} << QByteArray()
+            << "INTERRUPTION : Envoi interrompu, l'ECS contient peut-être une partie de la nouvelle "
+               "configuration "
+               ": envoyez-la de nouveau !\n";
+        QTest::newRow("send, before the first write")
+            << QStringList{"--steady", "--fault", "silence:20"}
+            << QStringList{"send", "FILE", "--port", "DEV"} << QByteArray()
+            << "INTERRUPTION : Envoi interrompu avant la première écriture, la configuration de l'ECS n'a "
+               "pas "
+               "changé.\n";
     }
-    void interruptedReceive()
+    void interrupted()
     {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
         QFETCH(QByteArray, earlier);
+        QFETCH(QString, message);
         skipWithoutPseudoTerminal();
         QTemporaryDir dir;
         if (!earlier.isEmpty())
             write(dir, "out.dat", earlier);
-        // The panel answers until the command matrix, then keeps silent.
-        const SimProcess sim({"--steady", "--fault", "silence:2"});
+        arguments.replaceInStrings("FILE", write(dir, "file.dat", DataFile::format(otherConfig())));
+        const SimProcess sim(simulator);
         QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
         qint64 afterSignal = -1;
-        const Run run =
-            cli(dir, {"receive", "--port", "DEV", "-o", "out.dat"}, sim.device, 900, &afterSignal);
+        const Run run = cli(dir, arguments, sim.device, 900, &afterSignal);
         QCOMPARE(run.status, 130);
         QVERIFY2(afterSignal >= 0 && afterSignal < 1000, qPrintable(QString::number(afterSignal)));
-        QCOMPARE(run.err, QString());
+        QCOMPARE(run.err, message);
         QCOMPARE(QDir(dir.path()).entryList({"out.dat*"}, QDir::Files),
                  earlier.isEmpty() ? QStringList() : QStringList{"out.dat"});
         if (!earlier.isEmpty())
             QCOMPARE(readConfig(dir, "out.dat"), std::optional(otherConfig()));
     }
 
-    // The diagnostic once, as JSON, then every cycle until Ctrl-C.
-    void diag()
+    // --json is for programs: keys and values that do not change with the locale (numbers as JSON
+    // numbers, never text with a unit), the editor's words beside them. The same under a French
+    // and an English locale.
+    void json_data()
+    {
+        QTest::addColumn<QStringList>("simulator"); // empty: none
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding show.dat and other.dat
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QJsonObject>("expected"); // the value at each path
+        const auto item = [](const char *key, const QJsonValue &value, const char *label, const char *text) {
+            return QJsonObject{{"key", key}, {"value", value}, {"label", label}, {"text", text}};
+        };
+        QTest::newRow("show")
+            << QStringList() << QStringList{"show", "show.dat", "--json"} << 0
+            << QJsonObject{
+                   {"file", "show.dat"},
+                   {"items/0",
+                    item("loop1.alarmMode", "simple", "Boucle 1 : mode alarme", "Mode Alarme simple")},
+                   {"items/1", item("loop1.ugaCommand", "delayed", "Boucle 1 : commande UGA", "Temporisée")},
+                   {"items/2", item("loop1.cmsiFunction1", true, "Boucle 1 : fonction CMSI 1", "oui")},
+                   {"items/10",
+                    item("loop3.alarmMode", "discrimination", "Boucle 3 : mode alarme", "Discrimination")},
+                   {"items/20", item("loop5.alarmMode", "double", "Boucle 5 : mode alarme",
+                                     "Double détection avec la boucle 6")},
+                   {"items/52", item("relay2.loop5", true, "Relais 2 : Boucle 5", "oui")},
+                   {"items/56", item("upCard", true, "Carte UP", "PRESENTE")},
+                   {"items/69", item("function3.activeButton", true, "Fonction 3 : Bouton Actif", "oui")},
+                   {"items/70", item("aes", "external", "Alimentation Diffuseurs", "AES Externe")},
+                   {"items/71", item("output12v", "rearmable", "Sortie 12V", "Réarmable")},
+                   {"items/72", item("code.level2", "ACBA", "Code niveau 2", "ACBA")}};
+        const QJsonObject loop3{
+            {"key", "loop3.alarmMode"},
+            {"label", "Boucle 3 : mode alarme"},
+            {"first", QJsonObject{{"value", "simple"}, {"text", "Mode Alarme simple"}}},
+            {"second", QJsonObject{{"value", "discrimination"}, {"text", "Discrimination"}}}};
+        QTest::newRow("diff of two files")
+            << QStringList() << QStringList{"diff", "other.dat", "show.dat", "--json"} << 1
+            << QJsonObject{{"first", QJsonObject{{"file", "other.dat"}}},
+                           {"second", QJsonObject{{"file", "show.dat"}}},
+                           {"count", 8},
+                           {"differences/0", loop3}};
+        QTest::newRow("diff with the built-in panel")
+            << QStringList() << QStringList{"diff", "other.dat", "--port", "sim", "--json"} << 1
+            << QJsonObject{{"second", QJsonObject{{"port", "sim"}}},
+                           {"count", differences(otherConfig(), configOf(PanelState())).size()},
+                           {"differences/0/second",
+                            QJsonObject{{"value", "discrimination"}, {"text", "Discrimination"}}}};
+        QTest::newRow("diag") << QStringList{"--steady"} << QStringList{"diag", "--port", "DEV", "--json"}
+                              << 0
+                              << QJsonObject{{"panel/version", "3.0"},
+                                             {"panel/serialNumber", "020712345"},
+                                             {"panel/serviceVolts", 21.55},
+                                             {"upCard/version", "2.1"},
+                                             {"upCard/serialNumber", "010304321"},
+                                             {"upCard/aesVolts", 24.02},
+                                             {"upCard/sounderLine1Amperes", 0.401},
+                                             {"loops/3", QJsonObject{{"loop", 4},
+                                                                     {"loadMilliamperes", 44.16},
+                                                                     {"fullScale", false}}},
+                                             {"loops/4/fullScale", true}};
+    }
+    void json()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QJsonObject, expected);
+        forgetBuiltInPanel();
+        QTemporaryDir dir;
+        write(dir, "show.dat", DataFile::format(showConfig()));
+        write(dir, "other.dat", DataFile::format(otherConfig()));
+        std::optional<SimProcess> sim;
+        if (!simulator.isEmpty()) {
+            skipWithoutPseudoTerminal();
+            QVERIFY2(!sim.emplace(simulator).device.isEmpty(), qPrintable(sim->error));
+        }
+        const QString device = sim ? sim->device : QString();
+        QJsonDocument found[2];
+        for (int i = 0; i < 2; ++i) {
+            const Run run = cli(dir, arguments, device, -1, nullptr, i == 0 ? "fr_FR.UTF-8" : "C.UTF-8");
+            QCOMPARE(run.status, status);
+            QJsonParseError error;
+            found[i] = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + run.out));
+        }
+        QCOMPARE(found[0], found[1]);
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QCOMPARE(at(found[0].object(), it.key()), it.value());
+    }
+
+    // The diagnostic every cycle, one JSON line each, until Ctrl-C.
+    void diagWatched()
     {
         skipWithoutPseudoTerminal();
         QTemporaryDir dir;
         const SimProcess sim({QStringLiteral("--steady")});
         QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
-        const Run once = cli(dir, {"diag", "--port", "DEV", "--json"}, sim.device);
-        QCOMPARE(once.status, 0);
-        const QJsonObject shown = QJsonDocument::fromJson(once.out.toUtf8()).object();
-        QCOMPARE(shown["ecs"]["Version du programme"].toString(), QStringLiteral("3.0"));
-        QCOMPARE(shown["ecs"]["N° de Série"].toString(), QStringLiteral("020712345"));
-        QCOMPARE(shown["carte"]["Version du programme"].toString(), QStringLiteral("2.1"));
-        QCOMPARE(shown["boucles"].toArray().size(), 8);
-        QCOMPARE(qRound(shown["boucles"][3]["mA"].toDouble() * 100), 4416); // raw 300
-
+        const QJsonObject once =
+            QJsonDocument::fromJson(cli(dir, {"diag", "--port", "DEV", "--json"}, sim.device).out.toUtf8())
+                .object();
         const Run watched = cli(dir, {"diag", "--port", "DEV", "--json", "--watch"}, sim.device, 2500);
         QCOMPARE(watched.status, 130);
         const QStringList cycles = watched.out.split('\n', Qt::SkipEmptyParts);
         QVERIFY2(cycles.size() >= 2, qPrintable(watched.out));
-        QCOMPARE(QJsonDocument::fromJson(cycles.first().toUtf8()).object(), shown);
+        QCOMPARE(QJsonDocument::fromJson(cycles.first().toUtf8()).object(), once);
     }
 
     // The files alone: check, show, convert, and what the command line refuses.
@@ -337,7 +500,126 @@ private slots:
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
     }
 
-    // show: every item in the editor's words, in order, as text and as JSON.
+    // "help COMMAND" is "COMMAND --help"; each lists the exit statuses its command can give, and
+    // tells of the built-in panel only where --port goes.
+    void help_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<bool>("builtInPanel");
+        QTest::newRow("show") << "show" << QList<int>{0, 1, 2} << false;
+        QTest::newRow("send") << "send" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 130} << true;
+        QTest::newRow("diag") << "diag" << QList<int>{0, 2, 3, 4, 7, 8, 130} << true;
+        QTest::newRow("ports") << "ports" << QList<int>{0, 2, 3, 4, 8, 130} << false;
+    }
+    void help()
+    {
+        QFETCH(QString, command);
+        QFETCH(QList<int>, codes);
+        QFETCH(bool, builtInPanel);
+        QTemporaryDir dir;
+        const Run asked = cli(dir, {"help", command});
+        const Run option = cli(dir, {command, "--help"});
+        QCOMPARE(asked.status, 0);
+        QCOMPARE(asked.out, option.out);
+        QVERIFY2(asked.out.startsWith("Utilisation : torva-cli " + command), qPrintable(asked.out));
+        QList<int> listed;
+        static const QRegularExpression code(QStringLiteral("^  (\\d+) +\\S"));
+        for (const QString &line : asked.out.section(QStringLiteral("Codes de sortie :\n"), 1).split(u'\n'))
+            if (const QRegularExpressionMatch match = code.match(line); match.hasMatch())
+                listed << match.captured(1).toInt();
+        QCOMPARE(listed, codes);
+        QCOMPARE(asked.out.contains(QStringLiteral("L'ECS simulée (--port sim)")), builtInPanel);
+    }
+
+    // torva-ecs-sim says its version and its help in French, as the other programs do.
+    void simulatorHelp()
+    {
+        if (QStringLiteral(TORVA_SIM_PATH).isEmpty())
+            QSKIP("no torva-ecs-sim on this system");
+        QProcess sim;
+        sim.start(QStringLiteral(TORVA_SIM_PATH), {"--version"});
+        QVERIFY(sim.waitForFinished(10000));
+        QCOMPARE(sim.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(sim.readAllStandardOutput()), QStringLiteral("torva-ecs-sim 3.0\n"));
+        sim.start(QStringLiteral(TORVA_SIM_PATH), {"--help"});
+        QVERIFY(sim.waitForFinished(10000));
+        QCOMPARE(sim.exitCode(), 0);
+        const QString help = QString::fromUtf8(sim.readAllStandardOutput());
+        QVERIFY2(help.contains(QStringLiteral("Utilisation : torva-ecs-sim [OPTIONS]")) &&
+                     help.contains(QStringLiteral("  silence            aucune réponse\n")),
+                 qPrintable(help));
+    }
+
+    // The ports the system detects, one a line with its adapter, or a word that there is none.
+    void portsListed()
+    {
+        QTemporaryDir dir;
+        const Run run = cli(dir, {"ports"});
+        QCOMPARE(run.status, 0);
+        const QList<DetectedPort> detected = detectedPorts();
+        const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), detected.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines[i].startsWith(detected[i].location) && !lines[i].endsWith(u' '),
+                     qPrintable(lines[i]));
+        QCOMPARE(run.err,
+                 detected.isEmpty() ? QStringLiteral("torva-cli : aucun port série détecté\n") : QString());
+    }
+
+    // ports --probe reads the panel's mode on each port named and says what answered, or why not;
+    // 0 when a panel answered, 4 when none did on a port that opened, 3 when no port opened.
+    void portsProbed_data()
+    {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("lines"); // how each line of the output starts
+        const QStringList probe{"ports", "--probe", "DEV"};
+        QTest::newRow("a panel") << QStringList{"--steady"} << probe << 0
+                                 << QStringList{"DEV : ECS, accès PC autorisé"};
+        QTest::newRow("a panel in manual mode")
+            << QStringList{"--manual"} << probe << 0
+            << QStringList{"DEV : ECS, en mode de configuration manuelle : accès PC interdit"};
+        QTest::newRow("a silent line") << QStringList{"--fault", "silence"} << probe << 4
+                                       << QStringList{"DEV : pas de réponse en 3 essais"};
+        QTest::newRow("bytes that are no reply")
+            << QStringList{"--fault", "wrong-echo"} << probe << 4
+            << QStringList{
+                   "DEV : des octets qui ne forment pas une réponse de l'ECS (écho de la commande faux, "
+                   "octet 3 de la réponse, au dernier des 3 essais)"};
+        QTest::newRow("a missing device beside a panel")
+            << QStringList{"--steady"} << QStringList{"ports", "--probe", "/dev/no-such-port", "DEV"} << 0
+            << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
+                           "  Raison donnée par le système : ", "DEV : ECS, accès PC autorisé"};
+        QTest::newRow("a missing device alone")
+            << QStringList() << QStringList{"ports", "--probe", "/dev/no-such-port"} << 3
+            << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
+                           "  Raison donnée par le système : "};
+    }
+    void portsProbed()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QStringList, lines);
+        QTemporaryDir dir;
+        std::optional<SimProcess> sim;
+        if (!simulator.isEmpty()) {
+            skipWithoutPseudoTerminal();
+            QVERIFY2(!sim.emplace(simulator).device.isEmpty(), qPrintable(sim->error));
+            lines.replaceInStrings(QStringLiteral("DEV"), sim->device);
+        }
+        const Run run = cli(dir, arguments, sim ? sim->device : QString());
+        QCOMPARE(run.status, status);
+        const QStringList found = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(found.size(), lines.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            QVERIFY2(found[i].startsWith(lines[i]), qPrintable(found[i]));
+        QCOMPARE(run.err, QString());
+    }
+
+    // show: every item in the editor's words, in order, as text and as JSON with its key and data.
     void show()
     {
         QTemporaryDir dir;
@@ -349,11 +631,13 @@ private slots:
             QVERIFY2(lines[i].startsWith(items[i].name + "  ") && lines[i].endsWith("  " + items[i].value),
                      qPrintable(lines[i]));
         const QJsonArray json =
-            QJsonDocument::fromJson(cli(dir, {"show", file, "--json"}).out.toUtf8())["elements"].toArray();
+            QJsonDocument::fromJson(cli(dir, {"show", file, "--json"}).out.toUtf8())["items"].toArray();
         QCOMPARE(json.size(), items.size());
         for (qsizetype i = 0; i < items.size(); ++i)
-            QCOMPARE(json[i].toObject(),
-                     (QJsonObject{{"element", items[i].name}, {"valeur", items[i].value}}));
+            QCOMPARE(json[i].toObject(), (QJsonObject{{"key", items[i].key},
+                                                      {"value", items[i].data},
+                                                      {"label", items[i].name},
+                                                      {"text", items[i].value}}));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "config/ConfigItems.h"
 #include "config/Differences.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <functional>
@@ -25,22 +26,29 @@ private slots:
         const auto row = differenceRow<PanelConfig>;
         row("double detection names both loops",
             [](PanelConfig &c) { c.AlarmModes[6] = c.AlarmModes[7] = 2; },
-            {{"Boucle 7 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 8"},
-             {"Boucle 8 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 7"}});
+            {{"Boucle 7 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 8",
+              "loop7.alarmMode", "simple", "double"},
+             {"Boucle 8 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 7",
+              "loop8.alarmMode", "simple", "double"}});
         row("UGA command", [](PanelConfig &c) { c.CommandMatrix[0] = (30 & ~0x03) | 0x01; },
-            {{"Boucle 1 : commande UGA", "Temporisée", "Immédiate"}});
+            {{"Boucle 1 : commande UGA", "Temporisée", "Immédiate", "loop1.ugaCommand", "delayed",
+              "immediate"}});
         row("function type", [](PanelConfig &c) { c.FunctionTypes[1] = FunctionType::RAC; },
-            {{"Fonction 2 : type", "Rupture Sans Contrôle", "Rupture Avec Contrôle"}});
+            {{"Fonction 2 : type", "Rupture Sans Contrôle", "Rupture Avec Contrôle", "function2.type", "rsc",
+              "rac"}});
         row("auxiliary contact",
             [](PanelConfig &c) { c.FunctionTypes[0] = FunctionType::RSC_UGA | FunctionFlag::AuxContact; },
-            {{"Fonction 1 : type", "Rupture Sans Contrôle", "Rupture Sans Contrôle Associé à l'UGA"},
-             {"Fonction 1 : Mise Hors Service avec le Contact Auxiliaire", "non", "oui"}});
+            {{"Fonction 1 : type", "Rupture Sans Contrôle", "Rupture Sans Contrôle Associé à l'UGA",
+              "function1.type", "rsc", "rsc-uga"},
+             {"Fonction 1 : Mise Hors Service avec le Contact Auxiliaire", "non", "oui",
+              "function1.auxContact", false, true}});
         row("grouped with active button",
             [](PanelConfig &c) { c.FunctionTypes[2] |= FunctionFlag::Grouped | FunctionFlag::ActiveButton; },
-            {{"Fonction 3 : Commande regroupée sur Fonction 1", "non", "oui"},
-             {"Fonction 3 : Bouton Actif", "non", "oui"}});
+            {{"Fonction 3 : Commande regroupée sur Fonction 1", "non", "oui", "function3.grouped", false,
+              true},
+             {"Fonction 3 : Bouton Actif", "non", "oui", "function3.activeButton", false, true}});
         row("short code", [](PanelConfig &c) { c.AccessCodes[0] = QStringLiteral("BC"); },
-            {{"Code niveau 2", "BCAB", "BC (incomplet)"}});
+            {{"Code niveau 2", "BCAB", "BC (incomplet)", "code.level2", "BCAB", "BC"}});
         row("UGA tempo is no item", [](PanelConfig &c) { c.UgaTempo = 3; }, {});
         row("card absent beside other items",
             [](PanelConfig &c) {
@@ -48,9 +56,10 @@ private slots:
                 c.AlarmModes[0] = 1;
                 c.RelayMatrix[0] = 0x01;
             },
-            {{"Boucle 1 : mode alarme", "Mode Alarme simple", "Discrimination"},
-             {"Relais 1 : Boucle 1", "non", "oui"},
-             {"Carte UP", "PRESENTE", "ABSENTE"}});
+            {{"Boucle 1 : mode alarme", "Mode Alarme simple", "Discrimination", "loop1.alarmMode", "simple",
+              "discrimination"},
+             {"Relais 1 : Boucle 1", "non", "oui", "relay1.loop1", false, true},
+             {"Carte UP", "PRESENTE", "ABSENTE", "upCard", true, false}});
     }
     void rows()
     {
@@ -71,14 +80,21 @@ private slots:
         QVERIFY(differences(first, second).isEmpty());
     }
 
-    // Every item has its own name: a row names exactly one control of the editor.
+    // Every item has its own name and its own key: a row names exactly one control of the editor,
+    // a key exactly one item, in letters, digits and dots a program can write.
     void itemNamesAreUnique()
     {
         QSet<QString> names;
+        QSet<QString> keys;
         const QList<ConfigItem> items = configItems(PanelConfig{});
-        for (const ConfigItem &item : items)
+        static const QRegularExpression keyForm(QStringLiteral("^[a-z][a-zA-Z0-9]*(\\.[a-z][a-zA-Z0-9]*)?$"));
+        for (const ConfigItem &item : items) {
             names.insert(item.name);
+            keys.insert(item.key);
+            QVERIFY2(keyForm.match(item.key).hasMatch(), qPrintable(item.key));
+        }
         QCOMPARE(names.size(), items.size());
+        QCOMPARE(keys.size(), items.size());
         QCOMPARE(items.size(), 8 * 5 + 16 + 1 + 3 * 3 + 2 * 2 + 1 + 1 + 2);
     }
 };

@@ -117,8 +117,7 @@ private slots:
         QTest::newRow("port lost during the wake-up") << false << none << 0 << Msg::timeOut() << "AAAB";
         QTest::newRow("mode read without its data byte")
             << false << short1(20) << 1 << Msg::transferError() << "AAAB";
-        QTest::newRow("codes unanswered: boxes kept")
-            << false << silent(4) << 4 << Msg::timeOut() << "AAAB";
+        QTest::newRow("codes unanswered: boxes kept") << false << silent(4) << 4 << Msg::timeOut() << "AAAB";
         QTest::newRow("codes one byte short: boxes kept")
             << false << short1(4) << 2 << Msg::transferError() << "AAAB";
         QTest::newRow("first relay without its data byte")

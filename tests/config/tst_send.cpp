@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(TransferResult)
+
 namespace {
 
 // A configuration that shows every example frame of the write commands: relay 1 on loops 1 and 8,
@@ -132,21 +134,28 @@ private slots:
         QCOMPARE(b.panel.state.relays[0], exampleConfiguration().RelayMatrix[0]);
     }
 
-    // A write without reply, a panel that refuses the PC or a line lost before the first command
-    // ends with that one message, and nothing more is sent.
+    // A write or a verification read without reply, a panel that refuses the PC or a line lost
+    // before the first command ends with that one message, and nothing more is sent.
     void stopsWithoutWriting_data()
     {
         QTest::addColumn<bool>("manual");
         QTest::addColumn<FaultRule>("fault");
         QTest::addColumn<QString>("lastFrame"); // empty: nothing reached the panel
         QTest::addColumn<Message>("message");
+        QTest::addColumn<TransferResult>("result");
         const FaultRule thirdMode{Fault::Silence, 22, 2};
         QTest::newRow("third loop mode unanswered")
-            << false << thirdMode << frameHex(22, {2, 0}) << Msg::timeOut();
-        QTest::newRow("manual mode: no write") << true << thirdMode << frameHex(20) << Msg::manualMode();
+            << false << thirdMode << frameHex(22, {2, 0}) << Msg::timeOut() << TransferResult::NoReply;
+        QTest::newRow("second relay read back unanswered")
+            << false << FaultRule{Fault::Silence, 12, 1} << frameHex(12, {1}) << Msg::timeOut()
+            << TransferResult::NoReply;
+        QTest::newRow("manual mode: no write")
+            << true << thirdMode << frameHex(20) << Msg::manualMode() << TransferResult::ManualMode;
         QTest::newRow("mode read without its data byte")
-            << false << FaultRule{Fault::MissingDataByte, 20} << frameHex(20) << Msg::transferError();
-        QTest::newRow("port lost during the wake-up") << false << thirdMode << QString() << Msg::timeOut();
+            << false << FaultRule{Fault::MissingDataByte, 20} << frameHex(20) << Msg::transferError()
+            << TransferResult::Refused;
+        QTest::newRow("port lost during the wake-up")
+            << false << thirdMode << QString() << Msg::timeOut() << TransferResult::NoReply;
     }
     void stopsWithoutWriting()
     {
@@ -154,12 +163,13 @@ private slots:
         QFETCH(FaultRule, fault);
         QFETCH(QString, lastFrame);
         QFETCH(Message, message);
+        QFETCH(TransferResult, result);
         ConfigBench b;
         b.panel.state.manualMode = manual;
         b.panel.addFault(fault);
         if (lastFrame.isEmpty())
             b.loseLineAtWakeUp();
-        QVERIFY(sendConfiguration(b.context) != TransferResult::Done);
+        QCOMPARE(sendConfiguration(b.context), result);
         QCOMPARE(b.prompts.messages(), QList<Message>{message});
         QCOMPARE(b.requestsHex().value(b.requestsHex().size() - 1), lastFrame);
         QVERIFY(!b.progress.visible);
@@ -192,13 +202,14 @@ private slots:
         QVERIFY(b.panel.requests().isEmpty());
     }
 
-    // A codes read that fails during the verification leaves the installer's codes in the boxes.
+    // A codes read that fails during the verification leaves the installer's codes in the boxes;
+    // a reply that cannot be used is a transfer error, not an item read back otherwise.
     void failedCodesReadKeepsInstallersCodes()
     {
         ConfigBench b;
         b.editor.shown.AccessCodes = {QStringLiteral("AAAB"), QStringLiteral("CCCA")};
         b.panel.addFault({Fault::MissingDataByte, 4});
-        QCOMPARE(sendConfiguration(b.context), TransferResult::VerifyFailed);
+        QCOMPARE(sendConfiguration(b.context), TransferResult::Refused);
         QCOMPARE(b.prompts.messages(), QList<Message>{Msg::transferError()});
         QCOMPARE(b.editor.shown.AccessCodes, (std::array<QString, 2>{"AAAB", "CCCA"}));
     }

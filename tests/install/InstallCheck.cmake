@@ -60,7 +60,7 @@ if(NOT run_output STREQUAL "")
   fail("desktop-file-validate:\n${run_output}")
 endif()
 file(STRINGS ${entry} lines ENCODING UTF-8)
-foreach(expected "Name=TORVA-PC" "Comment=Configurateur pour TORVA-UP" "Exec=torva-pc"
+foreach(expected "Name=TORVA-PC" "Comment=Configurateur pour TORVA-UP" "Exec=torva-pc %f"
                  "Icon=torva-pc" "Type=Application")
   if(NOT expected IN_LIST lines)
     fail("the desktop entry lacks the line ${expected}")

@@ -16,7 +16,13 @@ inline char *toString(const QList<Difference> &rows)
 {
     QStringList lines;
     for (const Difference &d : rows)
-        lines << d.item + QStringLiteral(" | ") + d.first + QStringLiteral(" | ") + d.second;
+        lines << QStringList{d.item,
+                             d.first,
+                             d.second,
+                             d.key,
+                             d.firstData.toVariant().toString(),
+                             d.secondData.toVariant().toString()}
+                     .join(QStringLiteral(" | "));
     return qstrdup(lines.join(QStringLiteral("\n")).toUtf8().constData());
 }
 } // namespace QTest

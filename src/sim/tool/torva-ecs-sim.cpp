@@ -31,6 +31,51 @@ void requestStop(int)
     [[maybe_unused]] const ssize_t ignored = ::write(g_stopPipe[1], &byte, 1);
 }
 
+// What --help says: in French, as TORVA-PC and torva-cli speak; the faults keep their names.
+const char16_t kHelp[] =
+    u"torva-ecs-sim : une ECS TORVA émulée, pour essayer TORVA-PC et torva-cli sans ECS.\n"
+    u"\n"
+    u"Utilisation : torva-ecs-sim [OPTIONS]\n"
+    u"\n"
+    u"Sans --device, l'ECS répond sur un nouveau pseudo-terminal dont le chemin s'affiche\n"
+    u"(« Emulated panel listening on /dev/pts/3 ») : dans la fenêtre des ports de TORVA-PC,\n"
+    u"choisissez « Autre : » et tapez ce chemin (ou celui de --link) ; torva-cli le prend avec --port.\n"
+    u"Avec --device, l'ECS répond sur ce port série à 9600 bauds 8N1, pour un câble null-modem vers\n"
+    u"le PC où tourne TORVA-PC.\n"
+    u"\n"
+    u"Options :\n"
+    u"  --device CHEMIN     répond sur ce port série (par exemple /dev/ttyUSB1) au lieu d'un\n"
+    u"                      nouveau pseudo-terminal\n"
+    u"  --link CHEMIN       rend aussi le pseudo-terminal accessible par un lien symbolique à\n"
+    u"                      CHEMIN (remplacé s'il existe)\n"
+    u"  --turnaround MS     millisecondes entre une requête et sa réponse (5 par défaut, 0 à 10000)\n"
+    u"  --config FICHIER    part de la configuration de ce fichier de données TORVA-PC (.dat)\n"
+    u"  --manual            l'ECS est en mode de configuration manuelle et refuse le PC\n"
+    u"  --no-card           aucune carte UP n'est montée\n"
+    u"  --card-state ÉTAT   l'état de la carte UP : 0 absente, 1 opérationnelle (par défaut), 2 autre\n"
+    u"  --fault RÈGLE       gâche des réponses par ce défaut (voir plus bas) ; peut se répéter\n"
+    u"  --steady            les mesures ne varient pas\n"
+    u"  -h, --help          cette aide\n"
+    u"  --version           la version\n"
+    u"\n"
+    u"Défauts (--fault) : NOM[:COMMANDE[:INDEX[:FOIS]]], où COMMANDE est le code de la commande\n"
+    u"dont le défaut gâche la réponse, INDEX le premier octet de données de la requête (une boucle,\n"
+    u"un relais ou une fonction, à partir de 0), FOIS le nombre de réponses gâchées ; une partie\n"
+    u"vide ou * veut dire toute commande, tout index, à chaque fois. La première règle qui\n"
+    u"correspond s'applique. Noms :\n"
+    u"  silence            aucune réponse\n"
+    u"  wrong-start        un mauvais octet de début, puis la bonne réponse\n"
+    u"  length-too-long    octet de longueur 14\n"
+    u"  length-too-short   octet de longueur 4\n"
+    u"  wrong-echo         l'écho est la commande plus un\n"
+    u"  bad-sum            l'octet bas de la somme de contrôle a un de trop\n"
+    u"  short-reply        la réponse s'arrête avant son dernier octet\n"
+    u"  stray-bytes        des octets parasites, puis la bonne réponse\n"
+    u"  wrong-data-count   un octet de données de trop\n"
+    u"  missing-data-byte  un octet de données de moins\n"
+    u"  read-back-differs  une lecture répond une autre valeur que celle enregistrée\n"
+    u"Exemples : --fault silence   --fault wrong-echo:21:3:2   --fault bad-sum:4::1\n";
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -38,66 +83,36 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("torva-ecs-sim"));
 
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Emulated TORVA panel (ECS) for TORVA-PC.\n"
-        "Without --device it serves the panel on a new pseudo-terminal and prints its path: choose\n"
-        "\"Autre :\" in TORVA-PC's port window and type that path (or the --link path).\n"
-        "With --device it serves the panel on that serial device at 9600 baud 8N1, for a\n"
-        "null-modem cable to the PC that runs TORVA-PC.\n"
-        "\n"
-        "Faults (--fault, repeatable): NAME[:COMMAND[:INDEX[:TIMES]]], where COMMAND is the\n"
-        "command code the fault spoils, INDEX the request's first data byte (a loop, relay or\n"
-        "function number from 0), TIMES how many replies it spoils; an empty part or * means any\n"
-        "command, any index, every time. The first matching rule applies. Names:\n"
-        "  silence            no reply at all\n"
-        "  wrong-start        a wrong start byte, then the good reply\n"
-        "  length-too-long    length byte 14\n"
-        "  length-too-short   length byte 4\n"
-        "  wrong-echo         the echo is the command plus one\n"
-        "  bad-sum            the low check byte is one too high\n"
-        "  short-reply        the reply stops before its last byte\n"
-        "  stray-bytes        junk bytes, then the good reply\n"
-        "  wrong-data-count   one data byte too many\n"
-        "  missing-data-byte  one data byte too few\n"
-        "  read-back-differs  a read answers another value than the one stored\n"
-        "Examples: --fault silence   --fault wrong-echo:21:3:2   --fault bad-sum:4::1"));
-    parser.addHelpOption();
-    const QCommandLineOption deviceOption(
-        QStringLiteral("device"),
-        QStringLiteral("Serve the panel on this serial device (e.g. /dev/ttyUSB1) instead of a new "
-                       "pseudo-terminal."),
-        QStringLiteral("path"));
-    const QCommandLineOption linkOption(
-        QStringLiteral("link"),
-        QStringLiteral("Also reach the pseudo-terminal through a symbolic link at <path> (replaced "
-                       "if present)."),
-        QStringLiteral("path"));
-    const QCommandLineOption turnaroundOption(
-        QStringLiteral("turnaround"),
-        QStringLiteral("Milliseconds between a request and its reply (default 5)."), QStringLiteral("ms"),
-        QStringLiteral("5"));
-    const QCommandLineOption configOption(
-        QStringLiteral("config"),
-        QStringLiteral("Start from the configuration of this TORVA-PC data file (.dat)."),
-        QStringLiteral("file"));
-    const QCommandLineOption manualOption(
-        QStringLiteral("manual"),
-        QStringLiteral("The panel is in manual configuration mode and refuses the PC."));
-    const QCommandLineOption noCardOption(QStringLiteral("no-card"), QStringLiteral("No UP card is fitted."));
-    const QCommandLineOption cardStateOption(
-        QStringLiteral("card-state"),
-        QStringLiteral("The UP card's state: 0 absent, 1 operational (default), 2 other."),
-        QStringLiteral("state"), QStringLiteral("1"));
-    const QCommandLineOption faultOption(
-        QStringLiteral("fault"),
-        QStringLiteral("Spoil replies with this fault (see above); may be given several times."),
-        QStringLiteral("rule"));
-    const QCommandLineOption steadyOption(QStringLiteral("steady"),
-                                          QStringLiteral("Measurements do not drift."));
+    const QCommandLineOption deviceOption(QStringLiteral("device"), {}, QStringLiteral("path"));
+    const QCommandLineOption linkOption(QStringLiteral("link"), {}, QStringLiteral("path"));
+    const QCommandLineOption turnaroundOption(QStringLiteral("turnaround"), {}, QStringLiteral("ms"),
+                                              QStringLiteral("5"));
+    const QCommandLineOption configOption(QStringLiteral("config"), {}, QStringLiteral("file"));
+    const QCommandLineOption manualOption(QStringLiteral("manual"));
+    const QCommandLineOption noCardOption(QStringLiteral("no-card"));
+    const QCommandLineOption cardStateOption(QStringLiteral("card-state"), {}, QStringLiteral("state"),
+                                             QStringLiteral("1"));
+    const QCommandLineOption faultOption(QStringLiteral("fault"), {}, QStringLiteral("rule"));
+    const QCommandLineOption steadyOption(QStringLiteral("steady"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption versionOption(QStringLiteral("version"));
     parser.addOptions({deviceOption, linkOption, turnaroundOption, configOption, manualOption, noCardOption,
-                       cardStateOption, faultOption, steadyOption});
-    parser.process(app);
+                       cardStateOption, faultOption, steadyOption, helpOption, versionOption});
+    if (!parser.parse(QCoreApplication::arguments())) {
+        QTextStream(stderr) << "torva-ecs-sim: " << parser.errorText() << " (see --help)\n";
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        QTextStream(stdout) << QString::fromUtf16(kHelp);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        QTextStream(stdout) << "torva-ecs-sim " << QCoreApplication::applicationVersion() << '\n';
+        return 0;
+    }
 
     QTextStream out(stdout);
     QTextStream err(stderr);
