@@ -106,6 +106,15 @@ cmp -s "$work/windows/other.dat" "$work/windows/back.dat" || fail "the panel doe
 [ "$(cat "$work/windows/diff-before.status")" = 1 ] || fail "diff before the send: status is not 1"
 [ "$(cat "$work/windows/diff-after.status")" = 0 ] || fail "diff after the send: status is not 0"
 
+# The ports Windows knows (the registry's SERIALCOMM map), as "Autre :" lists them: Wine declares
+# COM1 for the machine's first serial port.
+echo "== the detected ports"
+(cd "$work/windows" && torva_wine "$windows_cli" ports) >"$work/windows/ports.out" 2>/dev/null && status=0 || status=$?
+tr -d '\r' <"$work/windows/ports.out" >"$work/windows/ports.txt"
+echo "  status $status: $(tr '\n' ' ' <"$work/windows/ports.txt")"
+[ "$status" = 0 ] || fail "ports: status is not 0"
+grep -q "^COM1" "$work/windows/ports.txt" || fail "ports: COM1 is not listed"
+
 # A port that does not exist: the same message as on Linux, with Windows's reason in its details.
 echo "== a port that does not exist"
 (cd "$work/windows" && torva_wine "$windows_cli" receive -o none.dat --port COM42) >/dev/null \
