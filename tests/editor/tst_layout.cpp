@@ -201,22 +201,28 @@ private slots:
     // letter at least between two words ("Immédiat" and "Tempo" touched at 100 % and 125 %).
     void headingsApart()
     {
+        // Qt's offscreen platform on Windows (the tests under Wine) finds no font to measure with.
+        if (QFontDatabase::families().isEmpty())
+            QSKIP("no font installed for this platform");
         Window f;
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         QList<QRect> words;
+        QString family;
         for (const char *name : {"Label9", "Label10", "Label11", "Label7(0)", "Label7(1)", "Label7(2)"}) {
             const auto *label = f.window.findChild<QLabel *>(QLatin1String(name));
             QVERIFY(label);
+            family = label->fontInfo().family();
             const QRect text = label->fontMetrics().boundingRect(label->text());
             words << QRect(QPoint(label->geometry().center().x() - text.width() / 2, label->y()),
                            text.size());
         }
         for (qsizetype i = 1; i < words.size(); ++i)
             QVERIFY2(words[i].left() - words[i - 1].right() > 4,
-                     qPrintable(QStringLiteral("heading %1: %2 px from the one before")
+                     qPrintable(QStringLiteral("heading %1: %2 px from the one before in %3")
                                     .arg(i)
-                                    .arg(words[i].left() - words[i - 1].right() - 1)));
+                                    .arg(words[i].left() - words[i - 1].right() - 1)
+                                    .arg(family)));
     }
 
     // The window right after start-up, drawn into TORVA_MAIN_WINDOW_PNG when that is set (README).

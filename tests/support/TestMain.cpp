@@ -2,6 +2,7 @@
 // Usage: test_<subsystem> [ClassName] [QTest options and test functions]
 #include "TestRegistry.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,25 @@ using Application = QCoreApplication; // the subsystems below the editor need no
 #endif
 
 #include <cstring>
+
+namespace {
+
+bool joinParts(const QStringList &parts, const QString &path)
+{
+    QFile joined(path);
+    if (!joined.open(QIODevice::WriteOnly))
+        return false;
+    for (const QString &part : parts) {
+        QFile file(part);
+        if (!file.open(QIODevice::ReadOnly) || joined.write(file.readAll()) < 0)
+            return false;
+        file.close();
+        file.remove();
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -35,12 +55,36 @@ int main(int argc, char **argv)
     const QTemporaryDir settings;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
 
+    // "-o FILE,FORMAT" would keep the last class's results only: each class writes a part of its
+    // own, and the parts are joined into FILE at the end.
+    char **output = nullptr;
+    QString outputFile, outputFormat;
+    for (size_t i = 1; i + 1 < args.size(); ++i)
+        if (std::strcmp(args[i], "-o") == 0) {
+            const QString value = QString::fromLocal8Bit(args[i + 1]);
+            const qsizetype comma = value.lastIndexOf(u',');
+            if (comma > 0 && value.left(comma) != QLatin1String("-")) {
+                output = &args[i + 1];
+                outputFile = value.left(comma);
+                outputFormat = value.mid(comma);
+            }
+        }
+    QStringList parts;
+
     int failures = 0;
     for (const auto &[name, make] : TestRegistry::entries()) {
         if (only && std::strcmp(name, only) != 0)
             continue;
+        QByteArray partArgument;
+        if (output) {
+            parts << outputFile + QStringLiteral(".part%1").arg(parts.size());
+            partArgument = (parts.last() + outputFormat).toLocal8Bit();
+            *output = partArgument.data();
+        }
         std::unique_ptr<QObject> test = make();
         failures += QTest::qExec(test.get(), int(args.size()), args.data());
     }
+    if (output && !joinParts(parts, outputFile))
+        return 1;
     return failures == 0 ? 0 : 1;
 }
