@@ -14,13 +14,13 @@
 #include "editor/MainWindow.h"
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
-#include "link/LogFrm.h"
 #include "link/SystemPorts.h"
-#include "link/WaitFrm.h"
+#include "linkwindows/LogFrm.h"
+#include "linkwindows/WaitFrm.h"
+#include "seams/Prompts.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
-#include "sim/PtyPanel.h"
-#include "ui/Prompts.h"
+#include "simtool/PtyPanel.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -9,8 +9,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-linux_cli=$PWD/build/src/cli/torva-cli
-sim=$PWD/build/src/sim/torva-ecs-sim
+linux_cli=$PWD/build/app/torva-cli
+sim=$PWD/build/app/torva-ecs-sim
 windows_cli=$PWD/build-windows/stage/torva-cli.exe
 for program in "$linux_cli" "$sim" "$windows_cli"; do
     [ -f "$program" ] || { echo "missing $program: run scripts/windows.sh first" >&2; exit 1; }

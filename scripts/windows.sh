@@ -81,14 +81,14 @@ phase_done "Tests under Wine"
 # 5. The installed folder: the programs, the DLLs they import, the plugins, the French texts.
 stage=build-windows/stage
 rm -rf "$stage"
-scripts/windows/deploy.sh "$stage" "$qt" build-windows/app/torva-pc.exe build-windows/src/cli/torva-cli.exe
+scripts/windows/deploy.sh "$stage" "$qt" build-windows/app/torva-pc.exe build-windows/app/torva-cli.exe
 x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe
 scripts/windows/package.sh "$stage" build-windows "$(torva_version)" "$PWD/build/packaging/icons/torva-pc.ico"
 phase_done "Installer and zip"
 
 # 6. The staged programs against torva-ecs-sim over a Wine COM port, and the installer.
 unset WINEPATH # the programs must run from their own folder
-scripts/windows/com-port-test.sh "$stage/torva-cli.exe" build/src/cli/torva-cli build/src/sim/torva-ecs-sim
+scripts/windows/com-port-test.sh "$stage/torva-cli.exe" build/app/torva-cli build/app/torva-ecs-sim
 scripts/windows/install-test.sh "build-windows/torva-pc-$(torva_version)-setup.exe"
 phase_done "COM port and installer"
 

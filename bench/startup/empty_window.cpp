@@ -1,6 +1,6 @@
 // The yardstick of the start-up benchmark: an empty QMainWindow, built as torva-pc is, with the
 // same start-up (Qt's French texts) and the same probe.
-#include "ui/StartUp.h"
+#include "seams/StartUp.h"
 #include "ui/StartupProbe.h"
 
 #include <QApplication>

@@ -8,8 +8,8 @@
 #include "config/Reads.h"
 #include "config/Session.h"
 #include "config/Transfer.h"
-#include "diag/DiagReader.h"
-#include "diag/Measurements.h"
+#include "diagreads/DiagReader.h"
+#include "diagreads/Measurements.h"
 #include "files/FileCommands.h"
 #include "link/SystemPorts.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/ProgressView.h"
-#include "ui/Prompts.h"
+#include "seams/ProgressView.h"
+#include "seams/Prompts.h"
 
 #include <QObject>
 #include <QString>

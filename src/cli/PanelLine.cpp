@@ -3,7 +3,7 @@
 #include "cli/Console.h"
 #include "files/FileCommands.h"
 #include "link/SystemPorts.h"
-#include "sim/tool/KeptPanel.h"
+#include "simfiles/KeptPanel.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 #include "config/Session.h"
 #include "config/Transfer.h"
 #include "config/TransferSteps.h"
-#include "link/ProgressView.h"
-#include "ui/Prompts.h"
+#include "seams/ProgressView.h"
+#include "seams/Prompts.h"
 
 namespace {
 

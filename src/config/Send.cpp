@@ -2,8 +2,8 @@
 #include "config/Reads.h"
 #include "config/Transfer.h"
 #include "config/TransferSteps.h"
-#include "link/ProgressView.h"
-#include "ui/Prompts.h"
+#include "seams/ProgressView.h"
+#include "seams/Prompts.h"
 
 #include <vector>
 

@@ -3,8 +3,8 @@
 #include "config/Messages.h"
 #include "config/Reads.h"
 #include "config/Transfer.h"
-#include "link/ProgressView.h"
-#include "ui/Prompts.h"
+#include "seams/ProgressView.h"
+#include "seams/Prompts.h"
 
 // How a failed read ends the procedure that made it.
 inline TransferResult resultOf(Reads::Outcome outcome)

@@ -1,9 +1,9 @@
 #include "diag/DiagFrm.h"
 
 #include "config/Messages.h"
-#include "diag/Measurements.h"
+#include "diagreads/Measurements.h"
 #include "link/Link.h"
-#include "ui/Prompts.h"
+#include "seams/Prompts.h"
 
 #include <QGroupBox>
 #include <QLabel>

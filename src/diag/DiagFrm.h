@@ -1,7 +1,7 @@
 #pragma once
 
-#include "diag/DiagReader.h"
-#include "diag/SerialNumber.h"
+#include "diagreads/DiagReader.h"
+#include "diagreads/SerialNumber.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 
 #include "config/Session.h"
 #include "link/Link.h"
-#include "ui/Prompts.h"
+#include "seams/Prompts.h"
 
 bool leaveProgram(Link &link, Session &session, Prompts &prompts, const std::function<SaveResult()> &save)
 {

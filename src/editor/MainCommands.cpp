@@ -8,7 +8,7 @@
 #include "editor/MainWindow.h"
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
-#include "link/PortFrm.h"
+#include "linkwindows/PortFrm.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 
 #include "config/Transfer.h"
 #include "files/FileCommands.h"
-#include "link/LogFrm.h"
-#include "link/WaitFrm.h"
+#include "linkwindows/LogFrm.h"
+#include "linkwindows/WaitFrm.h"
 #include "sheet/SheetCommands.h"
 
 #include <functional>

@@ -7,7 +7,7 @@
 #include "editor/MainLayout.h"
 #include "editor/ProgramIcon.h"
 #include "link/Link.h"
-#include "ui/Prompts.h"
+#include "seams/Prompts.h"
 
 #include <QAction>
 #include <QButtonGroup>

@@ -3,9 +3,9 @@
 #include "config/EditorView.h"
 #include "config/Messages.h"
 #include "config/Session.h"
+#include "files/AtomicFile.h"
 #include "files/DataFile.h"
-#include "link/AtomicFile.h"
-#include "ui/Prompts.h"
+#include "seams/Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "link/ExchangeLog.h"
 #include "link/Frame.h"
 #include "link/ReplyCheck.h"
-#include "ui/Prompts.h"
+#include "seams/Prompts.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

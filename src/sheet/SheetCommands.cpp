@@ -1,9 +1,9 @@
 #include "sheet/SheetCommands.h"
 
+#include "seams/Prompts.h"
 #include "sheet/ConfigSheet.h"
 #include "sheet/SheetContent.h"
 #include "sheet/SheetOutput.h"
-#include "ui/Prompts.h"
 
 #include <QDir>
 #include <QPrintDialog>

@@ -5,7 +5,7 @@
 
 #include "config/Session.h"
 #include "diag/DiagFrm.h"
-#include "diag/DiagReader.h"
+#include "diagreads/DiagReader.h"
 
 #include <QPushButton>
 #include <QTest>

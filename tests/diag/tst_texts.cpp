@@ -1,8 +1,8 @@
 // Without a panel: the number masks, the serial numbers as shown and as entered, the about box.
 #include "support/TestRegistry.h"
 
-#include "diag/NumberMask.h"
-#include "diag/SerialNumber.h"
+#include "diagreads/NumberMask.h"
+#include "diagreads/SerialNumber.h"
 #include "editor/FrmAbout.h"
 
 #include <QApplication>

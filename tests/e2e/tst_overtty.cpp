@@ -5,13 +5,13 @@
 
 #include "config/Session.h"
 #include "diag/DiagFrm.h"
-#include "diag/Measurements.h"
+#include "diagreads/Measurements.h"
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
 #include "files/DataFile.h"
-#include "link/PortFrm.h"
 #include "link/SystemPorts.h"
-#include "sim/tool/PanelOptions.h"
+#include "linkwindows/PortFrm.h"
+#include "simfiles/PanelOptions.h"
 #include "support/PanelBench.h"
 #include "support/SimProcess.h"
 

@@ -10,7 +10,7 @@
 #include "editor/MainWindow.h"
 #include "files/DataFile.h"
 #include "link/ExchangeLog.h"
-#include "link/LogFrm.h"
+#include "linkwindows/LogFrm.h"
 
 #include <QTest>
 #include <QtWidgets>

@@ -7,7 +7,7 @@
 #include "config/Session.h"
 #include "config/Transfer.h"
 #include "link/ExchangeLog.h"
-#include "link/LogFrm.h"
+#include "linkwindows/LogFrm.h"
 
 #include <QBuffer>
 #include <QLoggingCategory>

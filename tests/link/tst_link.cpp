@@ -2,7 +2,7 @@
 #include "support/TestRegistry.h"
 
 #include "CpuTime.h"
-#include "link/WaitFrm.h"
+#include "linkwindows/WaitFrm.h"
 #include "support/PanelBench.h"
 
 #include <QElapsedTimer>

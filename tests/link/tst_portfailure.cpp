@@ -4,7 +4,7 @@
 #include "support/TestRegistry.h"
 
 #include "CpuTime.h"
-#include "link/PortFrm.h"
+#include "linkwindows/PortFrm.h"
 #include "support/PanelBench.h"
 
 #include <QComboBox>

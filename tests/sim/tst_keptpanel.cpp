@@ -3,7 +3,7 @@
 #include "support/TestRegistry.h"
 
 #include "sim/EmulatedPanel.h"
-#include "sim/tool/KeptPanel.h"
+#include "simfiles/KeptPanel.h"
 
 #include <QDir>
 #include <QFile>

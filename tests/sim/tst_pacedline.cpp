@@ -5,7 +5,7 @@
 #include "sim/EmulatedPort.h"
 #include <QElapsedTimer>
 #ifndef Q_OS_WIN
-#include "sim/PtyPanel.h"
+#include "simtool/PtyPanel.h"
 
 #include <QSerialPort>
 #endif

@@ -3,7 +3,7 @@
 // The editor and the progress window as the procedures below the editor see them, recording.
 #include "config/EditorView.h"
 #include "link/Link.h"
-#include "link/ProgressView.h"
+#include "seams/ProgressView.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Prompts.h"
+#include "seams/Prompts.h"
 
 #include <QList>
 #include <QMetaType>

@@ -12,7 +12,7 @@
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
 #ifndef Q_OS_WIN
-#include "sim/PtyPanel.h"
+#include "simtool/PtyPanel.h"
 #endif
 
 #include <QPointer>

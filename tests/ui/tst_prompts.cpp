@@ -5,8 +5,8 @@
 #include "editor/Leave.h"
 #include "files/FileCommands.h"
 #include "link/Link.h"
+#include "seams/StartUp.h"
 #include "sheet/SheetCommands.h"
-#include "ui/StartUp.h"
 #include "ui/WidgetPrompts.h"
 
 #include <QAbstractButton>

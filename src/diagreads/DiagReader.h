@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/Reads.h"
-#include "diag/SerialNumber.h"
+#include "diagreads/SerialNumber.h"
 #include "link/PanelCommand.h"
 
 #include <QList>

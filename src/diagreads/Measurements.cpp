@@ -1,6 +1,6 @@
-#include "diag/Measurements.h"
+#include "diagreads/Measurements.h"
 
-#include "diag/NumberMask.h"
+#include "diagreads/NumberMask.h"
 
 #include <algorithm>
 #include <cmath>

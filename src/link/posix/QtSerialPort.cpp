@@ -1,4 +1,4 @@
-#include "link/QtSerialPort.h"
+#include "link/posix/QtSerialPort.h"
 
 #include "link/OpenFailure.h"
 #include "link/SystemPorts.h"

@@ -1,4 +1,4 @@
-#include "sim/tool/PanelOptions.h"
+#include "simfiles/PanelOptions.h"
 
 #include "files/DataFile.h"
 

@@ -3,8 +3,8 @@
 // convert data files, read the panel's diagnostic, and find the port a panel answers on.
 #include "cli/Cli.h"
 #include "cli/ExitCode.h"
-#include "sim/tool/KeptPanel.h"
-#include "ui/StartUp.h"
+#include "seams/StartUp.h"
+#include "simfiles/KeptPanel.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

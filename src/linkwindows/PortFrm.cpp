@@ -1,4 +1,4 @@
-#include "link/PortFrm.h"
+#include "linkwindows/PortFrm.h"
 
 #include "link/SystemPorts.h"
 

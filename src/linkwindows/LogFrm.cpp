@@ -1,8 +1,8 @@
-#include "link/LogFrm.h"
+#include "linkwindows/LogFrm.h"
 
-#include "link/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "link/ExchangeLog.h"
-#include "ui/Prompts.h"
+#include "seams/Prompts.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

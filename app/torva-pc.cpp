@@ -6,9 +6,9 @@
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
 #include "link/SystemPorts.h"
+#include "seams/StartUp.h"
 #include "sim/EmulatedPanel.h"
-#include "sim/tool/KeptPanel.h"
-#include "ui/StartUp.h"
+#include "simfiles/KeptPanel.h"
 #include "ui/StartupProbe.h"
 #include "ui/WidgetPrompts.h"
 

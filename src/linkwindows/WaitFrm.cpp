@@ -1,4 +1,4 @@
-#include "link/WaitFrm.h"
+#include "linkwindows/WaitFrm.h"
 
 #include "link/Link.h"
 

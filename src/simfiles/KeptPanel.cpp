@@ -1,9 +1,9 @@
-#include "sim/tool/KeptPanel.h"
+#include "simfiles/KeptPanel.h"
 
 #include "files/FileCommands.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
-#include "sim/tool/PanelOptions.h"
+#include "simfiles/PanelOptions.h"
 
 #include <QDir>
 #include <QFileInfo>

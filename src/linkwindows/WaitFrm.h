@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/ProgressView.h"
+#include "seams/ProgressView.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "diag/DiagReader.h"
+#include "diagreads/DiagReader.h"
 
 #include "config/Session.h"
-#include "diag/Measurements.h"
+#include "diagreads/Measurements.h"
 #include "link/Link.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // on a new pseudo-terminal (open the device it prints, or the link it makes, with the program's
 // "Autre :" choice) or on a serial device wired to the configurator's PC by a null-modem cable.
 #include "sim/EmulatedPanel.h"
-#include "sim/PtyPanel.h"
-#include "sim/tool/PanelOptions.h"
-#include "sim/tool/SerialPanel.h"
+#include "simfiles/PanelOptions.h"
+#include "simtool/PtyPanel.h"
+#include "simtool/SerialPanel.h"
 
 #include "files/DataFile.h"
 

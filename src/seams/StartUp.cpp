@@ -1,4 +1,4 @@
-#include "ui/StartUp.h"
+#include "seams/StartUp.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

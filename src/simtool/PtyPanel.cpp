@@ -1,4 +1,4 @@
-#include "sim/PtyPanel.h"
+#include "simtool/PtyPanel.h"
 
 #include "sim/EmulatedPanel.h"
 

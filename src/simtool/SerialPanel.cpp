@@ -1,4 +1,4 @@
-#include "sim/tool/SerialPanel.h"
+#include "simtool/SerialPanel.h"
 
 #include "sim/EmulatedPanel.h"
 

@@ -1,4 +1,4 @@
-#include "diag/NumberMask.h"
+#include "diagreads/NumberMask.h"
 
 #include <cmath>
 

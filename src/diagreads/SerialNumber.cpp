@@ -1,6 +1,6 @@
-#include "diag/SerialNumber.h"
+#include "diagreads/SerialNumber.h"
 
-#include "diag/NumberMask.h"
+#include "diagreads/NumberMask.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "link/AtomicFile.h"
+#include "files/AtomicFile.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

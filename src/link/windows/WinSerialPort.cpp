@@ -1,4 +1,4 @@
-#include "link/WinSerialPort.h"
+#include "link/windows/WinSerialPort.h"
 
 #include "link/OpenFailure.h"
 #include "link/SystemPorts.h"
