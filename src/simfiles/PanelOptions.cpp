@@ -1,6 +1,7 @@
 #include "simfiles/PanelOptions.h"
 
 #include "files/DataFile.h"
+#include "simfiles/PanelStateConfig.h"
 
 #include <QStringList>
 
@@ -34,9 +35,6 @@ std::optional<int> number(const QString &part, int max)
         return std::nullopt;
     return value;
 }
-
-// The panel stores one byte per code letter: 3 for "A", 4 for "B", 5 for "C".
-std::uint8_t letterByte(QChar letter) { return std::uint8_t(3 + (letter.unicode() - u'A')); }
 
 } // namespace
 
@@ -74,37 +72,10 @@ bool loadDataFile(QByteArrayView bytes, PanelState &state)
         parsed = DataFile::parse(bytes, DataFile::Version::V1);
     if (!parsed.ok())
         return false;
-    const PanelConfig &file = *parsed.content;
-    state.commandMatrix = file.CommandMatrix;
-    state.alarmModes = file.AlarmModes;
-    state.functionTypes = file.FunctionTypes;
-    state.relays = file.RelayMatrix;
-    state.output12v = file.Output12vMode;
-    state.aes = file.AesChoice;
-    state.upCardPresent = file.UpCardPresent;
-    for (int level = 0; level < 2; ++level)
-        for (int p = 0; p < 4; ++p)
-            state.codes[std::size_t(4 * level + p)] = letterByte(file.AccessCodes[std::size_t(level)][p]);
+    putConfig(*parsed.content, state);
     return true;
 }
 
-QByteArray dataFileOf(const PanelState &state)
-{
-    PanelConfig file;
-    file.CommandMatrix = state.commandMatrix;
-    file.AlarmModes = state.alarmModes;
-    file.FunctionTypes = state.functionTypes;
-    file.RelayMatrix = state.relays;
-    file.Output12vMode = state.output12v;
-    file.AesChoice = state.aes;
-    file.UpCardPresent = state.upCardPresent;
-    for (int level = 0; level < 2; ++level) {
-        QString &code = file.AccessCodes[std::size_t(level)];
-        code.clear();
-        for (int p = 0; p < 4; ++p)
-            code += QChar(u'A' + (state.codes[std::size_t(4 * level + p)] - 3));
-    }
-    return DataFile::format(file);
-}
+QByteArray dataFileOf(const PanelState &state) { return DataFile::format(configOf(state)); }
 
 } // namespace PanelOptions

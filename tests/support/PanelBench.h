@@ -11,6 +11,7 @@
 #include "link/SystemPorts.h"
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
+#include "simfiles/PanelStateConfig.h"
 #ifndef Q_OS_WIN
 #include "simtool/PtyPanel.h"
 #endif
@@ -79,23 +80,4 @@ inline QString frameHex(int command, std::initializer_list<int> data = {})
     f.append(char(sum & 0xFF));
     f.append(char(sum >> 8));
     return QString::fromLatin1(f.toHex(' ').toUpper());
-}
-
-// The configuration the emulated panel holds, in the configurator's terms (its codes as letters).
-inline PanelConfig configOf(const PanelState &s)
-{
-    PanelConfig c;
-    c.CommandMatrix = s.commandMatrix;
-    c.AlarmModes = s.alarmModes;
-    c.FunctionTypes = s.functionTypes;
-    c.RelayMatrix = s.relays;
-    c.Output12vMode = s.output12v;
-    c.AesChoice = s.aes;
-    c.UpCardPresent = s.upCardPresent;
-    for (int level = 0; level < 2; ++level) {
-        c.AccessCodes[std::size_t(level)].clear();
-        for (int p = 0; p < 4; ++p)
-            c.AccessCodes[std::size_t(level)] += QChar(u'A' + s.codes[std::size_t(4 * level + p)] - 3);
-    }
-    return c;
 }
