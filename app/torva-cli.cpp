@@ -2,6 +2,7 @@
 // configuration into a data file, send one with every item verified, show, check, compare and
 // convert data files, read the panel's diagnostic, and find the port a panel answers on.
 #include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "seams/StartUp.h"
 #include "simfiles/KeptPanel.h"
@@ -19,104 +20,6 @@
 #include <vector>
 
 namespace {
-
-enum class Needs { No, Optional, Required };
-
-// A command: what it takes and what its own --help says.
-struct Command
-{
-    const char *name;
-    const char *usage;   // after "torva-cli "
-    const char *summary; // one line, for the list of commands
-    const char *help;    // its own --help
-    int minFiles;
-    int maxFiles; // -1: any number
-    Needs port;
-    Needs output;
-    bool json;
-    bool watch;
-    bool probe;
-    bool trace;             // talks to a panel: --trace records its frames
-    std::vector<int> codes; // the exit statuses it can give
-};
-
-using namespace ExitCode;
-
-// The exit statuses a command can give, in the order of ExitCode::kMeanings.
-template <typename... Codes>
-std::vector<int> statuses(Codes... codes)
-{
-    return {codes...};
-}
-
-const std::array<Command, 8> kCommands{{
-    {"receive", "receive --port PORT -o FICHIER.dat", "reçoit la configuration de l'ECS dans un fichier",
-     "Lit la configuration de l'ECS dans l'ordre de « RECEVOIR LA CONFIGURATION », puis l'enregistre\n"
-     "comme « Enregistrer » : le fichier est écrit en entier ou pas du tout. Un fichier du même nom\n"
-     "n'est remplacé qu'une fois toute la configuration reçue ; interrompue, la réception n'écrit rien.",
-     0, 0, Needs::Required, Needs::Required, false, false, false, true,
-     statuses(Done, Usage, PortFailed, NoReply, ManualMode, TransferError, WriteFailed, Interrupted)},
-    {"send", "send FICHIER.dat --port PORT", "envoie un fichier à l'ECS et vérifie chaque élément",
-     "Vérifie le fichier comme « Ouvrir », puis écrit chaque élément dans l'ECS et le relit, comme\n"
-     "« ENVOYER LA CONFIGURATION ». Les deux codes doivent avoir 4 lettres et être différents.\n"
-     "Interrompu (Ctrl-C) après la première écriture, l'envoi laisse l'ECS avec une partie de la\n"
-     "nouvelle configuration : il faut l'envoyer de nouveau.",
-     1, 1, Needs::Required, Needs::No, false, false, false, true,
-     statuses(Done, Refused, Usage, PortFailed, NoReply, ManualMode, VerifyFailed, TransferError, WriteFailed,
-              Interrupted)},
-    {"show", "show FICHIER.dat [--json]", "montre la configuration d'un fichier",
-     "Montre chaque élément de la configuration d'un fichier avec les mots de l'éditeur, dans\n"
-     "l'ordre de la fiche de configuration. Avec --json, chaque élément a une clé qui ne change\n"
-     "pas (« loop1.alarmMode ») et une valeur pour un programme (nombre, booléen ou mot en\n"
-     "minuscules), avec les mots de l'éditeur à côté (« label », « text »).",
-     1, 1, Needs::No, Needs::No, true, false, false, false, statuses(Done, Refused, Usage)},
-    {"check", "check FICHIER.dat...", "vérifie des fichiers comme « Ouvrir »",
-     "Vérifie chaque fichier comme « Ouvrir » et dit pour chacun s'il est correct, ou ce qui ne va\n"
-     "pas et à quelle ligne.",
-     1, -1, Needs::No, Needs::No, false, false, false, false, statuses(Done, Refused, Usage)},
-    {"diff", "diff A.dat B.dat [--json]  ou  diff A.dat --port PORT [--json]",
-     "les éléments qui diffèrent : fichier contre fichier, ou fichier contre l'ECS",
-     "Les éléments qui diffèrent, avec les mots de l'éditeur : entre deux fichiers, ou entre un\n"
-     "fichier et la configuration de l'ECS, qui est seulement lue (rien n'est écrit dans l'ECS).\n"
-     "Avec --json : pour chaque différence la clé, les deux valeurs et les deux textes, et leur\n"
-     "nombre (« count »).",
-     1, 2, Needs::Optional, Needs::No, true, false, false, true,
-     statuses(Done, Refused, Usage, PortFailed, NoReply, ManualMode, TransferError, WriteFailed,
-              Interrupted)},
-    {"convert", "convert ANCIEN.dat -o NOUVEAU.dat", "convertit un fichier version 1 en version 2",
-     "Lit un fichier version 1 comme « Importer fichier Version 1 » (la carte UP présente) et\n"
-     "l'enregistre en version 2 comme « Enregistrer ».",
-     1, 1, Needs::No, Needs::Required, false, false, false, false,
-     statuses(Done, Refused, Usage, WriteFailed, Interrupted)},
-    {"diag", "diag --port PORT [--watch] [--json]", "le diagnostic de l'ECS, une fois ou à chaque cycle",
-     "Les versions et numéros de série de l'ECS et de la carte UP, les tensions et la charge des\n"
-     "boucles, comme la fenêtre de diagnostic : une fois, ou à chaque cycle avec --watch jusqu'à\n"
-     "Ctrl-C. La carte est lue quand l'ECS la dit présente. Avec --json, les versions et numéros\n"
-     "de série sont des chaînes, les tensions en volts, les courants en ampères et la charge des\n"
-     "boucles en milliampères, des nombres (une ligne par cycle avec --watch).",
-     0, 0, Needs::Required, Needs::No, true, true, false, true,
-     statuses(Done, Usage, PortFailed, NoReply, TransferError, WriteFailed, Interrupted)},
-    {"ports", "ports [--probe [PORT...]]", "les ports série du système, et ceux où une ECS répond",
-     "Les ports série que le système détecte, avec la description de leur adaptateur.\n"
-     "Avec --probe, ouvre chaque port (ou seulement les PORT nommés, comme --port les nomme) et\n"
-     "lit le mode de l'ECS comme au début d'une réception (un réveil, trois essais) : dit pour\n"
-     "chacun si une ECS a répondu, ou pourquoi pas (port occupé ou refusé et la raison du système,\n"
-     "pas de réponse, réponse qui n'est pas celle d'une ECS).\n"
-     "Avec --probe, le code de sortie est 0 quand une ECS au moins a répondu, 4 quand des ports se\n"
-     "sont ouverts mais qu'aucune ECS n'a répondu, 3 quand aucun port ne s'est ouvert (ou qu'il n'y\n"
-     "en a aucun). Sans --probe, 0 même sans port détecté (« aucun port série détecté » sur la\n"
-     "sortie d'erreur).",
-     0, -1, Needs::No, Needs::No, false, false, true, true,
-     statuses(Done, Usage, PortFailed, NoReply, WriteFailed, Interrupted)},
-}};
-
-const Command *findCommand(const QString &name)
-{
-    for (const Command &command : kCommands)
-        if (name == QLatin1String(command.name))
-            return &command;
-    return nullptr;
-}
 
 QString optionsText(const Command *only)
 {
@@ -174,7 +77,7 @@ QString generalHelp()
     QString text = QStringLiteral("torva-cli : TORVA-PC en ligne de commande, sans écran.\n\n"
                                   "Utilisation : torva-cli COMMANDE [FICHIERS] [OPTIONS]\n\n"
                                   "Commandes :\n");
-    for (const Command &command : kCommands)
+    for (const Command &command : commands())
         text += QStringLiteral("  %1\n      %2\n")
                     .arg(QString::fromUtf8(command.usage), QString::fromUtf8(command.summary));
     text += QStringLiteral("« torva-cli help COMMANDE » (ou « torva-cli COMMANDE --help ») décrit une "
@@ -230,8 +133,7 @@ QString optionError(const QCommandLineParser &parser, const QList<QCommandLineOp
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("torva-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+    StartUp::nameProgram(QStringLiteral("torva-cli"));
     StartUp::prepareProgram();
 
     QCommandLineParser parser;

@@ -7,6 +7,7 @@
 #include "simtool/SerialPanel.h"
 
 #include "files/DataFile.h"
+#include "seams/StartUp.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -81,9 +82,7 @@ const char16_t kHelp[] =
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("torva-ecs-sim"));
-
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+    StartUp::nameProgram(QStringLiteral("torva-ecs-sim"));
 
     QCommandLineParser parser;
     const QCommandLineOption deviceOption(QStringLiteral("device"), {}, QStringLiteral("path"));

@@ -18,8 +18,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TORVA-PC"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    StartUp::nameProgram(QStringLiteral("TORVA-PC"));
     StartUp::prepareProgram();
 
     WidgetPrompts prompts;

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "config/ConfigItems.h"
 #include "config/ConfigurationHolder.h"
@@ -379,22 +380,8 @@ int Cli::run()
     if (!openTrace())
         return ExitCode::WriteFailed;
     int status = ExitCode::Usage;
-    if (command == QLatin1String("receive"))
-        status = receive();
-    else if (command == QLatin1String("send"))
-        status = send();
-    else if (command == QLatin1String("show"))
-        status = show();
-    else if (command == QLatin1String("check"))
-        status = check();
-    else if (command == QLatin1String("diff"))
-        status = diff();
-    else if (command == QLatin1String("convert"))
-        status = convert();
-    else if (command == QLatin1String("diag"))
-        status = diag();
-    else if (command == QLatin1String("ports"))
-        status = ports();
+    if (const Command *chosen = findCommand(command))
+        status = (this->*chosen->run)();
     m_out.flush();
     // The port closes and the emulated panel keeps its configuration before the program ends.
     m_line.reset();

@@ -39,7 +39,18 @@ public:
     explicit Cli(const CliOptions &options);
     ~Cli();
 
+    // Runs the command of the options (listed in cli/Commands.cpp) and gives its exit status.
     int run();
+
+    // The commands, each run by run() as the command list names it.
+    int receive();
+    int send();
+    int show();
+    int check();
+    int diff();
+    int convert();
+    int diag();
+    int ports();
 
 private:
     // A data file as Open (version 2) or Import (version 1) takes it, or why it is refused.
@@ -66,14 +77,6 @@ private:
     // After a procedure: where it stopped when it failed, and no step for what comes next.
     void endProcedure(TransferResult result);
 
-    int receive();
-    int send();
-    int show();
-    int check();
-    int diff();
-    int convert();
-    int diag();
-    int ports();
     // Opens `port` and reads the panel's mode as a receive starts; what answered, or why not.
     struct Probe;
     Probe probe(const QString &port);

@@ -43,13 +43,8 @@ Outcome readCodesIntoEditor(TransferContext &c, PanelConfig &config)
 // editor until every read has succeeded; then the whole configuration is shown (Done).
 TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
 {
-    bool manual = false;
-    if (const Outcome outcome = Reads::panelMode(c.link, manual); outcome != Outcome::Read)
-        return resultOf(outcome);
-    if (manual) {
-        c.prompts.message(Messages::manualMode(), Messages::accessTitle(), Prompts::Icon::Warning);
-        return TransferResult::ManualMode;
-    }
+    if (const TransferResult access = panelGrantsAccess(c); access != TransferResult::Done)
+        return access;
 
     std::uint8_t presence = 0;
     const Step steps[] = {

@@ -210,8 +210,11 @@ TransferResult sendConfiguration(TransferContext &c)
     c.progress.showProgress();
 
     TransferResult result = panelGrantsAccess(c);
-    if (result == TransferResult::Done)
+    const bool granted = result == TransferResult::Done;
+    if (granted)
         result = writeConfiguration(c, config);
     c.progress.hideProgress();
+    if (!granted)
+        reportFailedRead(c, result);
     return result;
 }

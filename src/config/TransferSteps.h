@@ -43,15 +43,14 @@ inline void reportFailedRead(TransferContext &c, TransferResult result)
 }
 
 // The mode read that opens every receive and send: Done when the panel grants PC access. A panel
-// in manual configuration mode is refused with its message.
+// in manual configuration mode is refused with its message; a failed read is the caller's to
+// report (reportFailedRead), once its progress window is gone.
 inline TransferResult panelGrantsAccess(TransferContext &c)
 {
     bool manual = false;
-    const TransferResult result = resultOf(Reads::panelMode(c.link, manual));
-    if (result != TransferResult::Done) {
-        reportFailedRead(c, result);
+    if (const TransferResult result = resultOf(Reads::panelMode(c.link, manual));
+        result != TransferResult::Done)
         return result;
-    }
     if (manual) {
         c.prompts.message(Messages::manualMode(), Messages::accessTitle(), Prompts::Icon::Warning);
         return TransferResult::ManualMode;

@@ -25,6 +25,12 @@ QString translationsFolder()
 
 } // namespace
 
+void nameProgram(const QString &name)
+{
+    QCoreApplication::setApplicationName(name);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TORVA_VERSION));
+}
+
 bool loadQtFrench(const QString &folder)
 {
     const QString where = folder.isEmpty() ? translationsFolder() : folder;

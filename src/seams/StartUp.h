@@ -5,6 +5,9 @@
 // What a program of the configurator sets up before it shows anything.
 namespace StartUp {
 
+// Names the running program and gives it the project's version (the build's, set in one place).
+void nameProgram(const QString &name);
+
 // Installs Qt's own French texts (the qtbase_fr catalogue in `folder`, by default the
 // `translations` folder beside the program, else Qt's translations folder) on the running application, whatever the system's language, so that the
 // standard buttons and dialogs read "Oui", "Non", "Annuler", "Nom de fichier". False when the
