@@ -8,6 +8,8 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 
+#include <algorithm>
+
 namespace {
 
 // A port that never stops producing bytes must not hold the flush forever; no reply of the
@@ -236,6 +238,9 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
     // Built once: every attempt sends the same bytes.
     const std::vector<std::uint8_t> frame = Frame::buildRequest(command, length, TxData);
     LastCommand = command;
+    m_lastRequest.command = PanelCommand(command);
+    const int dataCount = std::clamp(length - Frame::kMinLength, 0, int(TxData.size()));
+    m_lastRequest.data.assign(TxData.begin(), TxData.begin() + dataCount);
     if (frame.empty()) {
         m_lastFailure = failedWith(LinkFailure::NoReply);
         LinkStatus = true; // a length outside 5..14 is the caller's fault, not the panel's

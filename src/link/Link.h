@@ -41,6 +41,14 @@ struct LinkReply
     bool ok() const { return failure == LinkFailure::None; }
 };
 
+// A request as it goes out: the command and its data bytes.
+struct LinkRequest
+{
+    PanelCommand command{};
+    std::vector<std::uint8_t> data;
+    bool operator==(const LinkRequest &) const = default;
+};
+
 // The one way to talk to the panel: the serial port, the wake-up and the command transaction,
 // with the state they share (the request's data bytes, the last reply, the failure flag).
 //
@@ -108,6 +116,10 @@ public:
     // so that the interrupted procedure sends nothing more on its way out.
     void abort();
     bool isAborted() const { return m_aborted; }
+    // The last request sent, or tried on a line that failed, whatever its outcome: what a failure
+    // was about. A request refused without a try (another wait running, the link aborted) leaves
+    // it as it was.
+    const LinkRequest &lastRequest() const { return m_lastRequest; }
 
     std::array<std::uint8_t, 9> TxData{};
     std::vector<std::uint8_t> RxData;
@@ -155,6 +167,7 @@ private:
     PortFactory m_factory;
     std::unique_ptr<SerialPort> m_port;
     LinkReply m_lastFailure; // why the last attempt of the last transaction failed
+    LinkRequest m_lastRequest;
     QPointer<ExchangeLog> m_log;
     QString m_step;
     QDateTime m_portOpened;    // wall-clock time of the last opening
