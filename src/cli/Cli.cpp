@@ -701,7 +701,7 @@ int Cli::diag()
     if (panel.open() != PortOutcome::Opened)
         return unlessInterrupted(ExitCode::PortFailed);
     Link &link = panel.link();
-    link.DiagInProgress = true;
+    const Link::DiagnosticMode diagnosing(link);
     // A failed read ends the diagnostic: the transaction has told of a silent panel, and a reply
     // that cannot be used is told here, as the window does; then the read it was.
     const auto ended = [this](Reads::Outcome outcome) {

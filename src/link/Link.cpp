@@ -365,7 +365,7 @@ void Link::onReadyRead()
             emit replyStarted();
         }
         const ReplyCheck::Step step = d->check.feed(byte);
-        if (step.dataStored && !DiagInProgress)
+        if (step.dataStored && m_diagnosticModes == 0)
             emit dataByteReceived();
         if (step.verdict == ReplyCheck::Verdict::Accepted) {
             emit replyAccepted();

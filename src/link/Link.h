@@ -118,12 +118,26 @@ public:
     // it as it was.
     const LinkRequest &lastRequest() const { return m_lastRequest; }
 
-    bool DiagInProgress = false;
+    // While one lives, the link is in the diagnostic's mode: the data bytes of the replies step no
+    // progress bar (dataByteReceived stays silent). Guards may nest: the mode ends with the last
+    // of them. The link must outlive its guards.
+    class DiagnosticMode
+    {
+    public:
+        explicit DiagnosticMode(Link &link) : m_link(link) { ++m_link.m_diagnosticModes; }
+        ~DiagnosticMode() { --m_link.m_diagnosticModes; }
+        DiagnosticMode(const DiagnosticMode &) = delete;
+        DiagnosticMode &operator=(const DiagnosticMode &) = delete;
+
+    private:
+        Link &m_link;
+    };
+    bool inDiagnosticMode() const { return m_diagnosticModes > 0; }
 
 signals:
     void requestSent();       // a request went out: the send lamp lights
     void replyStarted();      // the first byte of a reply arrived: the send lamp goes out
-    void dataByteReceived();  // a reply data byte was stored while DiagInProgress is false
+    void dataByteReceived();  // a reply data byte was stored, outside the diagnostic mode
     void replyAccepted();     // a valid reply arrived: the reply lamp lights
     void transactionFailed(); // the third attempt of a request failed
 
@@ -165,6 +179,7 @@ private:
     QElapsedTimer m_sincePort; // since the last opening
     bool m_busy = false;
     bool m_aborted = false;
+    int m_diagnosticModes = 0; // the DiagnosticMode guards alive
 };
 
 // How a port selection ended.

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -164,6 +165,38 @@ private slots:
         QVERIFY(bench.start());
         QVERIFY(bench.link.request(PanelCommand::AccessCodes).ok()); // eight data bytes
         QCOMPARE(window.ProgressBar1->value(), 8);
+    }
+
+    void diagnosticMode_data()
+    {
+        QTest::addColumn<int>("held");  // guards made, each inside the one before
+        QTest::addColumn<int>("ended"); // of those, ended from the innermost
+        QTest::addColumn<int>("steps"); // dataByteReceived for a reply of eight data bytes
+        QTest::newRow("no guard") << 0 << 0 << 8;
+        QTest::newRow("one guard") << 1 << 0 << 0;
+        QTest::newRow("guard ended") << 1 << 1 << 8;
+        QTest::newRow("inner of two ended") << 2 << 1 << 0;
+        QTest::newRow("both ended") << 2 << 2 << 8;
+    }
+
+    // While the diagnostic holds the link, the data bytes of its replies step no progress bar;
+    // the mode ends with the last guard, and the bar moves again.
+    void diagnosticMode()
+    {
+        QFETCH(int, held);
+        QFETCH(int, ended);
+        QFETCH(int, steps);
+        PanelBench bench;
+        QVERIFY(bench.start());
+        std::vector<std::unique_ptr<Link::DiagnosticMode>> guards;
+        for (int i = 0; i < held; ++i)
+            guards.push_back(std::make_unique<Link::DiagnosticMode>(bench.link));
+        for (int i = 0; i < ended; ++i)
+            guards.pop_back();
+        QSignalSpy progress(&bench.link, &Link::dataByteReceived);
+        QCOMPARE(bench.link.request(PanelCommand::AccessCodes).data.size(), 8u);
+        QCOMPARE(progress.count(), steps);
+        QCOMPARE(bench.link.inDiagnosticMode(), steps == 0);
     }
 
     // A transaction or wake-up asked for while one waits is refused and leaves the waiting one alone.
