@@ -106,16 +106,16 @@ public:
     void setStep(const QString &step) { m_step = step; }
     const QString &step() const { return m_step; }
 
-    // True while a wake-up or a transaction waits.
+    // True while a wake-up or a request waits.
     bool isBusy() const { return m_busy; }
-    // Ends the running wait (its request fails without a message) and refuses every
-    // later one until the next port opening: used when the main window closes during a transfer,
-    // so that the interrupted procedure sends nothing more on its way out.
+    // Ends the running wait (its request fails without a message) and refuses every later one
+    // until the next port opening: used when the main window closes during a transfer, so that
+    // the interrupted procedure sends nothing more on its way out.
     void abort();
     bool isAborted() const { return m_aborted; }
     // The last request sent, or tried on a line that failed, whatever its outcome: what a failure
-    // was about. A request refused without a try (another wait running, the link aborted) leaves
-    // it as it was.
+    // was about. A request refused without a try (too many data bytes, another wait running, the
+    // link aborted) leaves it as it was.
     const LinkRequest &lastRequest() const { return m_lastRequest; }
 
     // While one lives, the link is in the diagnostic's mode: the data bytes of the replies step no
