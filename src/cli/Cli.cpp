@@ -262,8 +262,10 @@ QString readingName(const auto &readings, std::uint8_t subCode)
 // Which element the link's last request was for, when it was for one: "boucle 3", "relais 2".
 QString elementOf(const Link &link)
 {
-    const int index = link.TxData[0];
-    switch (PanelCommand(link.LastCommand)) {
+    const LinkRequest &request = link.lastRequest();
+    const auto dataByte = [&request](std::size_t i) { return i < request.data.size() ? request.data[i] : 0; };
+    const int index = dataByte(0);
+    switch (request.command) {
     case PanelCommand::AlarmMode:
     case PanelCommand::WriteAlarmMode:
     case PanelCommand::CommandMatrix:
@@ -277,7 +279,7 @@ QString elementOf(const Link &link)
         return QStringLiteral("fonction %1").arg(index + 1);
     case PanelCommand::PanelMeasurement:
         if (index == 4)
-            return QStringLiteral("charge boucle %1").arg(link.TxData[1] + 1);
+            return QStringLiteral("charge boucle %1").arg(dataByte(1) + 1);
         return readingName(Measurements::kPanelReadings, std::uint8_t(index));
     case PanelCommand::CardMeasurement:
         return readingName(Measurements::kCardReadings, std::uint8_t(index)) +
@@ -288,9 +290,9 @@ QString elementOf(const Link &link)
 }
 
 // A request that may change what the panel holds.
-bool writes(std::uint8_t command)
+bool writes(PanelCommand command)
 {
-    switch (PanelCommand(command)) {
+    switch (command) {
     case PanelCommand::WriteCommandMatrix:
     case PanelCommand::WriteFunctionType:
     case PanelCommand::WriteAccessCodes:
@@ -549,7 +551,7 @@ int Cli::send()
     bool written = false;
     Link &link = panel.link();
     QObject::connect(&link, &Link::requestSent, &link,
-                     [&] { written = written || writes(link.LastCommand); });
+                     [&] { written = written || writes(link.lastRequest().command); });
     const TransferResult result = sendConfiguration(context);
     QObject::disconnect(&link, &Link::requestSent, &link, nullptr);
     endProcedure(result);
@@ -686,7 +688,7 @@ int Cli::diag()
     if (panel.open() != PortOutcome::Opened)
         return unlessInterrupted(ExitCode::PortFailed);
     Link &link = panel.link();
-    link.DiagInProgress = true;
+    const Link::DiagnosticMode diagnosing(link);
     // A failed read ends the diagnostic: the transaction has told of a silent panel, and a reply
     // that cannot be used is told here, as the window does; then the read it was.
     const auto ended = [this](Reads::Outcome outcome) {

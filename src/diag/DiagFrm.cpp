@@ -82,7 +82,6 @@ DiagFrm::~DiagFrm()
     // A window destroyed without its stop (its owner went away) still leaves the link as found.
     if (!m_stopped) {
         Timer1->stop();
-        m_link.DiagInProgress = false;
         holdHourglass(false);
     }
 }
@@ -205,7 +204,7 @@ void DiagFrm::activate()
     holdHourglass(true);
     Fermer->setEnabled(false);
     CloseRequested = false;
-    m_link.DiagInProgress = true;
+    m_diagnosticMode.emplace(m_link);
     m_exchanging = true;
     // The diagnostic has no steps of its own: its exchanges are logged under the window's title.
     m_link.setStep(windowTitle());
@@ -349,7 +348,7 @@ void DiagFrm::stop()
     m_exchanging = false;
     m_pendingSerial.reset();
     Timer1->stop();
-    m_link.DiagInProgress = false;
+    m_diagnosticMode.reset();
     holdHourglass(false);
     done(QDialog::Rejected);
     emit diagnosticEnded();

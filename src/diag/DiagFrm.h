@@ -2,6 +2,7 @@
 
 #include "diagreads/DiagReader.h"
 #include "diagreads/SerialNumber.h"
+#include "link/Link.h"
 
 #include <QDialog>
 
@@ -9,7 +10,6 @@
 #include <chrono>
 #include <optional>
 
-class Link;
 class Prompts;
 struct Session;
 class QFrame;
@@ -23,8 +23,8 @@ class QTimer;
 // its UP card, read once when the window opens, then the loop loads and the voltages polled
 // over and over from Timer1 until "FERMER" or a failed exchange ends the diagnostic.
 //
-// The window only shows what DiagReader reads and draws the bars; it runs the timing: it keeps
-// the link's DiagInProgress true for exactly the time it talks to the panel, never runs two
+// The window only shows what DiagReader reads and draws the bars; it runs the timing: it holds
+// the link in its diagnostic mode for exactly the time it talks to the panel, never runs two
 // exchanges at once, and closes itself when a read fails, saying why when the transaction has
 // not already said it.
 class DiagFrm : public QDialog
@@ -66,7 +66,8 @@ public:
     void DrawVuMeter(int k, double value, double high, double low, double fullScale);
 
 signals:
-    // The diagnostic has ended: the timer is off, DiagInProgress false, the window closed.
+    // The diagnostic has ended: the timer is off, the link out of its diagnostic mode, the window
+    // closed.
     void diagnosticEnded();
 
 protected:
@@ -99,4 +100,5 @@ private:
     bool m_stopped = false;
     bool m_hourglassHeld = false;
     std::optional<SerialNumber> m_pendingSerial;
+    std::optional<Link::DiagnosticMode> m_diagnosticMode; // from the activation to the stop
 };

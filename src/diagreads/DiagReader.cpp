@@ -121,7 +121,6 @@ DiagReader::Outcome DiagReader::ReadLoopLoad(int k)
 
 void DiagReader::writePanelSerial(const SerialNumber &serial)
 {
-    m_link.LinkStatus = false;
     if (m_link.wakeUp())
         m_link.request(PanelCommand::WritePanelSerial, {serial.bytes[0], serial.bytes[1], serial.bytes[2]});
 }

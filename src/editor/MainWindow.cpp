@@ -341,7 +341,6 @@ void MainWindow::startUp()
     }
     select(OptionRearm[1]);
     select(AES_Option[0]);
-    m_link.DiagInProgress = false;
     setCodes(kDeliveryCodes);
     // The selections above ran the change rules, which marked the configuration as changed.
     m_session.ConfigSaved = true;

@@ -11,7 +11,7 @@ namespace Frame {
 
 inline constexpr std::uint8_t kStartByte = 1;
 inline constexpr std::uint8_t kMinLength = 5;         // start, length, command, two check bytes
-inline constexpr std::uint8_t kMaxRequestLength = 14; // nine data bytes from TxData
+inline constexpr std::uint8_t kMaxRequestLength = 14; // nine data bytes
 inline constexpr std::uint8_t kMaxReplyLength = 13;   // the panel never sends more than 8 data
 
 // Writes the sum of frame[0 .. size-3] into the last two bytes, low byte first. Frames shorter

@@ -8,6 +8,8 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 
+#include <algorithm>
+
 namespace {
 
 // A port that never stops producing bytes must not hold the flush forever; no reply of the
@@ -31,9 +33,12 @@ LinkReply failedWith(LinkFailure failure)
 class Link::Private
 {
 public:
-    Private(std::vector<std::uint8_t> &rxData, std::uint8_t &rxCount) : check(rxData, rxCount) {}
-
-    ReplyCheck check;
+    std::vector<std::uint8_t> replyData; // the reply's data bytes, from its start
+    std::uint8_t replyCount = 0;         // how many of them have arrived
+    ReplyCheck check{replyData, replyCount};
+    // The reply time-out, and the wake-up's pause. Repeating, as designed: each firing only
+    // marks the link as failed; the wait ends on it.
+    QTimer timeOut;
     QEventLoop *loop = nullptr; // the running wait's loop, while it runs
     Wait wait = Wait::None;     // None once the running wait has ended
     bool replyStarted = false;  // a byte of the reply arrived in this attempt
@@ -43,16 +48,12 @@ public:
 };
 
 Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
-    : QObject(parent),
-      d(std::make_unique<Private>(RxData, RxCount)),
-      m_prompts(prompts),
-      m_factory(std::move(factory))
+    : QObject(parent), d(std::make_unique<Private>()), m_prompts(prompts), m_factory(std::move(factory))
 {
-    Timer_Time_Out.setTimerType(Qt::PreciseTimer);
-    Timer_Time_Out.setInterval(kDesignedTimeout);
-    // Repeating, as designed: each firing only marks the link as failed; the wait ends on it.
-    Timer_Time_Out.setSingleShot(false);
-    connect(&Timer_Time_Out, &QTimer::timeout, this, &Link::onTimeOut);
+    d->timeOut.setTimerType(Qt::PreciseTimer);
+    d->timeOut.setInterval(kDesignedTimeout);
+    d->timeOut.setSingleShot(false);
+    connect(&d->timeOut, &QTimer::timeout, this, &Link::onTimeOut);
     d->quiet.setSingleShot(true);
     d->quiet.setTimerType(Qt::PreciseTimer);
     d->quiet.setInterval(kQuietGap);
@@ -64,7 +65,7 @@ Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
 
 Link::~Link()
 {
-    Timer_Time_Out.stop();
+    d->timeOut.stop();
     if (m_port) {
         disconnect(m_port.get(), nullptr, this, nullptr);
         m_port->close();
@@ -78,7 +79,6 @@ bool Link::openPort(const PortChoice &choice)
         return false;
     // A new exchange starts here: an earlier abort ended only the exchange it interrupted.
     m_aborted = false;
-    LinkStatus = false;
     m_step.clear();
     closePort();
     m_port = m_factory ? m_factory(choice) : nullptr;
@@ -86,7 +86,6 @@ bool Link::openPort(const PortChoice &choice)
         // The box's detailed text says why (missing device, rights, in use) and what to do.
         const QString details = m_port ? m_port->errorString() : QString();
         m_port.reset();
-        LinkStatus = true;
         m_prompts.message(kOpenFailedText, kOpenFailedTitle, Prompts::Icon::Warning, details);
         return false;
     }
@@ -179,10 +178,8 @@ bool Link::wakeUp()
 {
     if (m_busy)
         return false; // the waiting transaction owns the line
-    if (m_aborted) {
-        LinkStatus = true;
+    if (m_aborted)
         return false;
-    }
     // The wake-up waits for no reply: only a wake-up that failed has a verdict to record.
     const auto recordFailure = [this](LinkFailure failure) {
         ExchangeRecord ended;
@@ -191,9 +188,8 @@ bool Link::wakeUp()
         record(std::move(ended), 1, msSincePort());
     };
     m_busy = true;
-    LinkStatus = false;
-    Timer_Time_Out.setInterval(kWakeUpPause);
-    Timer_Time_Out.start();
+    d->timeOut.setInterval(kWakeUpPause);
+    d->timeOut.start();
     const qint64 sentAt = msSincePort();
     const bool written = isPortOpen() && m_port->writeByte(0);
     if (written) {
@@ -202,12 +198,11 @@ bool Link::wakeUp()
         record(std::move(wake), 1, sentAt);
         runWait(Wait::WakeUp);
     }
-    Timer_Time_Out.stop();
-    Timer_Time_Out.setInterval(kReplyTimeout);
+    d->timeOut.stop();
+    d->timeOut.setInterval(kReplyTimeout);
     m_busy = false;
 
     if (m_aborted) {
-        LinkStatus = true;
         recordFailure(LinkFailure::Aborted);
         return false;
     }
@@ -215,40 +210,34 @@ bool Link::wakeUp()
         recordFailure(LinkFailure::PortLost);
         // A line lost before the first command is a panel that cannot answer: the procedure
         // stops, and the installer must hear why, as after three silent attempts.
-        LinkStatus = true;
         reportNoReply();
         return false;
     }
     return true;
 }
 
-bool Link::transaction(std::uint8_t command, std::uint8_t length)
+LinkReply Link::request(PanelCommand command, std::span<const std::uint8_t> data)
 {
-    if (m_busy) {
-        m_lastFailure = failedWith(LinkFailure::Busy);
-        return false; // the waiting transaction owns every shared byte: touch nothing
-    }
-    if (m_aborted) {
-        m_lastFailure = failedWith(LinkFailure::Aborted);
-        LinkStatus = true;
-        return false;
-    }
+    std::array<std::uint8_t, 9> txData{};
+    if (data.size() > txData.size())
+        return failedWith(LinkFailure::NoReply); // no frame holds them: the caller's fault
+    if (m_busy)
+        return failedWith(LinkFailure::Busy); // the waiting request owns the line: touch nothing
+    if (m_aborted)
+        return failedWith(LinkFailure::Aborted);
+    std::copy(data.begin(), data.end(), txData.begin());
+    const auto code = std::uint8_t(command);
     // Built once: every attempt sends the same bytes.
-    const std::vector<std::uint8_t> frame = Frame::buildRequest(command, length, TxData);
-    LastCommand = command;
-    if (frame.empty()) {
-        m_lastFailure = failedWith(LinkFailure::NoReply);
-        LinkStatus = true; // a length outside 5..14 is the caller's fault, not the panel's
-        return false;
-    }
+    const std::vector<std::uint8_t> frame =
+        Frame::buildRequest(code, std::uint8_t(Frame::kMinLength + data.size()), txData);
+    m_lastRequest = {command, {data.begin(), data.end()}};
 
     m_busy = true;
     bool accepted = false;
     for (int attempt = 1; attempt <= kAttempts && !accepted && !m_aborted; ++attempt) {
         emit requestSent();
-        LinkStatus = false;
-        Timer_Time_Out.start(); // the reply time-out runs from before the first byte goes out
-        d->check.reset(command);
+        d->timeOut.start(); // the reply time-out runs from before the first byte goes out
+        d->check.reset(code);
         d->replyStarted = false;
         discardWaiting(attempt);
         const qint64 sentAt = msSincePort();
@@ -261,16 +250,14 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
         }
         d->reply = {};
         d->reply.kind = ExchangeRecord::Kind::Reply;
-        RxCount = 0;
         if (sent)
             runWait(Wait::Reply);
         const qint64 endedAt = msSincePort();
-        accepted = sent && !m_aborted && d->check.verdict() == ReplyCheck::Verdict::Accepted;
         // Failed exactly when no reply was accepted (no port, lost port, time-out, bad reply or
         // abort): the time-out may fire in the same pass of the event loop as the reply's last
         // byte, after the reply was accepted.
-        LinkStatus = !accepted;
-        Timer_Time_Out.stop();
+        accepted = sent && !m_aborted && d->check.verdict() == ReplyCheck::Verdict::Accepted;
+        d->timeOut.stop();
         noteFailure(accepted, sent);
         // The rest of a rejected reply, drained here, is recorded with it.
         if (d->check.verdict() == ReplyCheck::Verdict::Failed && !m_aborted)
@@ -285,12 +272,12 @@ bool Link::transaction(std::uint8_t command, std::uint8_t length)
     m_busy = false;
 
     if (m_aborted)
-        return false; // the window is closing: nobody is there to read a message
+        return m_lastFailure; // the window is closing: nobody is there to read a message
     if (!accepted) {
         reportNoReply();
-        return false;
+        return m_lastFailure;
     }
-    return true;
+    return {LinkFailure::None, {d->replyData.begin(), d->replyData.begin() + d->replyCount}};
 }
 
 void Link::noteFailure(bool accepted, bool sent)
@@ -308,19 +295,6 @@ void Link::noteFailure(bool accepted, bool sent)
         m_lastFailure.failure = LinkFailure::NoReply;
 }
 
-LinkReply Link::request(PanelCommand command, std::span<const std::uint8_t> data)
-{
-    if (data.size() > TxData.size()) {
-        LinkStatus = true;
-        return failedWith(LinkFailure::NoReply);
-    }
-    if (!m_busy)
-        std::copy(data.begin(), data.end(), TxData.begin());
-    if (!transaction(std::uint8_t(command), std::uint8_t(Frame::kMinLength + data.size())))
-        return m_lastFailure;
-    return {LinkFailure::None, {RxData.begin(), RxData.begin() + RxCount}};
-}
-
 void Link::reportNoReply()
 {
     m_prompts.message(kNoReplyText, kNoReplyTitle, Prompts::Icon::Information);
@@ -330,8 +304,6 @@ void Link::reportNoReply()
 void Link::abort()
 {
     m_aborted = true;
-    if (d->wait != Wait::None)
-        LinkStatus = true;
     endWait();
 }
 
@@ -393,13 +365,12 @@ void Link::onReadyRead()
             emit replyStarted();
         }
         const ReplyCheck::Step step = d->check.feed(byte);
-        if (step.dataStored && !DiagInProgress)
+        if (step.dataStored && m_diagnosticModes == 0)
             emit dataByteReceived();
         if (step.verdict == ReplyCheck::Verdict::Accepted) {
             emit replyAccepted();
             endWait();
         } else if (step.verdict == ReplyCheck::Verdict::Failed) {
-            LinkStatus = true;
             endWait();
         }
         // What is left of the burst stays waiting; the next attempt flushes it.
@@ -408,7 +379,6 @@ void Link::onReadyRead()
 
 void Link::onTimeOut()
 {
-    LinkStatus = true;
     if (d->wait != Wait::None)
         endWait();
 }
@@ -416,8 +386,6 @@ void Link::onTimeOut()
 void Link::onPortFailed()
 {
     dropPort();
-    if (d->wait != Wait::None) {
-        LinkStatus = true; // like a missing reply
-        endWait();
-    }
+    if (d->wait != Wait::None)
+        endWait(); // like a missing reply
 }

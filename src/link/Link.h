@@ -21,17 +21,17 @@ class ExchangeLog;
 class Prompts;
 struct ExchangeRecord;
 
-// Why a transaction failed: the reason of its last attempt.
+// Why a request failed: the reason of its last attempt.
 enum class LinkFailure {
     None,
-    NoReply,  // nothing, or a reply cut short, before the time-out
+    NoReply,  // nothing, or a reply cut short, before the time-out; or more than nine data bytes
     BadByte,  // a reply byte that cannot belong to a valid reply (see LinkReply::badByte)
     PortLost, // the port failed or was gone
     Aborted,  // the wait was abandoned (the window closing)
     Busy,     // refused: another wait was running; nothing was sent
 };
 
-// What a transaction gives back: the reply's data bytes, or why there is none.
+// What a request gives back: the reply's data bytes, or why there is none.
 struct LinkReply
 {
     LinkFailure failure = LinkFailure::None;
@@ -41,17 +41,26 @@ struct LinkReply
     bool ok() const { return failure == LinkFailure::None; }
 };
 
-// The one way to talk to the panel: the serial port, the wake-up and the command transaction,
-// with the state they share (the request's data bytes, the last reply, the failure flag).
+// A request as it goes out: the command and its data bytes.
+struct LinkRequest
+{
+    PanelCommand command{};
+    std::vector<std::uint8_t> data;
+    bool operator==(const LinkRequest &) const = default;
+};
+
+// The one way to talk to the panel: the serial port, the wake-up, and request(), through which
+// every command goes.
 //
-// A transaction frames the command, sends it, waits for the reply in a local event loop (woken
-// by the port and the timers, never spinning), checks the reply byte by byte, and tries three
-// times in all. After the third failure it tells the installer once ("Pas de réponse de
-// l'ECS !" / "TIME OUT") and returns false. A faulty reply ends its attempt at the faulty byte;
-// the rest of it is drained (until the line is quiet) before the request goes out again. A port
-// that fails while open is dropped: the running attempt ends like a missing reply and the
-// attempts left fail at once. Only one wait runs at a time: a transaction or wake-up asked for
-// while one waits (or a port opening) is refused and leaves the waiting one untouched.
+// request() frames the command with its data bytes, sends it, waits for the reply in a local
+// event loop (woken by the port and the timers, never spinning), checks the reply byte by byte,
+// and tries three times in all. It gives back the accepted reply's data bytes or, after the third
+// failure, why the last attempt failed, having told the installer once ("Pas de réponse de
+// l'ECS !" / "TIME OUT"). A faulty reply ends its attempt at the faulty byte; the rest of it is
+// drained (until the line is quiet) before the request goes out again. A port that fails while
+// open is dropped: the running attempt ends like a missing reply and the attempts left fail at
+// once. Only one wait runs at a time: a request or wake-up asked for while one waits (or a port
+// opening) is refused and leaves the waiting one untouched.
 class Link : public QObject
 {
     Q_OBJECT
@@ -68,8 +77,7 @@ public:
     ~Link() override;
 
     // Closes the port if open and opens the chosen one at "9600,N,8,1", flushing what waits.
-    // On failure: "Port série introuvable ou déjà ouvert !" / "ERREUR DE COM" and LinkStatus true.
-    // Returns !LinkStatus.
+    // On failure: "Port série introuvable ou déjà ouvert !" / "ERREUR DE COM", and false.
     bool openPort(const PortChoice &choice);
     void closePort();
     bool isPortOpen() const;
@@ -80,12 +88,9 @@ public:
     // silently), or no port, or the port lost during the pause (both reported as a missing reply,
     // "Pas de réponse de l'ECS !" / "TIME OUT").
     bool wakeUp();
-    // Sends command `command` in a frame of `length` bytes (5 to 14) carrying TxData[0..length-6].
-    // A length outside 5..14 sends nothing and returns false with LinkStatus true, silently.
-    bool transaction(std::uint8_t command, std::uint8_t length);
-    // The transaction for `command` with these request data bytes (at most nine), its reply's
-    // data or the reason it failed. The named state (TxData, RxData, RxCount, LinkStatus) is set
-    // as by transaction().
+    // The transaction for `command` with these data bytes: the accepted reply's data bytes, or
+    // why the last attempt failed. Refused at once, silently, with nothing sent: more than nine
+    // data bytes (NoReply), another wait running (Busy), the link aborted (Aborted).
     LinkReply request(PanelCommand command, std::span<const std::uint8_t> data = {});
     LinkReply request(PanelCommand command, std::initializer_list<std::uint8_t> data)
     {
@@ -101,28 +106,40 @@ public:
     void setStep(const QString &step) { m_step = step; }
     const QString &step() const { return m_step; }
 
-    // True while a wake-up or a transaction waits.
+    // True while a wake-up or a request waits.
     bool isBusy() const { return m_busy; }
-    // Ends the running wait (its transaction returns false without a message) and refuses every
-    // later one until the next port opening: used when the main window closes during a transfer,
-    // so that the interrupted procedure sends nothing more on its way out.
+    // Ends the running wait (its request fails without a message) and refuses every later one
+    // until the next port opening: used when the main window closes during a transfer, so that
+    // the interrupted procedure sends nothing more on its way out.
     void abort();
     bool isAborted() const { return m_aborted; }
+    // The last request sent, or tried on a line that failed, whatever its outcome: what a failure
+    // was about. A request refused without a try (too many data bytes, another wait running, the
+    // link aborted) leaves it as it was.
+    const LinkRequest &lastRequest() const { return m_lastRequest; }
 
-    std::array<std::uint8_t, 9> TxData{};
-    std::vector<std::uint8_t> RxData;
-    std::uint8_t RxCount = 0;
-    bool LinkStatus = false;
-    std::uint8_t LastCommand = 0;
-    bool DiagInProgress = false;
-    QTimer Timer_Time_Out;
+    // While one lives, the link is in the diagnostic's mode: the data bytes of the replies step no
+    // progress bar (dataByteReceived stays silent). Guards may nest: the mode ends with the last
+    // of them. The link must outlive its guards.
+    class DiagnosticMode
+    {
+    public:
+        explicit DiagnosticMode(Link &link) : m_link(link) { ++m_link.m_diagnosticModes; }
+        ~DiagnosticMode() { --m_link.m_diagnosticModes; }
+        DiagnosticMode(const DiagnosticMode &) = delete;
+        DiagnosticMode &operator=(const DiagnosticMode &) = delete;
+
+    private:
+        Link &m_link;
+    };
+    bool inDiagnosticMode() const { return m_diagnosticModes > 0; }
 
 signals:
     void requestSent();       // a request went out: the send lamp lights
     void replyStarted();      // the first byte of a reply arrived: the send lamp goes out
-    void dataByteReceived();  // a reply data byte was stored while DiagInProgress is false
+    void dataByteReceived();  // a reply data byte was stored, outside the diagnostic mode
     void replyAccepted();     // a valid reply arrived: the reply lamp lights
-    void transactionFailed(); // the third attempt failed
+    void transactionFailed(); // the third attempt of a request failed
 
 private:
     class Private;
@@ -154,13 +171,15 @@ private:
     Prompts &m_prompts;
     PortFactory m_factory;
     std::unique_ptr<SerialPort> m_port;
-    LinkReply m_lastFailure; // why the last attempt of the last transaction failed
+    LinkReply m_lastFailure; // why the last attempt of the running or last request failed
+    LinkRequest m_lastRequest;
     QPointer<ExchangeLog> m_log;
     QString m_step;
     QDateTime m_portOpened;    // wall-clock time of the last opening
     QElapsedTimer m_sincePort; // since the last opening
     bool m_busy = false;
     bool m_aborted = false;
+    int m_diagnosticModes = 0; // the DiagnosticMode guards alive
 };
 
 // How a port selection ended.

@@ -9,8 +9,8 @@
 // first byte that cannot belong to a valid reply (not a start byte, a length outside 5..13, a
 // wrong echo, a wrong sum). After a verdict the machine ignores further bytes until reset().
 //
-// Data bytes go into the caller's RxData, which is resized (contents discarded) to L + 1
-// elements when the echo arrives, so that every data byte lands inside it; RxCount counts them.
+// Data bytes go into the caller's rxData, which is resized (contents discarded) to L + 1
+// elements when the echo arrives, so that every data byte lands inside it; rxCount counts them.
 class ReplyCheck
 {
 public:
@@ -22,14 +22,14 @@ public:
     struct Step
     {
         Verdict verdict = Verdict::Pending;
-        bool dataStored = false; // this byte was a data byte, now in RxData
+        bool dataStored = false; // this byte was a data byte, now in rxData
     };
 
     ReplyCheck(std::vector<std::uint8_t> &rxData, std::uint8_t &rxCount)
         : m_rxData(rxData), m_rxCount(rxCount)
     {}
 
-    // Waits for the start of a reply to `command`; RxCount goes back to 0, RxData is kept until
+    // Waits for the start of a reply to `command`; rxCount goes back to 0, rxData is kept until
     // the next echo.
     void reset(std::uint8_t command);
     Step feed(std::uint8_t byte);

@@ -109,7 +109,7 @@ void DiagWindowTest::closesItself()
     QCOMPARE(bench.prompts.messages(), messages);
     QCOMPARE(bench.ended, 1);
     QVERIFY(!bench.window->isVisible());
-    QVERIFY(!bench.link.DiagInProgress);
+    QVERIFY(!bench.link.inDiagnosticMode());
     QCOMPARE(bench.prompts.busyDepth, 0);
 }
 
@@ -235,7 +235,7 @@ void DiagWindowTest::pressedMidCycle()
                 }
             }
             hourglass = bench.prompts.busyDepth;
-            talking = bench.window->isVisible() && bench.link.DiagInProgress;
+            talking = bench.window->isVisible() && bench.link.inDiagnosticMode();
         } else if (!closes && requested == cycle.size() * 5 / 2 + written.size()) {
             bench.window->Fermer->click();
         }
@@ -249,7 +249,7 @@ void DiagWindowTest::pressedMidCycle()
     QVERIFY(talking);
     QCOMPARE(hourglass, closes ? 1 : 0); // from a close press until the cycle ends
     QCOMPARE(bench.prompts.messages(), messages);
-    QVERIFY(!bench.link.DiagInProgress);
+    QVERIFY(!bench.link.inDiagnosticMode());
     QCOMPARE(bench.prompts.busyDepth, 0);
 }
 

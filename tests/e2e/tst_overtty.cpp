@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(seen,
                  (QStringList{Measurements::versionText(panel.ecsVersion[0], panel.ecsVersion[1]),
                               Measurements::versionText(panel.cardVersion[0], panel.cardVersion[1]), load}));
-        QVERIFY(!program.link.DiagInProgress);
+        QVERIFY(!program.link.inDiagnosticMode());
         QCOMPARE(program.prompts.messages(), QList<Message>());
         QCOMPARE(chooser.chosen, 5);
     }

@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 // What a correct checker concludes from the layout alone: start 1, length L in 5..13, echo, data,
-// then the sum of the other bytes, low first. RxData holds L + 1 elements once the echo came.
+// then the sum of the other bytes, low first. rxData holds L + 1 elements once the echo came.
 struct Expected
 {
     ReplyCheck::Verdict verdict = ReplyCheck::Verdict::Pending;
@@ -47,7 +47,7 @@ class FrameTest : public QObject
 private slots:
     void requestBytes_data()
     {
-        QTest::addColumn<QByteArray>("request"); // command, length, TxData
+        QTest::addColumn<QByteArray>("request"); // command, length, data bytes
         QTest::addColumn<QByteArray>("expected");
         const auto h = [](const char *text) { return QByteArray::fromHex(text); };
         QTest::newRow("nine data bytes")

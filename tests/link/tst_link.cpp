@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -71,13 +72,14 @@ private slots:
     {
         QTest::addColumn<bool>("realPort");
         QTest::addColumn<int>("fault");          // spoils every reply if the call fails, else the first
-        QTest::addColumn<QByteArray>("request"); // command, length, TxData
+        QTest::addColumn<QByteArray>("request"); // the frame the panel must receive
         QTest::addColumn<bool>("result");
         QTest::addColumn<int>("frames");    // requests sent, all the same
         QTest::addColumn<bool>("timedOut"); // the spoilt attempts waited the time-out, not ended at once
-        QTest::addColumn<Bytes>("rxData");  // the first RxCount elements of RxData
+        QTest::addColumn<Bytes>("data");    // the reply's data bytes
         const auto f = [](Fault fault) { return int(fault); };
-        const QByteArray mode = QByteArray::fromHex("14 05"), loop4 = QByteArray::fromHex("15 06 03");
+        const QByteArray mode = QByteArray::fromHex("01 05 14 1A 00"),
+                         loop4 = QByteArray::fromHex("01 06 15 03 1F 00");
         QTest::newRow("stale reply flushed")
             << false << kStaleReply << mode << true << 1 << false << Bytes{0};
         QTest::newRow("silent first attempt")
@@ -90,8 +92,9 @@ private slots:
             << false << f(Fault::ShortReply) << mode << true << 2 << true << Bytes{0};
         QTest::newRow("bad first byte every time")
             << false << f(Fault::WrongStartByte) << mode << false << 3 << false << Bytes{};
-        QTest::newRow("QSerialPort: eight data bytes") << true << kNoFault << QByteArray::fromHex("04 05")
-                                                       << true << 1 << false << Bytes{3, 4, 5, 3, 5, 3, 4, 4};
+        QTest::newRow("QSerialPort: eight data bytes")
+            << true << kNoFault << QByteArray::fromHex("01 05 04 0A 00") << true << 1 << false
+            << Bytes{3, 4, 5, 3, 5, 3, 4, 4};
         QTest::newRow("QSerialPort: wrong echo")
             << true << f(Fault::WrongEcho) << loop4 << true << 2 << false << Bytes{2};
         QTest::newRow("QSerialPort: silent panel")
@@ -109,7 +112,7 @@ private slots:
         QFETCH(bool, result);
         QFETCH(int, frames);
         QFETCH(bool, timedOut);
-        QFETCH(Bytes, rxData);
+        QFETCH(Bytes, data);
 #ifdef Q_OS_WIN
         if (realPort)
             QSKIP("no pseudo-terminal on Windows: the Wine COM port test runs this path");
@@ -123,20 +126,21 @@ private slots:
         if (fault == kStaleReply)
             bench.port->injectIncoming(QByteArray::fromHex("01 06 14 07 22 00"));
         else if (fault != kNoFault)
-            bench.panel.addFault({Fault(fault), request[0], -1, result ? 1 : -1});
-        std::copy(request.begin() + 2, request.end(), bench.link.TxData.begin());
+            bench.panel.addFault({Fault(fault), request[2], -1, result ? 1 : -1});
+        const auto command = PanelCommand(request[2]);
+        const Bytes requestData(request.begin() + 3, request.end() - 2);
 
         const double cpuBefore = cpuMs();
         clock.restart();
-        QCOMPARE(bench.link.transaction(std::uint8_t(request[0]), std::uint8_t(request[1])), result);
+        const LinkReply reply = bench.link.request(command, requestData);
+        QCOMPARE(reply.ok(), result);
         const qint64 took = clock.elapsed(), waits = timedOut ? frames - result : 0;
         const double cpu = cpuMs() - cpuBefore;
         QVERIFY2(took >= 990 * waits && took < 1000 * waits + 400, qPrintable(QString::number(took)));
         QVERIFY2(!waits || cpu < 0.05 * double(took), qPrintable(QStringLiteral("%1 ms CPU").arg(cpu)));
-        QCOMPARE(bench.link.LinkStatus, !result);
         QCOMPARE(bench.prompts.messages(), result ? QList<Message>{} : QList<Message>{Msg::timeOut()});
         const QList<QByteArray> sent = bench.panel.requests();
-        QCOMPARE(sent, QList<QByteArray>(frames, sent.value(0)));
+        QCOMPARE(sent, QList<QByteArray>(frames, request));
         for (int i = 1; bench.port && i < frames; ++i) { // not timed on QSerialPort
             const qint64 gap =
                 bench.port->framesWritten()[i].first - bench.port->framesWritten()[i - 1].first;
@@ -144,11 +148,11 @@ private slots:
                      qPrintable(QStringLiteral("gap %1 ms").arg(gap)));
         }
         QVERIFY(!bench.port || bench.port->written() == QByteArray(1, '\0') + sent.join());
-        QCOMPARE(Bytes(bench.link.RxData.begin(), bench.link.RxData.begin() + bench.link.RxCount), rxData);
+        QCOMPARE(reply.data, data);
 
         // Nothing left of a rejected reply spoils the next transaction.
         bench.panel.clearFaults();
-        QVERIFY(bench.link.transaction(4, 5));
+        QVERIFY(bench.link.request(PanelCommand::AccessCodes).ok());
         QCOMPARE(bench.panel.requests().size(), frames + 1);
     }
 
@@ -159,8 +163,40 @@ private slots:
         WaitFrm window(bench.link);
         window.ProgressBar1->setMaximum(20);
         QVERIFY(bench.start());
-        QVERIFY(bench.link.transaction(4, 5)); // eight data bytes
+        QVERIFY(bench.link.request(PanelCommand::AccessCodes).ok()); // eight data bytes
         QCOMPARE(window.ProgressBar1->value(), 8);
+    }
+
+    void diagnosticMode_data()
+    {
+        QTest::addColumn<int>("held");  // guards made, each inside the one before
+        QTest::addColumn<int>("ended"); // of those, ended from the innermost
+        QTest::addColumn<int>("steps"); // dataByteReceived for a reply of eight data bytes
+        QTest::newRow("no guard") << 0 << 0 << 8;
+        QTest::newRow("one guard") << 1 << 0 << 0;
+        QTest::newRow("guard ended") << 1 << 1 << 8;
+        QTest::newRow("inner of two ended") << 2 << 1 << 0;
+        QTest::newRow("both ended") << 2 << 2 << 8;
+    }
+
+    // While the diagnostic holds the link, the data bytes of its replies step no progress bar;
+    // the mode ends with the last guard, and the bar moves again.
+    void diagnosticMode()
+    {
+        QFETCH(int, held);
+        QFETCH(int, ended);
+        QFETCH(int, steps);
+        PanelBench bench;
+        QVERIFY(bench.start());
+        std::vector<std::unique_ptr<Link::DiagnosticMode>> guards;
+        for (int i = 0; i < held; ++i)
+            guards.push_back(std::make_unique<Link::DiagnosticMode>(bench.link));
+        for (int i = 0; i < ended; ++i)
+            guards.pop_back();
+        QSignalSpy progress(&bench.link, &Link::dataByteReceived);
+        QCOMPARE(bench.link.request(PanelCommand::AccessCodes).data.size(), 8u);
+        QCOMPARE(progress.count(), steps);
+        QCOMPARE(bench.link.inDiagnosticMode(), steps == 0);
     }
 
     // A transaction or wake-up asked for while one waits is refused and leaves the waiting one alone.
@@ -169,15 +205,19 @@ private slots:
         PanelBench bench;
         QVERIFY(bench.start());
         bench.port->setTurnaround(std::chrono::milliseconds(300));
-        bench.link.TxData[0] = 3;
-        bool nested = true;
-        QTimer::singleShot(100, &bench.link,
-                           [&] { nested = bench.link.transaction(20, 5) || bench.link.wakeUp(); });
-        QVERIFY(bench.link.transaction(21, 6));
-        QVERIFY(!nested);
-        QCOMPARE(bench.panel.requests().size(), 1);
-        QCOMPARE(bench.link.LastCommand, 21);
-        QCOMPARE(Bytes(bench.link.RxData.begin(), bench.link.RxData.begin() + bench.link.RxCount), Bytes{2});
+        LinkFailure nested = LinkFailure::None;
+        bool woke = true;
+        QTimer::singleShot(100, &bench.link, [&] {
+            nested = bench.link.request(PanelCommand::Relay, {5}).failure;
+            woke = bench.link.wakeUp();
+        });
+        const LinkReply reply = bench.link.request(PanelCommand::AlarmMode, {3});
+        QVERIFY(reply.ok());
+        QCOMPARE(nested, LinkFailure::Busy);
+        QVERIFY(!woke);
+        QCOMPARE(bench.panel.requests(), QList<QByteArray>{QByteArray::fromHex("01 06 15 03 1F 00")});
+        QCOMPARE(bench.link.lastRequest(), (LinkRequest{PanelCommand::AlarmMode, {3}}));
+        QCOMPARE(reply.data, Bytes{2});
         QVERIFY(bench.prompts.messages().isEmpty());
     }
 
@@ -214,7 +254,6 @@ private slots:
         QCOMPARE(reply.badByte, badByte);
         QCOMPARE(reply.badBytePosition, position);
         QCOMPARE(reply.data, failure == LinkFailure::None ? Bytes{2} : Bytes{});
-        QCOMPARE(bench.link.LinkStatus, failure != LinkFailure::None);
     }
 
     void lostAndAbandonedWaits()
@@ -230,15 +269,15 @@ private slots:
     }
 
     // A reply accepted in the same pass of the event loop as the time-out: the transaction
-    // succeeded, and LinkStatus says so.
+    // succeeded, with the reply's data and no message.
     void replyAtTheTimeOut()
     {
         FakePrompts prompts;
         Link link(prompts, [](const PortChoice &) { return std::make_unique<LateLine>(); });
         QVERIFY(link.openPort(PortChoice::simulated()) && link.wakeUp());
-        QVERIFY(link.transaction(20, 5));
-        QVERIFY(!link.LinkStatus);
-        QCOMPARE(Bytes(link.RxData.begin(), link.RxData.begin() + link.RxCount), Bytes{0});
+        const LinkReply reply = link.request(PanelCommand::PanelMode);
+        QCOMPARE(reply.failure, LinkFailure::None);
+        QCOMPARE(reply.data, Bytes{0});
         QVERIFY(prompts.shown.isEmpty());
     }
 
@@ -276,15 +315,17 @@ private slots:
         });
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!bench.link.transaction(20, 5));
+        const LinkFailure failure = cut == kAbort ? LinkFailure::Aborted : LinkFailure::PortLost;
+        QCOMPARE(bench.link.request(PanelCommand::PanelMode).failure, failure);
         QVERIFY2(clock.elapsed() < 900, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(!bench.link.wakeUp() && !bench.link.transaction(20, 5) && bench.link.LinkStatus);
+        QVERIFY(!bench.link.wakeUp());
+        QCOMPARE(bench.link.request(PanelCommand::PanelMode).failure, failure);
         QCOMPARE(bench.prompts.messages(),
                  cut == kAbort ? QList<Message>{} : QList<Message>(3, Msg::timeOut()));
         QVERIFY(bench.panel.requests().size() <= 1);
         QTRY_VERIFY(cut == kAbort || (!bench.link.isPortOpen() && bench.port.isNull()));
         bench.panel.clearFaults();
-        QVERIFY(bench.start() && bench.link.transaction(20, 5));
+        QVERIFY(bench.start() && bench.link.request(PanelCommand::PanelMode).ok());
     }
 };
 
