@@ -147,14 +147,14 @@ private:
 
     // The change rules.
     void markChanged();
-    void onTypeSelected(int type, int function);
+    void onTypeSelected(FunctionType type, int function);
     void onModeSelected(int loop);
     void onGroupedToggled(int function, bool ticked);
     void onUpCardSelected(int present);
     void validateCode(int box);
 
-    std::array<QRadioButton *, 3> &typeOptions(int type);
-    const std::array<QRadioButton *, 3> &typeOptions(int type) const;
+    std::array<QRadioButton *, 3> &typeOptions(FunctionType type);
+    const std::array<QRadioButton *, 3> &typeOptions(FunctionType type) const;
 
     Session &m_session;
     Link &m_link;
