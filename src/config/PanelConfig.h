@@ -40,6 +40,9 @@ constexpr std::array<FunctionFlag, 4> kFunctionFlags{FunctionFlag::AuxContact, F
 enum class Output12v : std::uint8_t { Permanent = 0, Rearmable = 1 };
 enum class Aes : std::uint8_t { Internal = 0, External = 1 };
 
+// The level-2 and level-3 access codes the panel is delivered with.
+inline const std::array<QString, 2> kDeliveryCodes{QStringLiteral("BCAB"), QStringLiteral("CCBA")};
+
 // Double detection pairs the loops (1, 2), (3, 4), (5, 6), (7, 8): the loop paired with `loop`.
 constexpr int pairedLoop(int loop) { return loop ^ 1; }
 
@@ -69,8 +72,8 @@ struct PanelConfig
     std::uint8_t AesChoice = 0;           // 0 internal, 1 external
     std::uint8_t UpCardPresent = 1;       // 1 present, 0 absent
     std::optional<std::uint8_t> UgaTempo; // minutes, as the panel reports it; empty until read
-    // Level 2, level 3: four letters "A", "B" or "C" each, as the panel is delivered by default.
-    std::array<QString, 2> AccessCodes{QStringLiteral("BCAB"), QStringLiteral("CCBA")};
+    // Level 2, level 3: four letters "A", "B" or "C" each.
+    std::array<QString, 2> AccessCodes = kDeliveryCodes;
 
     bool operator==(const PanelConfig &) const = default;
 
@@ -110,9 +113,6 @@ struct PanelConfig
     bool cardPresent() const;
     void setCardPresent(bool present);
 };
-
-// The level-2 and level-3 access codes the panel is delivered with.
-inline const std::array<QString, 2> kDeliveryCodes{QStringLiteral("BCAB"), QStringLiteral("CCBA")};
 
 // A code the panel can hold: exactly four letters, each "A", "B" or "C".
 bool isCompleteCode(const QString &code);
