@@ -48,7 +48,10 @@ constexpr int pairedLoop(int loop) { return loop ^ 1; }
 
 // One configuration of a panel, as a value: every item, the two access codes, the card presence
 // and the UGA tempo as read. Indexes start at 0 (loop 1 is element 0, function 1 element 0). A
-// default-made one is the configuration the editor starts with.
+// default-made one is the configuration the editor starts with, which its window shows at start-up:
+// every loop in normal mode, commanding the UGA temporised and driving the three functions; the
+// three functions RSC without options; no relay; the 12 V output permanent, the AES internal, the
+// card present and the delivery codes.
 //
 // The items are kept as the bytes the panel and the data files hold them, which the panel's reads
 // and writes and the data file's lines take whole. Everything else reads and changes them by

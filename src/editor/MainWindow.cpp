@@ -129,13 +129,6 @@ MainWindow::MainWindow(Session &session, Link &link, Prompts &prompts, QWidget *
 
     buildMenus();
     buildControls(client);
-    // Created before the window is shown: the two boxes stay disabled until a rule enables them.
-    for (int k = 0; k < kFunctionCount; ++k) {
-        Check_Hs_Ctc_Aux[k]->setEnabled(false);
-        if (Check_Bp_Actif[k])
-            Check_Bp_Actif[k]->setEnabled(false);
-    }
-
     connectRules();
     startUp();
 }
@@ -326,25 +319,15 @@ void MainWindow::startUp()
 {
     if (m_link.isPortOpen())
         m_link.closePort();
-
-    select(Up_Option[1]);
-
-    for (int i = 0; i < kLoopCount; ++i) {
-        select(Option1[3 * i + 2]);
-        select(Mode_Normal[i]);
-    }
-    for (int k = 0; k < kFunctionCount; ++k)
-        select(Option_Nul[k]);
-    for (QCheckBox *box : Check_CMSI1)
-        tick(box, true);
-    for (int k = 0; k < kFunctionCount; ++k) {
-        select(Option_RSC[k]);
-    }
-    select(OptionRearm[1]);
-    select(AES_Option[0]);
     m_link.DiagInProgress = false;
-    setCodes(kDeliveryCodes);
-    // The selections above ran the change rules, which marked the configuration as changed.
+
+    show(PanelConfig());
+    // Showing greys the "Bouton Actif" box of a function that is not grouped; the window starts
+    // with each one as its type's rule leaves it: usable exactly when the grouping box is, ticked
+    // or not.
+    for (int k = 1; k < kFunctionCount; ++k)
+        Check_Bp_Actif[k]->setEnabled(Check_Rgp[k]->isEnabled());
+    // Showing ran the change rules, which marked the configuration as changed.
     m_session.ConfigSaved = true;
 }
 
