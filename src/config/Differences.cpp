@@ -16,7 +16,7 @@ QList<Difference> differences(const PanelConfig &first, const PanelConfig &secon
 {
     QList<ConfigItem> a = configItems(first);
     QList<ConfigItem> b = configItems(second);
-    if (first.UpCardPresent != second.UpCardPresent) {
+    if (first.cardPresent() != second.cardPresent()) {
         a = withoutCardItems(a);
         b = withoutCardItems(b);
     }

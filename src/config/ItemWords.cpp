@@ -1,55 +1,56 @@
 #include "config/ItemWords.h"
 
-#include "config/PanelConfig.h"
-
 #include <QStringList>
 
 namespace ItemWords {
 
-QString alarmMode(const std::array<std::uint8_t, 8> &modes, int loop)
+QString alarmMode(AlarmMode mode, int loop)
 {
-    switch (modes[loop]) {
-    case 0:
+    switch (mode) {
+    case AlarmMode::Normal:
         return QStringLiteral("Mode Alarme simple");
-    case 1:
+    case AlarmMode::Discrimination:
         return QStringLiteral("Discrimination");
-    default:
-        // Loops pair as (1, 2), (3, 4), (5, 6), (7, 8).
-        return QStringLiteral("Double détection avec la boucle %1").arg((loop ^ 1) + 1);
+    case AlarmMode::Double:
+        break;
     }
+    return QStringLiteral("Double détection avec la boucle %1").arg(pairedLoop(loop) + 1);
 }
 
-QString ugaCommand(std::uint8_t command)
+QString ugaCommand(UgaCommand command)
 {
-    // Read as the editor shows it: bit 0 wins over bit 1.
-    if (command & 0x01)
+    switch (command) {
+    case UgaCommand::Immediate:
         return QStringLiteral("Immédiate");
-    if (command & 0x02)
+    case UgaCommand::Temporised:
         return QStringLiteral("Temporisée");
+    case UgaCommand::None:
+        break;
+    }
     return QStringLiteral("Aucune");
 }
 
-QString cmsiFunctions(std::uint8_t command)
+QString cmsiFunctions(const PanelConfig &config, int loop)
 {
     QStringList functions;
     for (int f = 0; f < kFunctionCount; ++f)
-        if (command & (0x04 << f))
+        if (config.drivesFunction(loop, f))
             functions << QString::number(f + 1);
     return functions.isEmpty() ? QStringLiteral("Aucune") : functions.join(QStringLiteral(", "));
 }
 
-QString relayLoops(std::uint8_t relayMask)
+QString relayLoops(const PanelConfig &config, int relay)
 {
     QStringList loops;
     for (int j = 0; j < kLoopCount; ++j)
-        if (relayMask & (1u << j))
+        if (config.relayFollows(relay, j))
             loops << QStringLiteral("Alarme Boucle %1").arg(j + 1);
     return loops.isEmpty() ? QStringLiteral("Aucune boucle") : loops.join(QStringLiteral(", "));
 }
 
-QString functionType(std::uint8_t function)
+QString functionType(FunctionType type)
 {
-    switch (function & FunctionFlag::TypeMask) {
+    switch (type) {
     case FunctionType::Nul:
         return QStringLiteral("Non utilisée");
     case FunctionType::RSC:
@@ -62,22 +63,31 @@ QString functionType(std::uint8_t function)
         return QStringLiteral("Emission Avec Contrôle");
     case FunctionType::RSC_UGA:
         return QStringLiteral("Rupture Sans Contrôle Associé à l'UGA");
-    default:
-        return QStringLiteral("Type inconnu (%1)").arg(function & FunctionFlag::TypeMask);
     }
+    return QStringLiteral("Type inconnu (%1)").arg(int(type));
 }
 
-QString functionOptions(std::uint8_t function)
+QString functionFlag(FunctionFlag flag)
+{
+    switch (flag) {
+    case FunctionFlag::AuxContact:
+        return QStringLiteral("Mise Hors Service avec le Contact Auxiliaire");
+    case FunctionFlag::Delayed:
+        return QStringLiteral("Temporisé 20s");
+    case FunctionFlag::Grouped:
+        return QStringLiteral("Commande regroupée sur Fonction 1");
+    case FunctionFlag::ActiveButton:
+        return QStringLiteral("Bouton Actif");
+    }
+    return {};
+}
+
+QString functionOptions(const PanelConfig &config, int function)
 {
     QStringList options;
-    if (function & FunctionFlag::AuxContact)
-        options << QStringLiteral("Mise Hors Service avec le Contact Auxiliaire");
-    if (function & FunctionFlag::Delayed)
-        options << QStringLiteral("Temporisé 20s");
-    if (function & FunctionFlag::Grouped)
-        options << QStringLiteral("Commande regroupée sur Fonction 1");
-    if (function & FunctionFlag::ActiveButton)
-        options << QStringLiteral("Bouton Actif");
+    for (FunctionFlag flag : kFunctionFlags)
+        if (config.functionFlag(function, flag))
+            options << functionFlag(flag);
     return options.isEmpty() ? QStringLiteral("Aucune option") : options.join(QStringLiteral(", "));
 }
 
@@ -88,19 +98,19 @@ QString ugaTempo(const std::optional<std::uint8_t> &minutes)
     return QStringLiteral("Tempo UGA = %1 min.").arg(*minutes);
 }
 
-QString cardPresence(std::uint8_t present)
+QString cardPresence(bool present)
 {
-    return present == 1 ? QStringLiteral("PRESENTE") : QStringLiteral("ABSENTE");
+    return present ? QStringLiteral("PRESENTE") : QStringLiteral("ABSENTE");
 }
 
-QString aesChoice(std::uint8_t choice)
+QString aesChoice(Aes choice)
 {
-    return choice == 0 ? QStringLiteral("AES Interne") : QStringLiteral("AES Externe");
+    return choice == Aes::Internal ? QStringLiteral("AES Interne") : QStringLiteral("AES Externe");
 }
 
-QString output12v(std::uint8_t mode)
+QString output12v(Output12v mode)
 {
-    return mode == 0 ? QStringLiteral("Permanente") : QStringLiteral("Réarmable");
+    return mode == Output12v::Permanent ? QStringLiteral("Permanente") : QStringLiteral("Réarmable");
 }
 
 QString accessCode(const QString &code)

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "config/PanelConfig.h"
+
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -11,28 +12,30 @@
 // comparison lists.
 namespace ItemWords {
 
-// Per loop (index 0 to 7, given the whole set of alarm modes so that a double detection can name
-// its partner): "Mode Alarme simple", "Discrimination", "Double détection avec la boucle 2".
-QString alarmMode(const std::array<std::uint8_t, 8> &modes, int loop);
-// The UGA command of a loop's command byte: "Aucune", "Immédiate" or "Temporisée".
-QString ugaCommand(std::uint8_t command);
-// The CMSI functions a loop's command byte drives: "1, 2, 3", or "Aucune".
-QString cmsiFunctions(std::uint8_t command);
+// The alarm mode of a loop (index 0 to 7, so that a double detection can name its partner):
+// "Mode Alarme simple", "Discrimination", "Double détection avec la boucle 2".
+QString alarmMode(AlarmMode mode, int loop);
+// "Aucune", "Immédiate" or "Temporisée".
+QString ugaCommand(UgaCommand command);
+// The CMSI functions the alarm of a loop drives: "1, 2, 3", or "Aucune".
+QString cmsiFunctions(const PanelConfig &config, int loop);
 // The loops whose alarm activates a relay: "Alarme Boucle 1, Alarme Boucle 3", or "Aucune boucle".
-QString relayLoops(std::uint8_t relayMask);
-// The type of a function byte as its column heading names it ("Rupture Sans Contrôle", ...).
-QString functionType(std::uint8_t function);
-// The option flags of a function byte, in the order of the editor's columns, or "Aucune option".
-QString functionOptions(std::uint8_t function);
+QString relayLoops(const PanelConfig &config, int relay);
+// The type of a function as its column heading names it ("Rupture Sans Contrôle", ...).
+QString functionType(FunctionType type);
+// The option boxes ticked for a function, in the order of the editor's columns, or "Aucune option".
+QString functionOptions(const PanelConfig &config, int function);
 // "Tempo UGA = 5 min.", or a line saying it has not been read.
 QString ugaTempo(const std::optional<std::uint8_t> &minutes);
 
 // "PRESENTE" or "ABSENTE".
-QString cardPresence(std::uint8_t present);
+QString cardPresence(bool present);
 // "AES Interne" or "AES Externe".
-QString aesChoice(std::uint8_t choice);
+QString aesChoice(Aes choice);
 // "Permanente" or "Réarmable".
-QString output12v(std::uint8_t mode);
+QString output12v(Output12v mode);
+// The caption of an option box of a function, as its column names it.
+QString functionFlag(FunctionFlag flag);
 // The code as typed, marked "(incomplet)" when it holds fewer than four letters.
 QString accessCode(const QString &code);
 

@@ -58,7 +58,7 @@ TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
         return resultOf(outcome);
 
     const bool present = presence == 1;
-    config.UpCardPresent = present ? 1 : 0;
+    config.setCardPresent(present);
     if (!present) {
         c.view.show(config);
         return TransferResult::Done;
@@ -78,7 +78,7 @@ TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
         c.view.setCardFramesVisible(true);
     } else {
         // Without a working card only the panel's own items were read.
-        config.UpCardPresent = 0;
+        config.setCardPresent(false);
         c.view.setCardFramesVisible(false);
         if (c.session.UpCardStatus == 2)
             c.prompts.message(Messages::partialRead(), Messages::cardTitle(), Prompts::Icon::Warning);

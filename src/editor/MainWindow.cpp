@@ -129,13 +129,6 @@ MainWindow::MainWindow(Session &session, Link &link, Prompts &prompts, QWidget *
 
     buildMenus();
     buildControls(client);
-    // Created before the window is shown: the two boxes stay disabled until a rule enables them.
-    for (int k = 0; k < kFunctionCount; ++k) {
-        Check_Hs_Ctc_Aux[k]->setEnabled(false);
-        if (Check_Bp_Actif[k])
-            Check_Bp_Actif[k]->setEnabled(false);
-    }
-
     connectRules();
     startUp();
 }
@@ -239,7 +232,7 @@ void MainWindow::buildControls(QWidget *client)
     lookUp(made, Tempo_Lbl, "Tempo_Lbl");
 }
 
-std::array<QRadioButton *, 3> &MainWindow::typeOptions(int type)
+std::array<QRadioButton *, 3> &MainWindow::typeOptions(FunctionType type)
 {
     switch (type) {
     case FunctionType::Nul:
@@ -252,12 +245,13 @@ std::array<QRadioButton *, 3> &MainWindow::typeOptions(int type)
         return Option_ESC;
     case FunctionType::EAC:
         return Option_EAC;
-    default:
-        return Option_RSC_UGA;
+    case FunctionType::RSC_UGA:
+        break;
     }
+    return Option_RSC_UGA;
 }
 
-const std::array<QRadioButton *, 3> &MainWindow::typeOptions(int type) const
+const std::array<QRadioButton *, 3> &MainWindow::typeOptions(FunctionType type) const
 {
     return const_cast<MainWindow *>(this)->typeOptions(type);
 }
@@ -302,7 +296,7 @@ void MainWindow::connectRules()
     for (QCheckBox *box : Check_CMSI1)
         onChanged(box);
     for (int k = 0; k < kFunctionCount; ++k) {
-        for (int t = 0; t < 6; ++t)
+        for (FunctionType t : kFunctionTypes)
             onSelected(typeOptions(t)[k], [this, t, k] { onTypeSelected(t, k); });
         onChanged(Check_Hs_Ctc_Aux[k]);
         onChanged(Check_Tempo[k]);
@@ -326,29 +320,19 @@ void MainWindow::startUp()
     if (m_link.isPortOpen())
         m_link.closePort();
 
-    select(Up_Option[1]);
-
-    for (int i = 0; i < kLoopCount; ++i) {
-        select(Option1[3 * i + 2]);
-        select(Mode_Normal[i]);
-    }
-    for (int k = 0; k < kFunctionCount; ++k)
-        select(Option_Nul[k]);
-    for (QCheckBox *box : Check_CMSI1)
-        tick(box, true);
-    for (int k = 0; k < kFunctionCount; ++k) {
-        select(Option_RSC[k]);
-    }
-    select(OptionRearm[1]);
-    select(AES_Option[0]);
-    setCodes(kDeliveryCodes);
-    // The selections above ran the change rules, which marked the configuration as changed.
+    show(PanelConfig());
+    // Showing greys the "Bouton Actif" box of a function that is not grouped; the window starts
+    // with each one as its type's rule leaves it: usable exactly when the grouping box is, ticked
+    // or not.
+    for (int k = 1; k < kFunctionCount; ++k)
+        Check_Bp_Actif[k]->setEnabled(Check_Rgp[k]->isEnabled());
+    // Showing ran the change rules, which marked the configuration as changed.
     m_session.ConfigSaved = true;
 }
 
 void MainWindow::markChanged() { m_session.ConfigSaved = false; }
 
-void MainWindow::onTypeSelected(int type, int i)
+void MainWindow::onTypeSelected(FunctionType type, int i)
 {
     markChanged();
     QCheckBox *tempo = Check_Tempo[i];
@@ -384,7 +368,10 @@ void MainWindow::onTypeSelected(int type, int i)
             tick(aux, false);
         }
         break;
-    default: // RSC, RAC, ESC, EAC
+    case FunctionType::RSC:
+    case FunctionType::RAC:
+    case FunctionType::ESC:
+    case FunctionType::EAC:
         tempo->setEnabled(true);
         aux->setEnabled(false);
         tick(aux, false);
@@ -399,8 +386,7 @@ void MainWindow::onTypeSelected(int type, int i)
 
 void MainWindow::onModeSelected(int loop)
 {
-    // Loops pair as (1, 2), (3, 4), (5, 6), (7, 8): the partner of index i is i xor 1.
-    const int partner = loop ^ 1;
+    const int partner = pairedLoop(loop);
     if (Mode_Double[loop]->isChecked())
         select(Mode_Double[partner]); // the partner's own rule then finds this loop double
     else if (Mode_Double[partner]->isChecked())
@@ -444,34 +430,42 @@ void MainWindow::validateCode(int box)
 void MainWindow::show(const PanelConfig &config)
 {
     setCodes(config.AccessCodes);
-    const bool card = config.UpCardPresent == 1;
+    const bool card = config.cardPresent();
 
     for (int i = 0; i < kLoopCount; ++i) {
         if (card) {
-            const std::uint8_t c = config.CommandMatrix[i];
-            if (c & 0x01)
-                select(Option1[3 * i + 1]);
-            else if (c & 0x02)
-                select(Option1[3 * i + 2]);
-            else
+            switch (config.ugaCommand(i)) {
+            case UgaCommand::None:
                 select(Option1[3 * i]);
+                break;
+            case UgaCommand::Immediate:
+                select(Option1[3 * i + 1]);
+                break;
+            case UgaCommand::Temporised:
+                select(Option1[3 * i + 2]);
+                break;
+            }
             for (int f = 0; f < kFunctionCount; ++f)
-                tick(Check_CMSI1[3 * i + f], c & (0x04 << f));
+                tick(Check_CMSI1[3 * i + f], config.drivesFunction(i, f));
         }
-        const std::uint8_t m = config.AlarmModes[i];
-        if (m == 0)
+        switch (config.alarmMode(i)) {
+        case AlarmMode::Normal:
             select(Mode_Normal[i]);
-        else if (m == 1)
+            break;
+        case AlarmMode::Discrimination:
             select(Mode_Discrim[i]);
-        else
+            break;
+        case AlarmMode::Double:
             select(Mode_Double[i]);
+            break;
+        }
     }
 
     if (card) {
         for (int k = 0; k < kFunctionCount; ++k) {
-            const std::uint8_t t = config.FunctionTypes[k];
             // The type first: its rule unticks boxes that the flags below then set.
-            switch (t & FunctionFlag::TypeMask) {
+            // A type no option names (none of the cases) leaves the options as they are.
+            switch (config.functionType(k)) {
             case FunctionType::Nul:
                 select(Option_Nul[k]);
                 Check_Tempo[k]->setEnabled(false);
@@ -491,17 +485,15 @@ void MainWindow::show(const PanelConfig &config)
                 break;
             case FunctionType::RSC_UGA:
                 select(Option_RSC_UGA[k]);
-                tick(Check_Hs_Ctc_Aux[k], t & FunctionFlag::AuxContact);
+                tick(Check_Hs_Ctc_Aux[k], config.functionFlag(k, FunctionFlag::AuxContact));
                 break;
-            default:
-                break; // an unknown type leaves the options as they are
             }
-            tick(Check_Tempo[k], t & FunctionFlag::Delayed);
+            tick(Check_Tempo[k], config.functionFlag(k, FunctionFlag::Delayed));
             if (k >= 1) {
-                if (t & FunctionFlag::Grouped) {
+                if (config.functionFlag(k, FunctionFlag::Grouped)) {
                     tick(Check_Rgp[k], true);
                     Check_Bp_Actif[k]->setEnabled(true);
-                    tick(Check_Bp_Actif[k], t & FunctionFlag::ActiveButton);
+                    tick(Check_Bp_Actif[k], config.functionFlag(k, FunctionFlag::ActiveButton));
                 } else {
                     tick(Check_Rgp[k], false);
                     Check_Bp_Actif[k]->setEnabled(false);
@@ -512,13 +504,14 @@ void MainWindow::show(const PanelConfig &config)
 
     for (int r = 0; r < kRelayCount; ++r)
         for (int j = 0; j < kLoopCount; ++j)
-            tick(Check_Alb[8 * r + j], config.RelayMatrix[r] & (1u << j));
+            tick(Check_Alb[8 * r + j], config.relayFollows(r, j));
 
+    // Any presence but 0 selects the card's option, although only 1 showed the card's items above.
     select(config.UpCardPresent != 0 ? Up_Option[1] : Up_Option[0]);
-    select(config.Output12vMode == 0 ? OptionRearm[1] : OptionRearm[0]);
+    select(config.output12v() == Output12v::Permanent ? OptionRearm[1] : OptionRearm[0]);
 
     if (card) {
-        select(config.AesChoice == 0 ? AES_Option[0] : AES_Option[1]);
+        select(config.aes() == Aes::Internal ? AES_Option[0] : AES_Option[1]);
         // Nothing received yet: the label keeps what it shows.
         if (config.UgaTempo) {
             m_ugaTempo = config.UgaTempo;
@@ -532,47 +525,42 @@ PanelConfig MainWindow::configuration() const
 {
     PanelConfig items;
     items.AccessCodes = {code(0), code(1)};
-    items.UpCardPresent = Up_Option[1]->isChecked() ? 1 : 0;
+    items.setCardPresent(Up_Option[1]->isChecked());
     items.UgaTempo = m_ugaTempo;
-    for (int r = 0; r < kRelayCount; ++r) {
-        std::uint8_t mask = 0;
+    for (int r = 0; r < kRelayCount; ++r)
         for (int j = 0; j < kLoopCount; ++j)
-            if (ticked(Check_Alb[8 * r + j]))
-                mask |= std::uint8_t(1u << j);
-        items.RelayMatrix[r] = mask;
-    }
-    items.Output12vMode = OptionRearm[1]->isChecked() ? 0 : 1;
-    items.AesChoice = AES_Option[0]->isChecked() ? 0 : 1;
+            items.setRelayFollows(r, j, ticked(Check_Alb[8 * r + j]));
+    items.setOutput12v(OptionRearm[1]->isChecked() ? Output12v::Permanent : Output12v::Rearmable);
+    items.setAes(AES_Option[0]->isChecked() ? Aes::Internal : Aes::External);
 
     for (int i = 0; i < kLoopCount; ++i) {
-        items.AlarmModes[i] = Mode_Normal[i]->isChecked() ? 0 : Mode_Discrim[i]->isChecked() ? 1 : 2;
-        std::uint8_t c = Option1[3 * i + 1]->isChecked() ? 1 : Option1[3 * i + 2]->isChecked() ? 2 : 0;
+        items.setAlarmMode(i, Mode_Normal[i]->isChecked()    ? AlarmMode::Normal
+                              : Mode_Discrim[i]->isChecked() ? AlarmMode::Discrimination
+                                                             : AlarmMode::Double);
+        items.setUgaCommand(i, Option1[3 * i + 1]->isChecked()   ? UgaCommand::Immediate
+                               : Option1[3 * i + 2]->isChecked() ? UgaCommand::Temporised
+                                                                 : UgaCommand::None);
         for (int f = 0; f < kFunctionCount; ++f)
-            if (ticked(Check_CMSI1[3 * i + f]))
-                c += std::uint8_t(0x04 << f);
-        items.CommandMatrix[i] = c;
+            items.setDrivesFunction(i, f, ticked(Check_CMSI1[3 * i + f]));
     }
 
     for (int k = 0; k < kFunctionCount; ++k) {
         // The first selected option gives the type; none selected counts as RSC_UGA.
-        std::uint8_t type = FunctionType::RSC_UGA;
-        for (int t = FunctionType::Nul; t < FunctionType::RSC_UGA; ++t) {
+        FunctionType type = FunctionType::RSC_UGA;
+        for (FunctionType t : kFunctionTypes) {
             if (typeOptions(t)[k]->isChecked()) {
-                type = std::uint8_t(t);
+                type = t;
                 break;
             }
         }
-        std::uint8_t byte = type;
-        if (type == FunctionType::RSC_UGA && ticked(Check_Hs_Ctc_Aux[k]))
-            byte |= FunctionFlag::AuxContact;
-        if (ticked(Check_Tempo[k]))
-            byte |= FunctionFlag::Delayed;
-        if (ticked(Check_Rgp[k])) { // functions 2 and 3 only: function 1 has no box
-            byte |= FunctionFlag::Grouped;
-            if (ticked(Check_Bp_Actif[k]))
-                byte |= FunctionFlag::ActiveButton;
-        }
-        items.FunctionTypes[k] = byte;
+        items.setFunctionType(k, type);
+        items.setFunctionFlag(k, FunctionFlag::AuxContact,
+                              type == FunctionType::RSC_UGA && ticked(Check_Hs_Ctc_Aux[k]));
+        items.setFunctionFlag(k, FunctionFlag::Delayed, ticked(Check_Tempo[k]));
+        // Functions 2 and 3 only: function 1 has no grouping boxes.
+        const bool grouped = ticked(Check_Rgp[k]);
+        items.setFunctionFlag(k, FunctionFlag::Grouped, grouped);
+        items.setFunctionFlag(k, FunctionFlag::ActiveButton, grouped && ticked(Check_Bp_Actif[k]));
     }
     return items;
 }

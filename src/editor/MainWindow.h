@@ -24,8 +24,8 @@ struct Session;
 // panel is a control here, each with the objectName the installer's documentation uses
 // ("Check_Alb(3)", "Option1(23)"), made from the window's layout (MainLayout). The rules that tie
 // the controls together are connected to the controls' own change signals, so a change made by
-// the program runs them exactly as a click would; the start-up and show() rely on that and make
-// their changes in order.
+// the program runs them exactly as a click would; show(), which also makes the start-up, relies on
+// that and makes its changes in order.
 //
 // The controls are public so that the application can connect the menu items and the two
 // buttons, which do nothing on their own. Control arrays are indexed exactly as named; an index
@@ -147,14 +147,14 @@ private:
 
     // The change rules.
     void markChanged();
-    void onTypeSelected(int type, int function);
+    void onTypeSelected(FunctionType type, int function);
     void onModeSelected(int loop);
     void onGroupedToggled(int function, bool ticked);
     void onUpCardSelected(int present);
     void validateCode(int box);
 
-    std::array<QRadioButton *, 3> &typeOptions(int type);
-    const std::array<QRadioButton *, 3> &typeOptions(int type) const;
+    std::array<QRadioButton *, 3> &typeOptions(FunctionType type);
+    const std::array<QRadioButton *, 3> &typeOptions(FunctionType type) const;
 
     Session &m_session;
     Link &m_link;

@@ -111,10 +111,7 @@ std::optional<Problem> unshowable(const PanelConfig &items)
 {
     const auto problem = [](int line, Fault fault) { return std::optional(Problem{line, fault}); };
     for (int i = 0; i < kLoopCount; ++i) {
-        // Bits 0-1 one UGA command of three (both bits set has no option button), bits 2-4 the
-        // three functions, nothing above.
-        const std::uint8_t command = items.CommandMatrix[i];
-        if ((command & 0x03) == 0x03 || command > 0x1F)
+        if (!items.commandFitsEditor(i))
             return problem(Line::command(i), Fault::CommandBits);
         if (items.AlarmModes[i] > 2)
             return problem(Line::mode(i), Fault::AlarmMode);
@@ -124,16 +121,18 @@ std::optional<Problem> unshowable(const PanelConfig &items)
         if ((items.AlarmModes[i] == 2) != (items.AlarmModes[i + 1] == 2))
             return problem(Line::mode(i), Fault::UnpairedDouble);
     for (int k = 0; k < kFunctionCount; ++k) {
-        const std::uint8_t type = items.FunctionTypes[k];
-        if ((type & FunctionFlag::TypeMask) > FunctionType::RSC_UGA)
+        const FunctionType type = items.functionType(k);
+        const bool grouped = items.functionFlag(k, FunctionFlag::Grouped);
+        const bool activeButton = items.functionFlag(k, FunctionFlag::ActiveButton);
+        if (type > FunctionType::RSC_UGA)
             return problem(Line::type(k), Fault::FunctionType);
         // The auxiliary contact exists only under RSC_UGA; function 1 has no grouping boxes, and
         // the active button is only kept while grouped.
-        if ((type & FunctionFlag::AuxContact) && (type & FunctionFlag::TypeMask) != FunctionType::RSC_UGA)
+        if (items.functionFlag(k, FunctionFlag::AuxContact) && type != FunctionType::RSC_UGA)
             return problem(Line::type(k), Fault::AuxContact);
-        if (k == 0 && (type & (FunctionFlag::Grouped | FunctionFlag::ActiveButton)))
+        if (k == 0 && (grouped || activeButton))
             return problem(Line::type(k), Fault::GroupedFirst);
-        if ((type & FunctionFlag::ActiveButton) && !(type & FunctionFlag::Grouped))
+        if (activeButton && !grouped)
             return problem(Line::type(k), Fault::ActiveUngrouped);
     }
     if (items.Output12vMode > 1)

@@ -63,23 +63,22 @@ QString header(const SheetContent &c)
 
 QString loops(const SheetContent &c)
 {
-    QString out = section((c.config.UpCardPresent == 1) ? QStringLiteral("MODES ALARME ET COMMANDES UGA/CMSI")
-                                                        : QStringLiteral("MODES ALARME"));
+    QString out = section(c.config.cardPresent() ? QStringLiteral("MODES ALARME ET COMMANDES UGA/CMSI")
+                                                 : QStringLiteral("MODES ALARME"));
     out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Boucle")) +
            headingCell(QStringLiteral("Mode alarme"));
-    if ((c.config.UpCardPresent == 1))
+    if (c.config.cardPresent())
         out += headingCell(QStringLiteral("Commande UGA")) +
                headingCell(QStringLiteral("Fonctions CMSI commandées"));
     out += QStringLiteral("</tr>");
     for (int i = 0; i < kLoopCount; ++i) {
-        out += QStringLiteral("<tr>") + cell(loopName(i)) + cell(alarmMode(c.config.AlarmModes, i));
-        if ((c.config.UpCardPresent == 1))
-            out +=
-                cell(ugaCommand(c.config.CommandMatrix[i])) + cell(cmsiFunctions(c.config.CommandMatrix[i]));
+        out += QStringLiteral("<tr>") + cell(loopName(i)) + cell(alarmMode(c.config.alarmMode(i), i));
+        if (c.config.cardPresent())
+            out += cell(ugaCommand(c.config.ugaCommand(i))) + cell(cmsiFunctions(c.config, i));
         out += QStringLiteral("</tr>");
     }
     out += QStringLiteral("</table>");
-    if (!(c.config.UpCardPresent == 1))
+    if (!c.config.cardPresent())
         out += QStringLiteral("<p>Commandes UGA/CMSI : sans objet, carte UP absente.</p>");
     return out;
 }
@@ -90,30 +89,30 @@ QString relays(const SheetContent &c)
     for (int r = 0; r < kRelayCount; ++r)
         out += QStringLiteral("<tr>") +
                cell(QStringLiteral("RELAIS %1").arg(r + 1), QStringLiteral(" width=\"18%\"")) +
-               cell(relayLoops(c.config.RelayMatrix[r])) + QStringLiteral("</tr>");
+               cell(relayLoops(c.config, r)) + QStringLiteral("</tr>");
     return out + QStringLiteral("</table>");
 }
 
 QString card(const SheetContent &c)
 {
     QString out = section(QStringLiteral("CARTE UP (UGA/CMSI)"));
-    if (!(c.config.UpCardPresent == 1)) {
-        out += line(QStringLiteral("Carte UP"), cardPresence(0));
+    if (!c.config.cardPresent()) {
+        out += line(QStringLiteral("Carte UP"), cardPresence(false));
         out += QStringLiteral("<p>Fonctions CMSI, commandes UGA, alimentation des diffuseurs et tempo "
                               "UGA : sans objet, carte UP absente.</p>");
         return out;
     }
-    out += line(QStringLiteral("Carte UP"), cardPresence(1));
+    out += line(QStringLiteral("Carte UP"), cardPresence(true));
     out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Fonction CMSI")) +
            headingCell(QStringLiteral("Type")) + headingCell(QStringLiteral("Options")) +
            QStringLiteral("</tr>");
     for (int k = 0; k < kFunctionCount; ++k)
         out += QStringLiteral("<tr>") +
                cell(QStringLiteral("FONCTION %1").arg(k + 1), QStringLiteral(" width=\"18%\"")) +
-               cell(functionType(c.config.FunctionTypes[k])) +
-               cell(functionOptions(c.config.FunctionTypes[k])) + QStringLiteral("</tr>");
+               cell(functionType(c.config.functionType(k))) + cell(functionOptions(c.config, k)) +
+               QStringLiteral("</tr>");
     out += QStringLiteral("</table>");
-    out += line(QStringLiteral("Alimentation Diffuseurs"), aesChoice(c.config.AesChoice));
+    out += line(QStringLiteral("Alimentation Diffuseurs"), aesChoice(c.config.aes()));
     out += QStringLiteral("<p>%1</p>").arg(esc(ugaTempo(c.config.UgaTempo)));
     return out;
 }
@@ -121,7 +120,7 @@ QString card(const SheetContent &c)
 QString misc(const SheetContent &c)
 {
     QString out = section(QStringLiteral("DIVERS"));
-    out += line(QStringLiteral("SORTIE 12V"), output12v(c.config.Output12vMode));
+    out += line(QStringLiteral("SORTIE 12V"), output12v(c.config.output12v()));
     out += line(QStringLiteral("CODE NIVEAU 2"), accessCode(c.config.AccessCodes[0]));
     out += line(QStringLiteral("CODE NIVEAU 3"), accessCode(c.config.AccessCodes[1]));
     return out;

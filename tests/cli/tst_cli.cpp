@@ -117,12 +117,14 @@ QJsonValue at(QJsonValue value, const QString &path)
 PanelConfig showConfig()
 {
     PanelConfig c = otherConfig();
-    c.AlarmModes[2] = 1;
-    c.AlarmModes[4] = c.AlarmModes[5] = 2;
-    c.RelayMatrix[1] = 0x10;
-    c.FunctionTypes[2] |= FunctionFlag::Grouped | FunctionFlag::ActiveButton;
-    c.Output12vMode = 1;
-    c.AesChoice = 1;
+    c.setAlarmMode(2, AlarmMode::Discrimination);
+    c.setAlarmMode(4, AlarmMode::Double);
+    c.setAlarmMode(5, AlarmMode::Double);
+    c.setRelayFollows(1, 4, true);
+    c.setFunctionFlag(2, FunctionFlag::Grouped, true);
+    c.setFunctionFlag(2, FunctionFlag::ActiveButton, true);
+    c.setOutput12v(Output12v::Rearmable);
+    c.setAes(Aes::External);
     return c;
 }
 
@@ -485,7 +487,7 @@ private slots:
         QFETCH(QString, out);
         QTemporaryDir dir;
         PanelConfig unpaired = otherConfig();
-        unpaired.AlarmModes[3] = 2;
+        unpaired.setAlarmMode(3, AlarmMode::Double);
         write(dir, "good.dat", DataFile::format(otherConfig()));
         write(dir, "bad.dat", DataFile::format(unpaired));
         write(dir, "v1.dat",

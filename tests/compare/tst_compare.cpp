@@ -80,6 +80,19 @@ struct CompareBench : PanelBench
     }
 };
 
+// A change of the panel's command matrix, function types or relays, made by item: the panel holds
+// them as the very bytes a configuration keeps.
+PanelChange byItem(std::function<void(PanelConfig &)> change)
+{
+    return [change](PanelState &s) {
+        PanelConfig c = configOf(s);
+        change(c);
+        s.commandMatrix = c.CommandMatrix;
+        s.functionTypes = c.FunctionTypes;
+        s.relays = c.RelayMatrix;
+    };
+}
+
 } // namespace
 
 class CompareTest : public QObject
@@ -96,12 +109,14 @@ private slots:
         row("equal", [](PanelState &) {}, {});
         row("alarm mode", [](PanelState &s) { s.alarmModes[1] = 1; },
             {{"Boucle 2 : mode alarme", "Mode Alarme simple", "Discrimination"}});
-        row("relay", [](PanelState &s) { s.relays[1] ^= 0x01; }, {{"Relais 2 : Boucle 1", "non", "oui"}});
+        row("relay", byItem([](PanelConfig &c) { c.setRelayFollows(1, 0, true); }),
+            {{"Relais 2 : Boucle 1", "non", "oui"}});
         row("12 V output", [](PanelState &s) { s.output12v = 0; },
             {{"Sortie 12V", "Réarmable", "Permanente"}});
-        row("command matrix bit", [](PanelState &s) { s.commandMatrix[4] = 0x10; },
+        row("command matrix bit", byItem([](PanelConfig &c) { c.setDrivesFunction(4, 2, true); }),
             {{"Boucle 5 : fonction CMSI 3", "non", "oui"}});
-        row("function option", [](PanelState &s) { s.functionTypes[0] |= FunctionFlag::Delayed; },
+        row("function option",
+            byItem([](PanelConfig &c) { c.setFunctionFlag(0, FunctionFlag::Delayed, true); }),
             {{"Fonction 1 : Temporisé 20s", "non", "oui"}});
         row("AES", [](PanelState &s) { s.aes = 0; },
             {{"Alimentation Diffuseurs", "AES Externe", "AES Interne"}});
@@ -170,8 +185,9 @@ private slots:
     {
         CompareBench b;
         PanelConfig edited = configOf(b.panel.state);
-        edited.AlarmModes[1] = 1;
-        edited.RelayMatrix[0] = 0x03;
+        edited.setAlarmMode(1, AlarmMode::Discrimination);
+        edited.setRelayFollows(0, 1, true);
+        edited.setRelayFollows(0, 7, false);
         b.window.show(edited);
         b.answerComparison("Command_Send");
         b.commands.compareWithPanel();
@@ -203,7 +219,7 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<std::optional<QList<Difference>>>("expected");
         PanelConfig other;
-        other.Output12vMode = 1;
+        other.setOutput12v(Output12v::Rearmable);
         QTest::newRow("default file")
             << DataFile::format(other)
             << std::optional(QList<Difference>{{"Sortie 12V", "Permanente", "Réarmable"}});

@@ -25,25 +25,34 @@ private slots:
         QTest::addColumn<QList<Difference>>("expected");
         const auto row = differenceRow<PanelConfig>;
         row("double detection names both loops",
-            [](PanelConfig &c) { c.AlarmModes[6] = c.AlarmModes[7] = 2; },
+            [](PanelConfig &c) {
+                c.setAlarmMode(6, AlarmMode::Double);
+                c.setAlarmMode(7, AlarmMode::Double);
+            },
             {{"Boucle 7 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 8",
               "loop7.alarmMode", "simple", "double"},
              {"Boucle 8 : mode alarme", "Mode Alarme simple", "Double détection avec la boucle 7",
               "loop8.alarmMode", "simple", "double"}});
-        row("UGA command", [](PanelConfig &c) { c.CommandMatrix[0] = (30 & ~0x03) | 0x01; },
+        row("UGA command", [](PanelConfig &c) { c.setUgaCommand(0, UgaCommand::Immediate); },
             {{"Boucle 1 : commande UGA", "Temporisée", "Immédiate", "loop1.ugaCommand", "delayed",
               "immediate"}});
-        row("function type", [](PanelConfig &c) { c.FunctionTypes[1] = FunctionType::RAC; },
+        row("function type", [](PanelConfig &c) { c.setFunctionType(1, FunctionType::RAC); },
             {{"Fonction 2 : type", "Rupture Sans Contrôle", "Rupture Avec Contrôle", "function2.type", "rsc",
               "rac"}});
         row("auxiliary contact",
-            [](PanelConfig &c) { c.FunctionTypes[0] = FunctionType::RSC_UGA | FunctionFlag::AuxContact; },
+            [](PanelConfig &c) {
+                c.setFunctionType(0, FunctionType::RSC_UGA);
+                c.setFunctionFlag(0, FunctionFlag::AuxContact, true);
+            },
             {{"Fonction 1 : type", "Rupture Sans Contrôle", "Rupture Sans Contrôle Associé à l'UGA",
               "function1.type", "rsc", "rsc-uga"},
              {"Fonction 1 : Mise Hors Service avec le Contact Auxiliaire", "non", "oui",
               "function1.auxContact", false, true}});
         row("grouped with active button",
-            [](PanelConfig &c) { c.FunctionTypes[2] |= FunctionFlag::Grouped | FunctionFlag::ActiveButton; },
+            [](PanelConfig &c) {
+                c.setFunctionFlag(2, FunctionFlag::Grouped, true);
+                c.setFunctionFlag(2, FunctionFlag::ActiveButton, true);
+            },
             {{"Fonction 3 : Commande regroupée sur Fonction 1", "non", "oui", "function3.grouped", false,
               true},
              {"Fonction 3 : Bouton Actif", "non", "oui", "function3.activeButton", false, true}});
@@ -52,9 +61,9 @@ private slots:
         row("UGA tempo is no item", [](PanelConfig &c) { c.UgaTempo = 3; }, {});
         row("card absent beside other items",
             [](PanelConfig &c) {
-                c.UpCardPresent = 0;
-                c.AlarmModes[0] = 1;
-                c.RelayMatrix[0] = 0x01;
+                c.setCardPresent(false);
+                c.setAlarmMode(0, AlarmMode::Discrimination);
+                c.setRelayFollows(0, 0, true);
             },
             {{"Boucle 1 : mode alarme", "Mode Alarme simple", "Discrimination", "loop1.alarmMode", "simple",
               "discrimination"},
@@ -74,9 +83,11 @@ private slots:
     void cardAbsentOnBothSides()
     {
         PanelConfig first, second;
-        first.UpCardPresent = second.UpCardPresent = 0;
-        second.FunctionTypes[0] = FunctionType::EAC;
-        second.CommandMatrix[3] = 1;
+        first.setCardPresent(false);
+        second.setCardPresent(false);
+        second.setFunctionType(0, FunctionType::EAC);
+        second.setUgaCommand(3, UgaCommand::Immediate);
+        second.setDrivesFunction(3, 0, false);
         QVERIFY(differences(first, second).isEmpty());
     }
 

@@ -89,7 +89,7 @@ private slots:
         b.panel.state.cardState = std::uint8_t(state);
         b.editor.shown.UgaTempo = 9;
         PanelConfig expected = withPanelItems(b.editor.shown, b.panel.state);
-        expected.UpCardPresent = 0;
+        expected.setCardPresent(false);
         QCOMPARE(receiveConfiguration(b.context), TransferResult::Done);
         QCOMPARE(b.requestsHex(), panelReads() + extraFrames);
         QCOMPARE(b.prompts.messages(), messages);

@@ -13,12 +13,16 @@ namespace {
 PanelConfig exampleConfiguration()
 {
     PanelConfig c;
-    c.RelayMatrix = {0x81, 0};
-    c.AlarmModes[6] = c.AlarmModes[7] = 2;
-    c.CommandMatrix[2] = 2 | 0x04 | 0x10;
-    c.FunctionTypes[1] = FunctionType::RSC_UGA | FunctionFlag::AuxContact | FunctionFlag::Delayed |
-                         FunctionFlag::Grouped | FunctionFlag::ActiveButton;
-    c.AesChoice = 1;
+    c.setRelayFollows(0, 0, true);
+    c.setRelayFollows(0, 7, true);
+    c.setAlarmMode(6, AlarmMode::Double);
+    c.setAlarmMode(7, AlarmMode::Double);
+    c.setUgaCommand(2, UgaCommand::Temporised);
+    c.setDrivesFunction(2, 1, false);
+    c.setFunctionType(1, FunctionType::RSC_UGA);
+    for (FunctionFlag flag : kFunctionFlags)
+        c.setFunctionFlag(1, flag, true);
+    c.setAes(Aes::External);
     c.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("CCAB")};
     return c;
 }
@@ -43,7 +47,7 @@ QStringList expectedSend(const PanelConfig &c)
                        letters[7]})
       << frameHex(4);
     f << frameHex(29, {c.UpCardPresent}) << frameHex(30);
-    if (c.UpCardPresent != 1)
+    if (!c.cardPresent())
         return f;
     for (int i = 0; i < 8; ++i)
         f << frameHex(8, {i, c.CommandMatrix[i]});
@@ -93,7 +97,7 @@ private slots:
     void withoutCardStopsAfterPresence()
     {
         ConfigBench b;
-        b.editor.shown.UpCardPresent = 0;
+        b.editor.shown.setCardPresent(false);
         QCOMPARE(sendConfiguration(b.context), TransferResult::Done);
         // The mode read, 13 writes and 5 verification reads; nothing after the presence.
         QCOMPARE(b.requestsHex(), expectedSend(b.editor.shown));

@@ -99,7 +99,9 @@ private slots:
         QVERIFY(startUp != configOf(panel));
         PanelConfig file = startUp;
         file.AccessCodes = {QStringLiteral("CCBA"), QStringLiteral("BACA")};
-        file.RelayMatrix = {0x0F, 0xF0};
+        // Relay 1 on loops 1 to 4, relay 2 on loops 5 to 8.
+        for (int j = 0; j < kLoopCount; ++j)
+            file.setRelayFollows(j < 4 ? 0 : 1, j, true);
         const Sim refused({QStringLiteral("--config"), write("bad.dat", DataFile::format(file).chopped(10))});
         QVERIFY2(refused.error.contains(QLatin1String("is not a TORVA-PC data file")),
                  qPrintable(refused.error));

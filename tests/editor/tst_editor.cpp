@@ -1,6 +1,7 @@
 // The main window as the installer drives it: start-up, change rules, showing a configuration, the
 // configuration from the controls, the code boxes; then its commands, one exchange with the panel at
 // a time.
+#include "support/FunctionSetting.h"
 #include "support/PanelBench.h"
 #include "support/TestRegistry.h"
 
@@ -18,8 +19,8 @@
 #include <algorithm>
 #include <variant>
 
-namespace Type = FunctionType;
-namespace Flag = FunctionFlag;
+using Type = FunctionType;
+using Flag = FunctionFlag;
 
 // One thing done to the window, by the installer or by the program.
 struct Click
@@ -90,10 +91,12 @@ PanelConfig withModes(const Modes &modes)
     return c;
 }
 
-PanelConfig withTypes(std::uint8_t f1, std::uint8_t f2, std::uint8_t f3)
+PanelConfig withTypes(const FunctionSetting &f1, const FunctionSetting &f2, const FunctionSetting &f3)
 {
     PanelConfig c;
-    c.FunctionTypes = {f1, f2, f3};
+    setFunction(c, 0, f1);
+    setFunction(c, 1, f2);
+    setFunction(c, 2, f3);
     return c;
 }
 
@@ -297,31 +300,31 @@ private slots:
             auxGreyed + QStringList{"Check_Bp_Actif(2)"});
 
         row("shown grouped on function 2, with the button on function 3",
-            {Show{withTypes(Type::RSC, Type::RSC | Flag::Grouped,
-                            Type::RSC | Flag::Grouped | Flag::ActiveButton)}},
+            {Show{withTypes({Type::RSC}, {Type::RSC, {Flag::Grouped}},
+                            {Type::RSC, {Flag::Grouped, Flag::ActiveButton}})}},
             {"Option_RSC(0)", "Option_RSC(1)", "Check_Rgp(1)", "Option_RSC(2)", "Check_Rgp(2)",
              "Check_Bp_Actif(2)"},
             auxGreyed);
         row("shown ungrouped greys both buttons",
             {Click{"Check_Rgp(1)"}, Click{"Check_Bp_Actif(1)"},
-             Show{withTypes(Type::RSC, Type::RSC, Type::RSC)}},
+             Show{withTypes({Type::RSC}, {Type::RSC}, {Type::RSC})}},
             {"Option_RSC(0)", "Option_RSC(1)", "Option_RSC(2)"}, buttonsGreyed);
         row("shown RSC_UGA with the contact on function 1",
-            {Show{withTypes(Type::RSC_UGA | Flag::AuxContact, Type::RSC, Type::RSC)}},
+            {Show{withTypes({Type::RSC_UGA, {Flag::AuxContact}}, {Type::RSC}, {Type::RSC})}},
             {"Option_RSC_UGA(0)", "Check_Hs_Ctc_Aux(0)", "Option_RSC(1)", "Option_RSC(2)"},
             {"Check_Hs_Ctc_Aux(1)", "Check_Bp_Actif(1)", "Check_Hs_Ctc_Aux(2)", "Check_Bp_Actif(2)"});
         row("shown RSC_UGA temporised on function 2",
-            {Show{withTypes(Type::RSC, Type::RSC_UGA | Flag::Delayed, Type::RSC)}},
+            {Show{withTypes({Type::RSC}, {Type::RSC_UGA, {Flag::Delayed}}, {Type::RSC})}},
             {"Option_RSC(0)", "Option_RSC_UGA(1)", "Check_Tempo(1)", "Option_RSC(2)"},
             {"Check_Hs_Ctc_Aux(0)", "Check_Rgp(1)", "Check_Bp_Actif(1)", "Check_Hs_Ctc_Aux(2)",
              "Check_Bp_Actif(2)"});
         // The tempo flag is shown after the type, on its greyed box.
         row("shown Nul temporised on function 3",
-            {Show{withTypes(Type::RSC, Type::RSC, Type::Nul | Flag::Delayed)}},
+            {Show{withTypes({Type::RSC}, {Type::RSC}, {Type::Nul, {Flag::Delayed}})}},
             {"Option_RSC(0)", "Option_RSC(1)", "Option_Nul(2)", "Check_Tempo(2)"},
             buttonsGreyed + QStringList{"Check_Tempo(2)", "Check_Rgp(2)"});
         row("shown unknown type keeps the selected one",
-            {Click{"Option_EAC(0)"}, Show{withTypes(9, Type::RSC, Type::RSC)}},
+            {Click{"Option_EAC(0)"}, Show{withTypes({FunctionType(9)}, {Type::RSC}, {Type::RSC})}},
             {"Option_EAC(0)", "Option_RSC(1)", "Option_RSC(2)"}, buttonsGreyed);
     }
     void functionRules()
@@ -419,7 +422,7 @@ private slots:
         QVERIFY(f.run(clicks({"Up_Option(0)"})));
         QVERIFY(f.window.Frame1->isHidden() && f.window.Frm_Cde->isHidden());
         PanelConfig absent = edited;
-        absent.UpCardPresent = 0;
+        absent.setCardPresent(false);
         QCOMPARE(f.window.configuration(), absent);
 
         QVERIFY(f.run(clicks({"Up_Option(1)"})));
@@ -467,22 +470,26 @@ private slots:
         other.UpCardPresent = 2;
         other.UgaTempo = 3;
         PanelConfig otherBack;
-        otherBack.CommandMatrix[0] = 28; // as the click left it
+        otherBack.setUgaCommand(0, UgaCommand::None); // as the click left it
         QTest::newRow("presence 2 counts as present, the card's items skipped")
             << clicks({"Option1(0)"}) << other << otherBack << kNoTempo;
 
         PanelConfig absent;
-        absent.UpCardPresent = 0;
-        absent.FunctionTypes = {Type::RSC, Type::RSC, Type::Nul};
-        absent.AesChoice = 0;
+        absent.setCardPresent(false);
+        absent.setFunctionType(2, Type::Nul);
+        absent.setAes(Aes::Internal);
         absent.UgaTempo = 7;
-        absent.AlarmModes[0] = 1;
-        absent.RelayMatrix[0] = 1;
-        absent.Output12vMode = 1;
+        absent.setAlarmMode(0, AlarmMode::Discrimination);
+        absent.setRelayFollows(0, 0, true);
+        absent.setOutput12v(Output12v::Rearmable);
+        // The card's controls as the clicks left them.
         PanelConfig absentBack = absent;
-        absentBack.CommandMatrix[0] = 24; // the card's controls as the clicks left them
-        absentBack.FunctionTypes = {Type::EAC | Flag::Delayed, Type::Nul, Type::RSC | Flag::Grouped};
-        absentBack.AesChoice = 1;
+        absentBack.setUgaCommand(0, UgaCommand::None);
+        absentBack.setDrivesFunction(0, 0, false);
+        setFunction(absentBack, 0, {Type::EAC, {Flag::Delayed}});
+        setFunction(absentBack, 1, {Type::Nul});
+        setFunction(absentBack, 2, {Type::RSC, {Flag::Grouped}});
+        absentBack.setAes(Aes::External);
         absentBack.UgaTempo.reset();
         QTest::newRow("card absent: the card's controls kept")
             << clicks({"Option1(0)", "Check_CMSI1(0)", "Option_EAC(0)", "Check_Tempo(0)", "Option_Nul(1)",
@@ -498,8 +505,8 @@ private slots:
         QVERIFY(f.run(before));
         f.window.show(shown);
         QCOMPARE(f.window.configuration(), computed);
-        QCOMPARE(f.window.Frame1->isHidden(), computed.UpCardPresent == 0);
-        QCOMPARE(f.window.Frm_Cde->isHidden(), computed.UpCardPresent == 0);
+        QCOMPARE(f.window.Frame1->isHidden(), !computed.cardPresent());
+        QCOMPARE(f.window.Frm_Cde->isHidden(), !computed.cardPresent());
         QTEST(f.window.Tempo_Lbl->text(), "tempoLabel");
     }
 
@@ -512,18 +519,20 @@ private slots:
         QTest::newRow("button without grouping, contact under RSC: not counted")
             << Steps{Click{"Check_Bp_Actif(1)"}, Tick{"Check_Hs_Ctc_Aux(0)"}} << PanelConfig();
         PanelConfig noUga;
-        noUga.CommandMatrix[2] = 0;
-        noUga.CommandMatrix[7] = 28;
+        noUga.setUgaCommand(2, UgaCommand::None);
+        for (int f = 0; f < kFunctionCount; ++f)
+            noUga.setDrivesFunction(2, f, false);
+        noUga.setUgaCommand(7, UgaCommand::None);
         QTest::newRow("no UGA option counts as none")
             << Steps{ClearGroup{"Frm_Uga(2)"}, Click{"Check_CMSI1(6)"}, Click{"Check_CMSI1(7)"},
                      Click{"Check_CMSI1(8)"}, ClearGroup{"Frm_Uga(7)"}}
             << noUga;
         QTest::newRow("no type counts as RSC_UGA")
             << Steps{Click{"Check_Tempo(0)"}, ClearGroup{"Frm_Fonction(0)"}}
-            << withTypes(Type::RSC_UGA | Flag::Delayed, Type::RSC, Type::RSC);
+            << withTypes({Type::RSC_UGA, {Flag::Delayed}}, {Type::RSC}, {Type::RSC});
         QTest::newRow("no type counts as RSC_UGA, with its contact")
             << Steps{Tick{"Check_Hs_Ctc_Aux(1)"}, ClearGroup{"Frm_Fonction(1)"}}
-            << withTypes(Type::RSC, Type::RSC_UGA | Flag::AuxContact, Type::RSC);
+            << withTypes({Type::RSC}, {Type::RSC_UGA, {Flag::AuxContact}}, {Type::RSC});
     }
     void configurationFromControls()
     {
@@ -615,8 +624,11 @@ private slots:
                 drawn.CommandMatrix[i] = byte(32);
                 drawn.AlarmModes[i] = byte(3);
             }
-            for (int k = 0; k < kFunctionCount; ++k)
-                drawn.FunctionTypes[k] = std::uint8_t(byte(6) | byte(16) << 4);
+            for (int k = 0; k < kFunctionCount; ++k) {
+                drawn.setFunctionType(k, FunctionType(byte(6)));
+                for (FunctionFlag flag : kFunctionFlags)
+                    drawn.setFunctionFlag(k, flag, random.bounded(2));
+            }
             drawn.RelayMatrix = {byte(256), byte(256)};
             drawn.Output12vMode = byte(2);
             drawn.AesChoice = byte(2);

@@ -242,7 +242,8 @@ private slots:
         QFETCH(QList<Message>, messages);
         FilesBench b;
         QVERIFY(writeAll(b.path("file.dat"), bytes));
-        b.editor.shown.AlarmModes.fill(1);
+        for (int i = 0; i < kLoopCount; ++i)
+            b.editor.shown.setAlarmMode(i, AlarmMode::Discrimination);
         const PanelConfig before = b.editor.shown;
         b.prompts.fileAnswers << (target.isEmpty() ? QString() : b.path(target));
 
@@ -323,7 +324,7 @@ private slots:
         if (target == "fifo")
             QCOMPARE(::mkfifo(qPrintable(b.path(target)), 0600), 0);
 #endif
-        b.editor.shown.AlarmModes[2] = 1;
+        b.editor.shown.setAlarmMode(2, AlarmMode::Discrimination);
         b.editor.shown.AccessCodes[1] = level3;
         b.session.ConfigSaved = false;
         b.prompts.fileAnswers << (target.isEmpty() ? QString() : b.path(target));

@@ -1,5 +1,6 @@
 // The configuration sheet as the installer reads it in the PDF, its refusals, where its header comes from.
 #include "files/FileFixtures.h"
+#include "support/FunctionSetting.h"
 #include "support/PanelBench.h"
 #include "support/TestRegistry.h"
 
@@ -71,16 +72,34 @@ using SheetSetup = std::function<void(SheetBench &)>;
 
 // Every alarm mode, UGA command and CMSI choice, both relays, the 12 V output, the external
 // supply, a read tempo, new codes, a file and a panel; then edits the record does not hold yet.
-SheetSetup everyItem(const QList<int> &types)
+SheetSetup everyItem(const QList<FunctionSetting> &functions)
 {
-    return [types](SheetBench &b) {
+    return [functions](SheetBench &b) {
+        using enum UgaCommand;
+        constexpr AlarmMode N = AlarmMode::Normal, D = AlarmMode::Discrimination, X = AlarmMode::Double;
+        const std::array<AlarmMode, kLoopCount> modes{D, N, X, X, N, D, X, X};
+        // Per loop, its UGA command and the functions (0 to 2) it drives.
+        const std::array<std::pair<UgaCommand, QList<int>>, kLoopCount> commands{{{None, {}},
+                                                                                  {Immediate, {0}},
+                                                                                  {Temporised, {1}},
+                                                                                  {None, {2}},
+                                                                                  {None, {0, 1, 2}},
+                                                                                  {Immediate, {}},
+                                                                                  {Temporised, {0, 2}},
+                                                                                  {None, {}}}};
         PanelConfig c = b.window.configuration();
-        c.AlarmModes = {1, 0, 2, 2, 0, 1, 2, 2};
-        c.CommandMatrix = {0, 1 | 4, 2 | 8, 16, 4 | 8 | 16, 1, 2 | 4 | 16, 0};
-        for (int k = 0; k < 3; ++k)
-            c.FunctionTypes[k] = std::uint8_t(types[k]);
-        c.RelayMatrix = {0x05, 0x00};
-        c.Output12vMode = c.AesChoice = 1;
+        for (int i = 0; i < kLoopCount; ++i) {
+            c.setAlarmMode(i, modes[i]);
+            c.setUgaCommand(i, commands[i].first);
+            for (int f = 0; f < kFunctionCount; ++f)
+                c.setDrivesFunction(i, f, commands[i].second.contains(f));
+        }
+        for (int k = 0; k < kFunctionCount; ++k)
+            setFunction(c, k, functions[k]);
+        c.setRelayFollows(0, 0, true);
+        c.setRelayFollows(0, 2, true);
+        c.setOutput12v(Output12v::Rearmable);
+        c.setAes(Aes::External);
         c.UgaTempo = 5;
         b.window.show(c);
         b.window.setCode(0, QStringLiteral("AAAB"));
@@ -145,13 +164,22 @@ private slots:
         QTest::newRow("start-up") << false << SheetSetup() << "fiche.pdf" << startUp;
         QTest::newRow("start-up, printed") << true << SheetSetup() << "fiche.pdf" << startUp;
         QTest::newRow("unused, RSC with every option, RAC grouped")
-            << false << everyItem({0, 1 | 0x10 | 0x20 | 0x80, 2 | 0x10}) << "fiche.pdf"
+            << false
+            << everyItem({{FunctionType::Nul},
+                          {FunctionType::RSC,
+                           {FunctionFlag::Grouped, FunctionFlag::ActiveButton, FunctionFlag::Delayed}},
+                          {FunctionType::RAC, {FunctionFlag::Grouped}}})
+            << "fiche.pdf"
             << every + QStringList{"FONCTION 1 Non utilisée Aucune option",
                                    "FONCTION 2 Rupture Sans Contrôle Temporisé 20s, Commande regroupée sur "
                                    "Fonction 1, Bouton Actif",
                                    "FONCTION 3 Rupture Avec Contrôle Commande regroupée sur Fonction 1"};
         QTest::newRow("ESC delayed, EAC, RSC with the UGA and auxiliary contact")
-            << false << everyItem({3 | 0x80, 4, 5 | 0x40}) << "fiche.pdf"
+            << false
+            << everyItem({{FunctionType::ESC, {FunctionFlag::Delayed}},
+                          {FunctionType::EAC},
+                          {FunctionType::RSC_UGA, {FunctionFlag::AuxContact}}})
+            << "fiche.pdf"
             << every + QStringList{"FONCTION 1 Emission Sans Contrôle Temporisé 20s",
                                    "FONCTION 2 Emission Avec Contrôle Aucune option",
                                    "FONCTION 3 Rupture Sans Contrôle Associé à l'UGA Mise Hors Service avec "
