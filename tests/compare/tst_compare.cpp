@@ -87,9 +87,7 @@ PanelChange byItem(std::function<void(PanelConfig &)> change)
     return [change](PanelState &s) {
         PanelConfig c = configOf(s);
         change(c);
-        s.commandMatrix = c.CommandMatrix;
-        s.functionTypes = c.FunctionTypes;
-        s.relays = c.RelayMatrix;
+        putConfig(c, s);
     };
 }
 
