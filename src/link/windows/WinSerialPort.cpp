@@ -3,12 +3,12 @@
 #include "link/OpenFailure.h"
 #include "link/SystemPorts.h"
 
-#include <QSettings>
 #include <QWinEventNotifier>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 
 struct WinSerialPort::Io
 {
@@ -314,15 +314,32 @@ QString WinSerialPort::deviceName() const { return m_device; }
 
 QList<DetectedPort> detectedPorts()
 {
-    // Every serial port driver lists its ports here, name -> "COMn".
-    const QSettings map(QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM"),
-                        QSettings::NativeFormat);
+    // Every serial port driver lists its ports here, "\Device\Serial0" -> "COM1". The value
+    // names hold backslashes, which QSettings takes for key separators: read with the registry's
+    // own calls.
     QList<DetectedPort> ports;
-    for (const QString &key : map.childKeys()) {
-        const QString name = map.value(key).toString();
+    HKEY map = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &map) !=
+        ERROR_SUCCESS)
+        return ports;
+    for (DWORD index = 0;; ++index) {
+        wchar_t valueName[256];
+        DWORD nameLength = DWORD(std::size(valueName));
+        wchar_t data[64] = {};
+        DWORD dataBytes = sizeof(data) - sizeof(wchar_t); // room for a terminating zero
+        DWORD type = 0;
+        const LONG result = RegEnumValueW(map, index, valueName, &nameLength, nullptr, &type,
+                                          reinterpret_cast<BYTE *>(data), &dataBytes);
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS || type != REG_SZ)
+            continue;
+        const QString name = QString::fromWCharArray(data).trimmed();
         if (!name.isEmpty())
             ports.append({name, {}, {}, {}});
     }
+    RegCloseKey(map);
+    // COM2 before COM10.
     std::sort(ports.begin(), ports.end(), [](const DetectedPort &a, const DetectedPort &b) {
         return a.location.size() != b.location.size() ? a.location.size() < b.location.size()
                                                       : a.location < b.location;
