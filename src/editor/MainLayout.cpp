@@ -9,11 +9,6 @@ using Kind = LayoutItem::Kind;
 // The caption-less option buttons and check boxes are square, and so is a row of them.
 constexpr int kBoxTwips = 255;
 
-QString indexed(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
 class Layout
 {
 public:
@@ -333,6 +328,11 @@ QList<LayoutItem> makeLayout()
 }
 
 } // namespace
+
+QString indexed(const char *name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
 
 const QList<LayoutItem> &mainLayout()
 {

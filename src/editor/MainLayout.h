@@ -36,3 +36,6 @@ inline constexpr QSize kMainClientTwips{11265, 9000};
 // Every control of the main window, a frame before what it holds, in the order the controls are
 // made: the order the Tab key follows.
 const QList<LayoutItem> &mainLayout();
+
+// The name of element `index` of a control array: "Check_Alb(3)".
+QString indexed(const char *name, int index);

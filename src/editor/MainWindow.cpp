@@ -32,11 +32,6 @@ QPoint px(QPoint twips) { return {px(twips.x()), px(twips.y())}; }
 
 QRect px(QRect twips) { return {px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())}; }
 
-QString indexed(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
 // The controls made from the layout, by name.
 using Made = QMap<QString, QWidget *>;
 

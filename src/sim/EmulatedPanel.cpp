@@ -4,7 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-namespace {
+// Named, not anonymous: EmulatedPanel::Command holds a Code and a Board.
+namespace emulated {
 
 constexpr std::uint8_t kStartByte = 1;
 constexpr int kMinFrame = 5;  // start, length, command, two check bytes
@@ -93,7 +94,9 @@ enum class Code : std::uint8_t {
 // Who answers a command: the panel itself, or its UP card (silent while none is fitted).
 enum class Board { Ecs, UpCard };
 
-} // namespace
+} // namespace emulated
+
+using namespace emulated;
 
 EmulatedPanel::EmulatedPanel()
 {
