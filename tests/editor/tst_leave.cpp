@@ -19,31 +19,23 @@ class LeaveTest : public QObject
 private slots:
     void leave_data()
     {
-        QTest::addColumn<bool>("saved");  // ConfigSaved before leaving
-        QTest::addColumn<bool>("answer"); // to the question
-        QTest::addColumn<QString>("level2");
+        QTest::addColumn<bool>("saved");     // ConfigSaved before leaving
+        QTest::addColumn<bool>("answer");    // to the question
         QTest::addColumn<QString>("target"); // the file chosen in the folder; empty: cancelled
         QTest::addColumn<bool>("mayEnd");
         QTest::addColumn<QList<Message>>("messages");
         const QList<Message> none;
-        QTest::newRow("saved: no question") << true << true << "BCAB"
-                                            << "new.dat" << true << none;
-        QTest::newRow("No: ends unsaved") << false << false << "BCAB"
-                                          << "new.dat" << true << none;
-        QTest::newRow("Yes: saved, ends") << false << true << "BCAB"
-                                          << "new.dat" << true << none;
-        QTest::newRow("Yes, dialog cancelled: ends") << false << true << "BCAB"
-                                                     << "" << true << none;
-        QTest::newRow("Yes, target is a folder: stays") << false << true << "BCAB"
-                                                        << "." << false << QList<Message>{Msg::cannotSave()};
-        QTest::newRow("Yes, short code: stays") << false << true << "BCA"
-                                                << "new.dat" << false << QList<Message>{Msg::shortCodes()};
+        QTest::newRow("saved: no question") << true << true << "new.dat" << true << none;
+        QTest::newRow("No: ends unsaved") << false << false << "new.dat" << true << none;
+        QTest::newRow("Yes: saved, ends") << false << true << "new.dat" << true << none;
+        QTest::newRow("Yes, dialog cancelled: ends") << false << true << "" << true << none;
+        QTest::newRow("Yes, target is a folder: stays")
+            << false << true << "." << false << QList<Message>{Msg::cannotSave()};
     }
     void leave()
     {
         QFETCH(bool, saved);
         QFETCH(bool, answer);
-        QFETCH(QString, level2);
         QFETCH(QString, target);
         QFETCH(bool, mayEnd);
         QFETCH(QList<Message>, messages);
@@ -51,7 +43,6 @@ private slots:
         Session session;
         session.ConfigSaved = saved;
         FakeEditor editor;
-        editor.shown.AccessCodes[0] = level2;
         FileCommands files(session, editor, b.prompts);
         QTemporaryDir dir;
         QVERIFY(b.link.openPort(PortChoice::simulated())); // left open by a transfer
@@ -62,13 +53,12 @@ private slots:
 
         QCOMPARE(leaveProgram(b.link, session, b.prompts, [&] { return files.save(); }), mayEnd);
         QVERIFY(!portOpenAtPrompt && !b.link.isPortOpen());
-        const QList<FakePrompts::Shown> questions{
-            {FakePrompts::Shown::Kind::Question,
-             QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
-             QStringLiteral("FICHIER DONNEES"),
-             Prompts::Icon::Critical,
-             {}}};
-        QCOMPARE(b.prompts.shown.mid(0, 1), saved ? QList<FakePrompts::Shown>{} : questions);
+        const FakePrompts::Shown question{FakePrompts::Shown::Kind::Question,
+                                          QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
+                                          QStringLiteral("FICHIER DONNEES"),
+                                          Prompts::Icon::Critical,
+                                          {}};
+        QCOMPARE(b.prompts.shown.mid(0, 1), saved ? QList<FakePrompts::Shown>{} : QList{question});
         QCOMPARE(b.prompts.messages(), messages);
         QCOMPARE(QFileInfo(QDir(dir.path()).filePath("new.dat")).isFile(),
                  !saved && answer && mayEnd && !target.isEmpty());
