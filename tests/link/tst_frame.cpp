@@ -1,7 +1,6 @@
-// The request bytes the link puts on the wire, and the check that accepts or refuses a reply.
+// The check that accepts or refuses a reply, byte by byte.
 #include "support/TestRegistry.h"
 
-#include "link/Frame.h"
 #include "link/ReplyCheck.h"
 
 #include <QTest>
@@ -15,15 +14,6 @@ class FrameTest : public QObject
     Q_OBJECT
 
 private slots:
-    // The longest request, nine data bytes, whose sum carries into the high check byte.
-    void requestBytes()
-    {
-        std::array<std::uint8_t, 9> data{};
-        data.fill(0xFF);
-        const QByteArray expected = QByteArray::fromHex("01 0E 0A FFFFFFFFFFFFFFFFFF 10 09");
-        QCOMPARE(Frame::buildRequest(0x0A, 0x0E, data), Bytes(expected.begin(), expected.end()));
-    }
-
     // Replies to the serial number read (command 16) whose sum passes 255, so that the high check
     // byte counts; the spoilt replies the emulated panel makes are checked through the link.
     void replyCheck_data()
