@@ -9,8 +9,6 @@
 #include "link/ExchangeLog.h"
 #include "linkwindows/LogFrm.h"
 
-#include <QBuffer>
-#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -18,8 +16,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace {
 
@@ -36,26 +32,15 @@ QStringList untimedLines(const ExchangeLog &log)
     return lines;
 }
 
-QString tx(int attempt, const char *hex, const char *step = "-")
+// A request line and a reply line as the log shows them, without their time.
+QString tx(int attempt, const QString &hex, const QString &step = "-")
 {
-    return QStringLiteral("TX | essai %1 | %2 | %3")
-        .arg(attempt)
-        .arg(QLatin1String(step), QLatin1String(hex));
+    return QStringLiteral("TX | essai %1 | %2 | %3").arg(QString::number(attempt), step, hex);
 }
 
-QString rx(int attempt, const char *hex, const char *verdict, const char *step = "-")
+QString rx(int attempt, const QString &hex, const QString &verdict, const QString &step = "-")
 {
-    return QStringLiteral("RX | essai %1 | %2 | %3 | %4")
-        .arg(attempt)
-        .arg(QString::fromUtf8(step), QLatin1String(hex), QString::fromUtf8(verdict));
-}
-
-// What the category "torva.link" printed, while a test listens to it.
-QStringList categoryLines;
-void keepLinkLines(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type == QtDebugMsg && qstrcmp(context.category, "torva.link") == 0)
-        categoryLines << text;
+    return QStringLiteral("RX | essai %1 | %2 | %3 | %4").arg(QString::number(attempt), step, hex, verdict);
 }
 
 } // namespace
@@ -67,11 +52,9 @@ class ExchangeLogTest : public QObject
     Q_OBJECT
 
 private slots:
-    // A whole receive with one wrong echo, the log window open: every frame on the line in order,
-    // each under the step the progress window showed, the spoilt reply and its retry exactly. The
-    // category and the trace print the lines the log keeps; the window shows them while the
-    // receive runs, the spoilt reply alone in red, and nothing interrupts the installer. The window
-    // is drawn into TORVA_EXCHANGE_LOG_PNG when that is set (README).
+    // A whole receive with one wrong echo, the log window open: the spoilt reply and its retry
+    // exactly, under their step, the spoilt reply alone in red, and nothing interrupts the
+    // installer. The window is drawn into TORVA_EXCHANGE_LOG_PNG when that is set (README).
     void receiveWithOneWrongEcho()
     {
         PanelBench bench;
@@ -85,70 +68,24 @@ private slots:
                                                                                         : PortOutcome::Failed;
                                 }};
         bench.panel.addFault({Fault::WrongEcho, 21, 3, 1}); // loop 4's alarm mode, once
-        QBuffer trace;
-        QVERIFY(trace.open(QIODevice::WriteOnly));
-        log.setTrace(&trace);
         LogFrm window(log, bench.prompts);
         window.show();
-        int linesShown = 0;
-        bool inOrder = true;
-        connect(&log, &ExchangeLog::recorded, this, [&] {
-            const QString shown = window.Journal->toPlainText();
-            linesShown = shown.isEmpty() ? 0 : window.Journal->blockCount();
-            inOrder = inOrder && log.text().startsWith(shown);
-        });
-        categoryLines.clear();
-        QLoggingCategory::setFilterRules(QStringLiteral("torva.link.debug=true"));
-        const QtMessageHandler previous = qInstallMessageHandler(keepLinkLines);
-        const TransferResult received = receiveConfiguration(context);
-        qInstallMessageHandler(previous);
-        QLoggingCategory::setFilterRules(QString());
-        QCOMPARE(received, TransferResult::Done);
+        QCOMPARE(receiveConfiguration(context), TransferResult::Done);
         QVERIFY(bench.prompts.shown.isEmpty());
 
         const QStringList lines = untimedLines(log);
-        QStringList sent, steps;
-        for (const ExchangeRecord &record : log.records()) {
-            if (record.kind == ExchangeRecord::Kind::PortOpened)
-                continue;
-            if (record.kind == ExchangeRecord::Kind::Request)
-                sent << QString::fromLatin1(record.bytes.toHex(' ').toUpper());
-            if (steps.isEmpty() || steps.last() != record.step)
-                steps << record.step;
-        }
-        QCOMPARE(sent, QStringList{"00"} + bench.requestsHex());
-        QCOMPARE(steps, progress.steps);
         const char *step = "Lecture modes alarme";
         const QStringList retry{
             tx(1, "01 06 15 03 1f 00", step), rx(1, "01 06 16 02 1f 00", "mauvais écho, octet 3", step),
             tx(2, "01 06 15 03 1f 00", step), rx(2, "01 06 15 02 1e 00", "acceptée", step)};
         QCOMPARE(lines.mid(lines.indexOf(retry[0]), 4), retry);
-        // Every other reply accepted at its first attempt.
-        QCOMPARE(lines.size(), 2 + 2 * bench.panel.requests().size());
-        QCOMPARE(lines.filter(QStringLiteral(" | acceptée")).size(), bench.panel.requests().size() - 1);
-        // The opening gives the date; each record then its own time of day and the time since.
-        const ExchangeRecord &opening = log.records().front(), &last = log.records().back();
+        // The opening gives the date and the time.
+        const ExchangeRecord &opening = log.records().front();
         QCOMPARE(ExchangeLog::line(opening),
                  opening.portOpened.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
                      QStringLiteral(" ouverture de ECS simulée"));
-        QVERIFY(last.msSincePort > 500);
-        QVERIFY(ExchangeLog::line(last).startsWith(
-            opening.portOpened.addMSecs(last.msSincePort).toString(QStringLiteral("HH:mm:ss.zzz ")) +
-            QStringLiteral("+%1 ms | RX").arg(last.msSincePort)));
-        QVERIFY(std::is_sorted(log.records().begin(), log.records().end(),
-                               [](const auto &a, const auto &b) { return a.msSincePort < b.msSincePort; }));
-        const QString text = log.text();
-        QCOMPARE(QString::fromUtf8(trace.data()), text);
-        QCOMPARE(categoryLines.join(u'\n') + u'\n', text);
-
-        // Shown live: in order, and at most one refresh behind when the receive ended.
-        QVERIFY(inOrder);
-        QVERIFY2(linesShown > lines.size() / 2, qPrintable(QString::number(linesShown)));
-        QTRY_COMPARE_WITH_TIMEOUT(window.Journal->toPlainText() + u'\n', text,
+        QTRY_COMPARE_WITH_TIMEOUT(window.Journal->toPlainText() + u'\n', log.text(),
                                   int(2 * LogFrm::kRefresh.count()));
-        QScrollBar *scroll = window.Journal->verticalScrollBar();
-        QVERIFY(scroll->maximum() > 0);
-        QCOMPARE(scroll->value(), scroll->maximum()); // the newest line in view
         QStringList red;
         for (QTextBlock block = window.Journal->document()->begin(); block.isValid(); block = block.next())
             if (block.begin().fragment().charFormat().foreground().color() == QColor(Qt::red))
@@ -167,22 +104,22 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const auto once = [](Fault fault) { return std::optional<FaultRule>({fault, 20, -1, 1}); };
         const char *request = "01 05 14 1a 00", *reply = "01 06 14 00 1b 00";
+        // The first reply refused with this verdict, the second accepted.
+        const auto retried = [&](const char *spoilt, const char *verdict) {
+            return QStringList{tx(1, request), rx(1, spoilt, verdict), tx(2, request),
+                               rx(2, reply, "acceptée")};
+        };
         QTest::newRow("silent panel") << Line::AsIs << std::optional<FaultRule>({Fault::Silence, 20})
                                       << QStringList{tx(1, request), rx(1, "-", "pas de réponse"),
                                                      tx(2, request), rx(2, "-", "pas de réponse"),
                                                      tx(3, request), rx(3, "-", "pas de réponse")};
         QTest::newRow("wrong start byte, good reply behind")
             << Line::AsIs << once(Fault::WrongStartByte)
-            << QStringList{tx(1, request), rx(1, "55 01 06 14 00 1b 00", "mauvais octet de début, octet 1"),
-                           tx(2, request), rx(2, reply, "acceptée")};
+            << retried("55 01 06 14 00 1b 00", "mauvais octet de début, octet 1");
         QTest::newRow("length 14") << Line::AsIs << once(Fault::LengthTooLong)
-                                   << QStringList{tx(1, request),
-                                                  rx(1, "01 0e 14 00 23 00", "mauvaise longueur, octet 2"),
-                                                  tx(2, request), rx(2, reply, "acceptée")};
+                                   << retried("01 0e 14 00 23 00", "mauvaise longueur, octet 2");
         QTest::newRow("wrong sum") << Line::AsIs << once(Fault::BadSum)
-                                   << QStringList{tx(1, request),
-                                                  rx(1, "01 06 14 00 1c 00", "mauvaise somme de contrôle"),
-                                                  tx(2, request), rx(2, reply, "acceptée")};
+                                   << retried("01 06 14 00 1c 00", "mauvaise somme de contrôle");
         const QString babble = QStringList(ExchangeRecord::kMaxBytes, QStringLiteral("55")).join(u' ');
         QTest::newRow("babbling line")
             << Line::Babbling << std::optional<FaultRule>()
@@ -236,47 +173,11 @@ private slots:
         QVERIFY(log.records().empty() && log.text().isEmpty());
     }
 
-    // The window keeps the newest line in view as lines come, even when a longer line brings the
-    // horizontal scroll bar (which takes a line's height); once the installer scrolls up, it stays
-    // where it was put, and back at the bottom it follows again.
-    void followsTheEnd()
-    {
-        ExchangeLog log;
-        FakePrompts prompts;
-        LogFrm window(log, prompts);
-        window.resize(600, 300);
-        window.show();
-        QScrollBar *scroll = window.Journal->verticalScrollBar();
-        const auto add = [&](qsizetype bytes) {
-            ExchangeRecord record;
-            record.kind = ExchangeRecord::Kind::Reply;
-            record.bytes = QByteArray(bytes, char(0x55));
-            log.add(record);
-            window.showPending();
-        };
-        for (int n = 0; n < 40; ++n)
-            add(2);
-        QVERIFY(scroll->maximum() > 0);
-        QCOMPARE(scroll->value(), scroll->maximum());
-        add(ExchangeRecord::kMaxBytes); // wider than the window
-        QTRY_VERIFY(window.Journal->horizontalScrollBar()->isVisible());
-        add(2);
-        QCOMPARE(scroll->value(), scroll->maximum());
-        scroll->setValue(3); // the installer reads an older line
-        add(2);
-        QCOMPARE(scroll->value(), 3);
-        scroll->setValue(scroll->maximum());
-        add(2);
-        add(2);
-        QCOMPARE(scroll->value(), scroll->maximum());
-    }
-
     void saveAndClear_data()
     {
-        QTest::addColumn<QString>("chosen"); // in a fresh folder; empty: the dialog is cancelled
+        QTest::addColumn<QString>("chosen"); // in a fresh folder
         QTest::addColumn<QList<Message>>("messages");
         QTest::newRow("saved") << "log.txt" << QList<Message>{};
-        QTest::newRow("dialog cancelled") << "" << QList<Message>{};
         QTest::newRow("folder gone") << "gone/log.txt"
                                      << QList<Message>{Msg::warning("JOURNAL DES ECHANGES",
                                                                     "Impossible d'enregistrer le fichier !")};
@@ -299,17 +200,14 @@ private slots:
             log.add(record);
         }
         QTemporaryDir dir;
-        const QString path = dir.filePath(chosen.isEmpty() ? QStringLiteral("log.txt") : chosen);
-        if (!chosen.isEmpty())
-            prompts.fileAnswers << path;
+        const QString path = dir.filePath(chosen);
+        prompts.fileAnswers << path;
         QTest::mouseClick(window.Enregistrer, Qt::LeftButton);
-        QCOMPARE(prompts.shown.value(0).text, QStringLiteral("Journal (*.txt)"));
         QCOMPARE(prompts.messages(), messages);
         QFile file(path);
         QCOMPARE(file.open(QIODevice::ReadOnly), chosen == QStringLiteral("log.txt"));
-        QCOMPARE(window.Journal->blockCount(), 2);
         if (file.isOpen())
-            QCOMPARE(QString::fromUtf8(file.readAll()), window.Journal->toPlainText() + u'\n');
+            QCOMPARE(QString::fromUtf8(file.readAll()), log.text());
         QTest::mouseClick(window.Effacer, Qt::LeftButton);
         QVERIFY(log.records().empty() && window.Journal->toPlainText().isEmpty());
     }

@@ -5,15 +5,12 @@
 #include "sim/EmulatedPanel.h"
 #include "simfiles/KeptPanel.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <memory>
-
-Q_DECLARE_METATYPE(PanelState)
 
 namespace {
 
