@@ -268,15 +268,22 @@ private slots:
         const QList<Message> none;
         QTest::newRow("close control twice") << QList<Press>{Press::CloseControl, Press::CloseControl}
                                              << QStringList() << QStringList() << none;
-        QTest::newRow("NS ECS 2 7 1000: cycles go on")
-            << QList<Press>{Press::NsEcs} << QStringList{"2", "7", "1000"}
-            << QStringList{request(PanelCommand::WritePanelSerial, {71, 232, 3})} << none;
+        QTest::newRow("NS ECS 1 3 12345, blanks around: cycles go on")
+            << QList<Press>{Press::NsEcs} << QStringList{" 1 ", "3", " 12345"}
+            << QStringList{request(PanelCommand::WritePanelSerial, {35, 57, 48})} << none;
         QTest::newRow("NS ECS, then FERMER: written before the end")
             << QList<Press>{Press::NsEcs, Press::Fermer} << QStringList{"7", "15", "65279"}
             << QStringList{request(PanelCommand::WritePanelSerial, {239, 255, 254})} << none;
-        QTest::newRow("NS ECS with A 8: refused")
-            << QList<Press>{Press::NsEcs} << QStringList{"8", "7", "1000"} << QStringList()
-            << QList<Message>{Msg::invalidSerial()};
+        // A serial number out of its fields' ranges is refused, never written malformed.
+        const QList<Message> invalid{Msg::invalidSerial()};
+        QTest::newRow("NS ECS with A 8")
+            << QList<Press>{Press::NsEcs} << QStringList{"8", "7", "1000"} << QStringList() << invalid;
+        QTest::newRow("NS ECS with B 16")
+            << QList<Press>{Press::NsEcs} << QStringList{"0", "16", "1"} << QStringList() << invalid;
+        QTest::newRow("NS ECS with N 65280, which would read not stored")
+            << QList<Press>{Press::NsEcs} << QStringList{"0", "0", "65280"} << QStringList() << invalid;
+        QTest::newRow("NS ECS with N past any integer")
+            << QList<Press>{Press::NsEcs} << QStringList{"1", "2", "99999999999"} << QStringList() << invalid;
     }
     void pressedMidCycle()
     {
