@@ -13,20 +13,17 @@ struct ConfigBench : PanelBench
     Session session;
     FakeEditor editor;
     FakeProgress progress{link};
-    int portSelections = 0;
+    // How the port selection ends: Opened opens the emulated line, whose adapter is pulled out
+    // right after the wake-up byte when `lineLostAtWakeUp`.
+    PortOutcome portOutcome = PortOutcome::Opened;
+    bool lineLostAtWakeUp = false;
     TransferContext context{link, session, editor, prompts, progress, [this] {
-                                ++portSelections;
-                                return link.openPort(PortChoice::simulated()) ? PortOutcome::Opened
-                                                                              : PortOutcome::Failed;
+                                if (portOutcome != PortOutcome::Opened)
+                                    return portOutcome;
+                                if (!link.openPort(PortChoice::simulated()))
+                                    return PortOutcome::Failed;
+                                if (lineLostAtWakeUp)
+                                    port->vanishAfterWrites(1);
+                                return PortOutcome::Opened;
                             }};
-
-    // The port selection opens the line, whose adapter is pulled out right after the wake-up byte.
-    void loseLineAtWakeUp()
-    {
-        context.selectPort = [this] {
-            const bool opened = link.openPort(PortChoice::simulated());
-            port->vanishAfterWrites(1);
-            return opened ? PortOutcome::Opened : PortOutcome::Failed;
-        };
-    }
 };

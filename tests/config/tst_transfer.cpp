@@ -1,0 +1,261 @@
+// The receive and send procedures against the emulated panel: the frames they send, what the
+// editor and the progress window show, and where they stop when the panel or the line fails.
+#include "ConfigBench.h"
+#include "support/TestRegistry.h"
+
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+enum class Procedure { Receive, Send };
+
+// What a row does to the panel or the line before the procedure runs.
+using Spoil = std::function<void(ConfigBench &)>;
+
+// The panel's own items (not the card's) over another configuration.
+PanelConfig withPanelItems(PanelConfig config, const PanelState &panel)
+{
+    const PanelConfig read = configOf(panel);
+    config.AccessCodes = read.AccessCodes;
+    config.RelayMatrix = read.RelayMatrix;
+    config.Output12vMode = read.Output12vMode;
+    config.AlarmModes = read.AlarmModes;
+    return config;
+}
+
+// A configuration that shows every example frame of the write commands: relay 1 on loops 1 and 8,
+// 12 V permanent, loop 8 double (with loop 7), loop 3 temporised driving functions 1 and 3,
+// function 2 RSC_UGA with all four option boxes, AES external.
+PanelConfig exampleConfiguration()
+{
+    PanelConfig c;
+    c.setRelayFollows(0, 0, true);
+    c.setRelayFollows(0, 7, true);
+    c.setAlarmMode(6, AlarmMode::Double);
+    c.setAlarmMode(7, AlarmMode::Double);
+    c.setUgaCommand(2, UgaCommand::Temporised);
+    c.setDrivesFunction(2, 1, false);
+    c.setFunctionType(1, FunctionType::RSC_UGA);
+    for (FunctionFlag flag : kFunctionFlags)
+        c.setFunctionFlag(1, flag, true);
+    c.setAes(Aes::External);
+    c.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("CCAB")};
+    return c;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Procedure)
+Q_DECLARE_METATYPE(Spoil)
+Q_DECLARE_METATYPE(TransferResult)
+Q_DECLARE_METATYPE(std::optional<Message>)
+
+class TestTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fullReceiveWithCard()
+    {
+        ConfigBench b;
+        QCOMPARE(receiveConfiguration(b.context), TransferResult::Done);
+        // The panel's 14 reads, then the card's state and its 13.
+        QCOMPARE(b.requestsHex().size(), 28);
+        QVERIFY(b.port->written().startsWith('\0')); // the wake-up went first, alone
+        PanelConfig expected = configOf(b.panel.state);
+        expected.UgaTempo = b.panel.state.ugaTempo;
+        QCOMPARE(b.editor.showCalls, QList<PanelConfig>{expected});
+        QCOMPARE(b.editor.shown.AccessCodes, (std::array<QString, 2>{"ABCA", "CABB"}));
+        QCOMPARE(b.editor.cardFrames, std::optional(true));
+        QCOMPARE(b.progress.title, QStringLiteral("RECEPTION EN COURS..."));
+        QCOMPARE(b.progress.steps,
+                 (QStringList{"Lecture mode ECS", "Lecture codes d'accès", "Lecture relais programmable",
+                              "Lecture mode sortie 12v", "Lecture modes alarme",
+                              "Vérification présence Carte UGA/CMSI", "Lecture matrice des commandes",
+                              "Lecture type des fonctions", "Lecture tempo UGA", "Lecture choix AES"}));
+        QCOMPARE(b.progress.maximum, 38);
+        QVERIFY(!b.progress.visible);
+        QVERIFY(b.prompts.shown.isEmpty());
+        QVERIFY(!b.session.ConfigSaved);
+    }
+
+    // Without a working card, only the panel's own items are read and shown; the card's items
+    // keep what the editor showed. Any state above 1 is a card that does not work.
+    void withoutWorkingCard_data()
+    {
+        QTest::addColumn<bool>("fitted");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<QString>("lastFrame");
+        QTest::addColumn<QList<Message>>("messages");
+        QTest::newRow("no card: six reads, silent") << false << 1 << 14 << frameHex(30) << QList<Message>{};
+        QTest::newRow("state 0: silent") << true << 0 << 15 << frameHex(5) << QList<Message>{};
+        QTest::newRow("state 200: partial read")
+            << true << 200 << 15 << frameHex(5) << QList<Message>{Msg::partialRead()};
+    }
+    void withoutWorkingCard()
+    {
+        QFETCH(bool, fitted);
+        QFETCH(int, state);
+        QFETCH(int, frames);
+        QFETCH(QString, lastFrame);
+        QFETCH(QList<Message>, messages);
+        ConfigBench b;
+        b.panel.state.cardFitted = fitted;
+        b.panel.state.cardState = std::uint8_t(state);
+        b.editor.shown.UgaTempo = 9;
+        PanelConfig expected = withPanelItems(b.editor.shown, b.panel.state);
+        expected.setCardPresent(false);
+        QCOMPARE(receiveConfiguration(b.context), TransferResult::Done);
+        QCOMPARE(b.requestsHex().size(), frames);
+        QCOMPARE(b.requestsHex().last(), lastFrame);
+        QCOMPARE(b.prompts.messages(), messages);
+        QCOMPARE(b.editor.showCalls, QList<PanelConfig>{expected});
+        // A card the panel does not declare is shown absent without touching the frames first.
+        QCOMPARE(b.editor.cardFrames, fitted ? std::optional(false) : std::nullopt);
+    }
+
+    void fullSendWritesAndVerifiesEveryItem()
+    {
+        ConfigBench b;
+        b.editor.shown = exampleConfiguration();
+        QCOMPARE(sendConfiguration(b.context), TransferResult::Done);
+
+        // Nothing else goes out, the UGA tempo in particular.
+        const QStringList frames = b.requestsHex();
+        // The mode read, then each item written and read back: 1 + 2 * (2 + 1 + 8 + 1 + 1 + 8 + 3 + 1).
+        QCOMPARE(frames.size(), 51);
+        for (const char *example :
+             {"01 07 0D 00 81 96 00", "01 06 0F 00 16 00", "01 07 16 07 02 27 00", "01 07 08 02 16 28 00",
+              "01 07 09 01 F5 07 01", "01 06 1D 01 25 00", "01 06 1C 01 24 00"})
+            QVERIFY2(frames.contains(QString::fromLatin1(example)), example);
+
+        QCOMPARE(configOf(b.panel.state), exampleConfiguration());
+        QCOMPARE(b.editor.shown, exampleConfiguration());
+        QVERIFY(b.prompts.shown.isEmpty());
+        QCOMPARE(b.progress.title, QStringLiteral("EMISSION EN COURS..."));
+        QCOMPARE(b.progress.steps.mid(0, 3), (QStringList{"Lecture mode ECS", "Ecriture Relais programmables",
+                                                          "Vérification Relais programmables"}));
+        QCOMPARE(b.progress.steps.size(), 1 + 2 * 8);
+        QVERIFY(!b.progress.visible);
+        QCOMPARE(b.progress.maximum, 42);
+        QVERIFY(b.session.ConfigSaved); // sending is not saving
+    }
+
+    void sendWithoutCardStopsAfterPresence()
+    {
+        ConfigBench b;
+        b.editor.shown.setCardPresent(false);
+        QCOMPARE(sendConfiguration(b.context), TransferResult::Done);
+        // The mode read, 13 writes and their 13 reads; nothing after the presence.
+        QCOMPARE(b.requestsHex().size(), 27);
+        QCOMPARE(b.requestsHex().last(), frameHex(30));
+        QVERIFY(b.prompts.shown.isEmpty());
+    }
+
+    // A receive or a send that stops early says why once (a failed port has said it already), sends
+    // nothing more, shows nothing and closes the progress window. The code boxes, AAAB and CCCA
+    // before, show the panel's codes once a codes read succeeded, and keep the installer's when it
+    // failed.
+    void stopsEarly_data()
+    {
+        QTest::addColumn<Procedure>("procedure");
+        QTest::addColumn<Spoil>("spoil");
+        QTest::addColumn<QString>("lastFrame"); // the last the panel received; empty: none
+        QTest::addColumn<std::optional<Message>>("message");
+        QTest::addColumn<TransferResult>("result");
+        QTest::addColumn<QString>("level2"); // the level-2 code box afterwards
+        const auto receive = Procedure::Receive;
+        const auto send = Procedure::Send;
+        const Spoil manualMode = [](ConfigBench &b) { b.panel.state.manualMode = true; };
+        const Spoil lineLost = [](ConfigBench &b) { b.lineLostAtWakeUp = true; };
+        const auto fault = [](Fault kind, int command, int index = -1) -> Spoil {
+            return [=](ConfigBench &b) { b.panel.addFault({kind, command, index}); };
+        };
+        const Spoil portFailed = [](ConfigBench &b) { b.portOutcome = PortOutcome::Failed; };
+        const auto codes = [](const char *level2, const char *level3) -> Spoil {
+            return [=](ConfigBench &b) { b.editor.shown.AccessCodes = {level2, level3}; };
+        };
+        const auto codeByte = [](int position, int byte) -> Spoil {
+            return [=](ConfigBench &b) { b.panel.state.codes[std::size_t(position)] = std::uint8_t(byte); };
+        };
+        const auto silent = Fault::Silence;
+        const auto shortReply = Fault::MissingDataByte;
+        const auto differs = Fault::ReadBackDiffers;
+        const auto refusedByPanel = TransferResult::ManualMode;
+        const auto noReply = TransferResult::NoReply;
+        const auto refused = TransferResult::Refused;
+        const auto verifyFailed = TransferResult::VerifyFailed;
+        const auto codesRefused = TransferResult::CodesRefused;
+        const std::optional<Message> noMessage;
+        const Message timeOut = Msg::timeOut();
+        const Message transferError = Msg::transferError();
+        const auto row = [](const char *name, Procedure procedure, const Spoil &spoil,
+                            const QString &lastFrame, const std::optional<Message> &message,
+                            TransferResult result, const char *level2) {
+            QTest::newRow(name) << procedure << spoil << lastFrame << message << result << QString(level2);
+        };
+
+        row("receive: line lost at the wake-up", receive, lineLost, QString(), timeOut, noReply, "AAAB");
+        row("receive: codes one byte short", receive, fault(shortReply, 4), frameHex(4), transferError,
+            refused, "AAAB");
+        row("receive: code byte 6 is no letter", receive, codeByte(2, 6), frameHex(4), transferError, refused,
+            "AAAB");
+        row("receive: card state without its data byte", receive, fault(shortReply, 5), frameHex(5),
+            transferError, refused, "ABCA");
+
+        row("receive: port failed, told by the port selection", receive, portFailed, QString(), noMessage,
+            TransferResult::PortFailed, "AAAB");
+
+        // Codes the panel cannot take are refused before any port is asked for.
+        row("send: level 2 of two letters", send, codes("AB", "CCBA"), QString(), Msg::shortCodes(),
+            codesRefused, "AB");
+        row("send: level 3 with a D", send, codes("BCAB", "CCBD"), QString(), Msg::shortCodes(), codesRefused,
+            "BCAB");
+        row("send: equal codes", send, codes("ABCA", "ABCA"), QString(), Msg::equalCodes(), codesRefused,
+            "ABCA");
+        row("send: manual mode, nothing written", send, manualMode, frameHex(20), Msg::manualMode(),
+            refusedByPanel, "AAAB");
+        row("send: mode read without its data byte", send, fault(shortReply, 20), frameHex(20), transferError,
+            refused, "AAAB");
+        row("send: line lost at the wake-up", send, lineLost, QString(), timeOut, noReply, "AAAB");
+        row("send: third loop mode unanswered", send, fault(silent, 22, 2), frameHex(22, {2, 0}), timeOut,
+            noReply, "AAAB");
+        row("send: second relay read back unanswered", send, fault(silent, 12, 1), frameHex(12, {1}), timeOut,
+            noReply, "AAAB");
+        row("send: second relay read back otherwise", send, fault(differs, 12, 1), frameHex(12, {1}),
+            transferError, verifyFailed, "AAAB");
+        row("send: codes read back otherwise, the panel's shown", send, fault(differs, 4), frameHex(4),
+            transferError, verifyFailed, "BAAB");
+        row("send: codes read back one byte short", send, fault(shortReply, 4), frameHex(4), transferError,
+            refused, "AAAB");
+        row("send: AES, the last item, read back otherwise", send, fault(differs, 27), frameHex(27),
+            transferError, verifyFailed, "AAAB");
+    }
+    void stopsEarly()
+    {
+        QFETCH(Procedure, procedure);
+        QFETCH(Spoil, spoil);
+        QFETCH(QString, lastFrame);
+        QFETCH(std::optional<Message>, message);
+        QFETCH(QString, level2);
+        ConfigBench b;
+        b.editor.shown.AccessCodes = {QStringLiteral("AAAB"), QStringLiteral("CCCA")};
+        spoil(b);
+        const TransferResult result =
+            procedure == Procedure::Receive ? receiveConfiguration(b.context) : sendConfiguration(b.context);
+        QTEST(result, "result");
+        QCOMPARE(b.requestsHex().value(b.requestsHex().size() - 1), lastFrame);
+        QCOMPARE(b.prompts.messages(), message ? QList{*message} : QList<Message>{});
+        QVERIFY(b.editor.showCalls.isEmpty());
+        QCOMPARE(b.editor.shown.AccessCodes[0], level2);
+        QVERIFY(!b.progress.visible);
+        // A receive marks the configuration unsaved whatever it read; a send leaves it saved.
+        QCOMPARE(b.session.ConfigSaved, procedure == Procedure::Send);
+    }
+};
+
+TORVA_TEST(TestTransfer)
+#include "tst_transfer.moc"
