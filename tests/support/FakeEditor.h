@@ -6,10 +6,8 @@
 #include "seams/ProgressView.h"
 
 #include <QList>
-#include <QObject>
 #include <QStringList>
 
-#include <algorithm>
 #include <optional>
 
 // The editor as the procedures see it: the configuration it shows, and each one they showed.
@@ -30,24 +28,19 @@ public:
     void setCardFramesVisible(bool visible) override { cardFrames = visible; }
 };
 
-// The progress window's texts and bar; the link steps the bar once per reply data byte.
-class FakeProgress : public QObject, public ProgressView
+// The progress window's texts; the bar, which the link steps once per reply data byte, is not kept.
+class FakeProgress : public ProgressView
 {
 public:
-    explicit FakeProgress(Link &link)
-    {
-        connect(&link, &Link::dataByteReceived, this, [this] { value = std::min(value + 1, maximum); });
-    }
+    explicit FakeProgress(Link &) {}
     QString title;
     QStringList steps;
-    int maximum = 0;
-    int value = 0;
     bool visible = false;
 
     void setTitle(const QString &text) override { title = text; }
     void setStep(const QString &step) override { steps << step; }
-    void setMaximum(int m) override { maximum = m; }
-    void setValue(int v) override { value = v; }
+    void setMaximum(int) override {}
+    void setValue(int) override {}
     void showProgress() override { visible = true; }
     void hideProgress() override { visible = false; }
 };

@@ -68,11 +68,28 @@ public:
         bool operator==(const Shown &) const = default;
     };
 
-    void message(const QString &text, const QString &title, Icon icon, const QString &details = {}) override;
-    bool askYesNo(const QString &text, const QString &title, Icon icon) override;
-    QString openFileName(const QString &filter, const QString &defaultSuffix) override;
-    QString saveFileName(const QString &filter, const QString &defaultSuffix) override;
-    void setBusy(bool busy) override;
+    void message(const QString &text, const QString &title, Icon icon, const QString &details = {}) override
+    {
+        record({Shown::Kind::Message, text, title, icon, details});
+    }
+    bool askYesNo(const QString &text, const QString &title, Icon icon) override
+    {
+        record({Shown::Kind::Question, text, title, icon, {}});
+        return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
+    }
+    QString openFileName(const QString &filter, const QString &defaultSuffix) override
+    {
+        return fileDialog(Shown::Kind::OpenDialog, filter, defaultSuffix);
+    }
+    QString saveFileName(const QString &filter, const QString &defaultSuffix) override
+    {
+        return fileDialog(Shown::Kind::SaveDialog, filter, defaultSuffix);
+    }
+    void setBusy(bool busy) override
+    {
+        busyDepth += busy ? 1 : -1;
+        busyCalls += busy ? 1 : 0;
+    }
 
     // Scripted answers, taken in order; when empty a question answers No and a dialog cancels.
     QList<bool> yesNoAnswers;
@@ -87,5 +104,18 @@ public:
     // The messages only (no questions or dialogs), in order.
     QList<Message> messages() const;
     void clear() { shown.clear(); }
+
+private:
+    void record(const Shown &entry)
+    {
+        shown.append(entry);
+        if (onShown)
+            onShown(entry);
+    }
+    QString fileDialog(Shown::Kind kind, const QString &filter, const QString &defaultSuffix)
+    {
+        record({kind, filter, defaultSuffix, Icon::Information, {}});
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
 };
 Q_DECLARE_METATYPE(Message)

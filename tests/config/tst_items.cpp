@@ -1,25 +1,78 @@
+// The items of a configuration: each set in its own bits of the bytes the panel and the data files
+// hold, without touching a neighbour, and each named and worded as the comparisons show it.
 #include "support/DifferenceRows.h"
 #include "support/TestRegistry.h"
 
-#include "config/ConfigItems.h"
 #include "config/Differences.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 #include <functional>
 
 using Change = std::function<void(PanelConfig &)>;
-Q_DECLARE_METATYPE(Change)
+using Byte = std::function<std::uint8_t &(PanelConfig &)>;
 
-// The first configuration of every row is the one the editor starts with (card present); the
-// row changes the second one.
-class TestDifferences : public QObject
+namespace {
+
+// The loop, function and relay the rows change; their neighbours must keep their bytes.
+constexpr int kLoop = 2;
+constexpr int kFunction = 1;
+constexpr int kRelay = 1;
+
+} // namespace
+
+class TestItems : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void rows_data()
+    // Setting an item changes its own bits of its own byte only.
+    void set_data()
+    {
+        QTest::addColumn<Byte>("byte");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<int>("after");
+        const Byte command = [](PanelConfig &c) -> std::uint8_t & { return c.CommandMatrix[kLoop]; };
+        const Byte function = [](PanelConfig &c) -> std::uint8_t & { return c.FunctionTypes[kFunction]; };
+        const Byte relay = [](PanelConfig &c) -> std::uint8_t & { return c.RelayMatrix[kRelay]; };
+        const Byte mode = [](PanelConfig &c) -> std::uint8_t & { return c.AlarmModes[kLoop]; };
+        // Each row sets one item of a byte holding `before` and must leave `after` there.
+        const auto row = [](const char *name, const Byte &byte, int before, int after, Change change) {
+            QTest::newRow(name) << byte << before << change << after;
+        };
+        row("immediate keeps the functions", command, 30, 0x1D,
+            [](PanelConfig &c) { c.setUgaCommand(kLoop, UgaCommand::Immediate); });
+        row("temporised over immediate, bits beyond the functions kept", command, 0xE1, 0xE2,
+            [](PanelConfig &c) { c.setUgaCommand(kLoop, UgaCommand::Temporised); });
+        row("function 3 driven keeps the UGA command", command, 0x01, 0x11,
+            [](PanelConfig &c) { c.setDrivesFunction(kLoop, 2, true); });
+        row("type over the option boxes", function, 0x93, 0x92,
+            [](PanelConfig &c) { c.setFunctionType(kFunction, FunctionType::RAC); });
+        row("auxiliary contact cleared alone", function, 0xF5, 0xB5,
+            [](PanelConfig &c) { c.setFunctionFlag(kFunction, FunctionFlag::AuxContact, false); });
+        row("relay: loop 4 removed, the others kept", relay, 0xFF, 0xF7,
+            [](PanelConfig &c) { c.setRelayFollows(kRelay, 3, false); });
+        row("alarm mode 7 written back as double detection", mode, 7, 2,
+            [](PanelConfig &c) { c.setAlarmMode(kLoop, c.alarmMode(kLoop)); });
+    }
+    void set()
+    {
+        QFETCH(Byte, byte);
+        QFETCH(int, before);
+        QFETCH(Change, change);
+        PanelConfig c;
+        byte(c) = std::uint8_t(before);
+        change(c);
+        QTEST(int(byte(c)), "after");
+        PanelConfig start;
+        byte(c) = byte(start);
+        QCOMPARE(c, start);
+    }
+
+    // The first configuration of every row is the one the editor starts with (card present); the
+    // row changes the second one.
+    void comparisonRows_data()
     {
         QTest::addColumn<Change>("change");
         QTest::addColumn<QList<Difference>>("expected");
@@ -36,6 +89,8 @@ private slots:
         row("UGA command", [](PanelConfig &c) { c.setUgaCommand(0, UgaCommand::Immediate); },
             {{"Boucle 1 : commande UGA", "Temporisée", "Immédiate", "loop1.ugaCommand", "delayed",
               "immediate"}});
+        row("loop no longer drives a function", [](PanelConfig &c) { c.setDrivesFunction(2, 1, false); },
+            {{"Boucle 3 : fonction CMSI 2", "oui", "non", "loop3.cmsiFunction2", true, false}});
         row("function type", [](PanelConfig &c) { c.setFunctionType(1, FunctionType::RAC); },
             {{"Fonction 2 : type", "Rupture Sans Contrôle", "Rupture Avec Contrôle", "function2.type", "rsc",
               "rac"}});
@@ -70,7 +125,7 @@ private slots:
              {"Relais 1 : Boucle 1", "non", "oui", "relay1.loop1", false, true},
              {"Carte UP", "PRESENTE", "ABSENTE", "upCard", true, false}});
     }
-    void rows()
+    void comparisonRows()
     {
         QFETCH(Change, change);
         QFETCH(QList<Difference>, expected);
@@ -90,25 +145,7 @@ private slots:
         second.setDrivesFunction(3, 0, false);
         QVERIFY(differences(first, second).isEmpty());
     }
-
-    // Every item has its own name and its own key: a row names exactly one control of the editor,
-    // a key exactly one item, in letters, digits and dots a program can write.
-    void itemNamesAreUnique()
-    {
-        QSet<QString> names;
-        QSet<QString> keys;
-        const QList<ConfigItem> items = configItems(PanelConfig{});
-        static const QRegularExpression keyForm(QStringLiteral("^[a-z][a-zA-Z0-9]*(\\.[a-z][a-zA-Z0-9]*)?$"));
-        for (const ConfigItem &item : items) {
-            names.insert(item.name);
-            keys.insert(item.key);
-            QVERIFY2(keyForm.match(item.key).hasMatch(), qPrintable(item.key));
-        }
-        QCOMPARE(names.size(), items.size());
-        QCOMPARE(keys.size(), items.size());
-        QCOMPARE(items.size(), 8 * 5 + 16 + 1 + 3 * 3 + 2 * 2 + 1 + 1 + 2);
-    }
 };
 
-TORVA_TEST(TestDifferences)
-#include "tst_differences.moc"
+TORVA_TEST(TestItems)
+#include "tst_items.moc"
