@@ -3,8 +3,11 @@
 #include "support/DifferenceRows.h"
 #include "support/TestRegistry.h"
 
+#include "config/ConfigItems.h"
 #include "config/Differences.h"
 
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 #include <functional>
@@ -144,6 +147,21 @@ private slots:
         second.setUgaCommand(3, UgaCommand::Immediate);
         second.setDrivesFunction(3, 0, false);
         QVERIFY(differences(first, second).isEmpty());
+    }
+
+    // Scripts find an item by its key in torva-cli's JSON: two items under one key would hide one.
+    void keysNameOneItemEach()
+    {
+        const QRegularExpression ascii(QStringLiteral("^[a-z][A-Za-z0-9.]*$"));
+        QSet<QString> keys, names;
+        const QList<ConfigItem> items = configItems(PanelConfig{});
+        for (const ConfigItem &item : items) {
+            QVERIFY2(ascii.match(item.key).hasMatch(), qPrintable(item.key));
+            keys.insert(item.key);
+            names.insert(item.name);
+        }
+        QCOMPARE(keys.size(), items.size());
+        QCOMPARE(names.size(), items.size());
     }
 };
 
