@@ -1,7 +1,7 @@
 // Times torva-pc's start, from the exec to its main window painted, against an empty QMainWindow
 // program built the same way and against that window holding one label (the floor of any window
 // that shows text): the three take turns, kRuns times each, and the medians and their ratios are
-// printed. Both need a display: run it under xvfb-run (bench/startup_bench.sh does).
+// printed. All three need a display: run it under xvfb-run (xvfb-run -a build/bench/startup_bench).
 // Each program reports its first paint through the start-up probe (TORVA_STARTUP_PROBE).
 #include <QCoreApplication>
 #include <QElapsedTimer>
