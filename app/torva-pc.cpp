@@ -9,6 +9,7 @@
 #include "seams/StartUp.h"
 #include "sim/EmulatedPanel.h"
 #include "simfiles/KeptPanel.h"
+#include "ui/FusionPictures.h"
 #include "ui/StartupProbe.h"
 #include "ui/WidgetPrompts.h"
 
@@ -18,6 +19,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    useFusionPictures();
     StartUp::nameProgram(QStringLiteral("TORVA-PC"));
     StartUp::prepareProgram();
 

@@ -8,7 +8,7 @@
 // Nothing is drawn at start-up, and no SVG library is needed at run time.
 namespace ProgramIcon {
 
-// The icon at size x size pixels (16, 32, 48 or 64 as rendered; another size scaled).
+// The icon at size x size pixels, at one of the sizes rendered: 16, 32, 48 or 64.
 QPixmap picture(int size);
 // The window icon, at the sizes title bars and task bars use.
 QIcon windowIcon();
