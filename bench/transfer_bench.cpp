@@ -10,7 +10,6 @@
 // the medians still move by about a percent from one run of the benchmark to the next, so it also
 // prints what a record costs on its own, made and kept the way the link does.
 #include "config/Session.h"
-#include "config/Transfer.h"
 #include "editor/MainWindow.h"
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
@@ -21,6 +20,7 @@
 #include "sim/EmulatedPanel.h"
 #include "sim/EmulatedPort.h"
 #include "simtool/PtyPanel.h"
+#include "transfer/Transfer.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -6,13 +6,13 @@
 #include "config/ConfigurationHolder.h"
 #include "config/Differences.h"
 #include "config/Messages.h"
-#include "config/Reads.h"
 #include "config/Session.h"
-#include "config/Transfer.h"
 #include "diagreads/DiagReader.h"
 #include "diagreads/Measurements.h"
 #include "files/FileCommands.h"
 #include "link/SystemPorts.h"
+#include "transfer/Reads.h"
+#include "transfer/Transfer.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,9 +3,9 @@
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
 #include "cli/PanelLine.h"
-#include "config/Transfer.h"
 #include "files/DataFile.h"
 #include "link/ExchangeLog.h"
+#include "transfer/Transfer.h"
 
 #include <QFile>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/Transfer.h"
+#include "transfer/Transfer.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "config/Reads.h"
 #include "diagreads/SerialNumber.h"
 #include "link/PanelCommand.h"
+#include "transfer/Reads.h"
 
 #include <QList>
 #include <QString>

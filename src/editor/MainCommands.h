@@ -1,10 +1,10 @@
 #pragma once
 
-#include "config/Transfer.h"
 #include "files/FileCommands.h"
 #include "linkwindows/LogFrm.h"
 #include "linkwindows/WaitFrm.h"
 #include "sheet/SheetCommands.h"
+#include "transfer/Transfer.h"
 
 #include <functional>
 #include <memory>

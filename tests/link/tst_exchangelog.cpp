@@ -5,9 +5,9 @@
 #include "support/TestRegistry.h"
 
 #include "config/Session.h"
-#include "config/Transfer.h"
 #include "link/ExchangeLog.h"
 #include "linkwindows/LogFrm.h"
+#include "transfer/Transfer.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,11 +1,11 @@
 #include "config/ConfigurationHolder.h"
 #include "config/EditorView.h"
-#include "config/Reads.h"
 #include "config/Session.h"
-#include "config/Transfer.h"
-#include "config/TransferSteps.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
+#include "transfer/Reads.h"
+#include "transfer/Transfer.h"
+#include "transfer/TransferSteps.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "config/EditorView.h"
-#include "config/Reads.h"
-#include "config/Transfer.h"
-#include "config/TransferSteps.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
+#include "transfer/Reads.h"
+#include "transfer/Transfer.h"
+#include "transfer/TransferSteps.h"
 
 #include <vector>
 

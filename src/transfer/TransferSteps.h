@@ -1,10 +1,10 @@
 #pragma once
 
 #include "config/Messages.h"
-#include "config/Reads.h"
-#include "config/Transfer.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
+#include "transfer/Reads.h"
+#include "transfer/Transfer.h"
 
 // How a failed read ends the procedure that made it.
 inline TransferResult resultOf(Reads::Outcome outcome)

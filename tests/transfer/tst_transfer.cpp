@@ -5,7 +5,7 @@
 #include "support/TestRegistry.h"
 
 #include "config/Session.h"
-#include "config/Transfer.h"
+#include "transfer/Transfer.h"
 
 #include <QTest>
 

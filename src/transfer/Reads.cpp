@@ -1,4 +1,4 @@
-#include "config/Reads.h"
+#include "transfer/Reads.h"
 
 #include "link/Link.h"
 

@@ -1,0 +1,22 @@
+cmake_minimum_required(VERSION 3.25)
+# The test "layers": the configuration, the data files and the sheet link no serial code (neither
+# the link nor Qt's serial port), and the transfer library does (a closure computed wrong would
+# otherwise pass everything). LINKS is the file LinkInterfaces.cmake wrote at configure time.
+include(${LINKS})
+set(failures "")
+foreach(library torva_config torva_files torva_sheet)
+  foreach(serial torva_link Qt6::SerialPort torva_transfer)
+    if(serial IN_LIST ${library}_links)
+      string(APPEND failures "${library} links ${serial}\n")
+    endif()
+  endforeach()
+endforeach()
+if(NOT torva_link IN_LIST torva_transfer_links)
+  string(APPEND failures "torva_transfer does not appear to link torva_link: the closure is wrong\n")
+endif()
+if(failures)
+  message(FATAL_ERROR "Serial code where it does not belong:\n${failures}")
+endif()
+message(STATUS "torva_config: ${torva_config_links}")
+message(STATUS "torva_files: ${torva_files_links}")
+message(STATUS "torva_sheet: ${torva_sheet_links}")
