@@ -1,20 +1,14 @@
 #include "compare/CompareFrm.h"
 
+#include "compare/DifferenceTable.h"
+
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
-
-QTableWidgetItem *readOnlyItem(const QString &text)
-{
-    auto *item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
-}
 
 QString summary(qsizetype count)
 {
@@ -35,25 +29,11 @@ CompareFrm::CompareFrm(const QList<Difference> &rows, Against against, QWidget *
     Label_Result = new QLabel(summary(rows.size()), this);
     Label_Result->setObjectName(QStringLiteral("Label_Result"));
 
-    Table_Diff = new QTableWidget(int(rows.size()), 3, this);
-    Table_Diff->setObjectName(QStringLiteral("Table_Diff"));
-    Table_Diff->setHorizontalHeaderLabels(
-        {QStringLiteral("Élément"), QStringLiteral("Éditeur"),
-         against == Against::Panel ? QStringLiteral("ECS") : QStringLiteral("Fichier")});
-    Table_Diff->verticalHeader()->hide();
-    Table_Diff->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Table_Diff->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    for (int r = 0; r < int(rows.size()); ++r) {
-        Table_Diff->setItem(r, 0, readOnlyItem(rows[r].item));
-        Table_Diff->setItem(r, 1, readOnlyItem(rows[r].first));
-        Table_Diff->setItem(r, 2, readOnlyItem(rows[r].second));
-    }
-    // The item's name always whole, whatever font the desktop gives the table when it is shown;
-    // the two values share the rest of the width.
-    QHeaderView *header = Table_Diff->horizontalHeader();
-    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(1, QHeaderView::Stretch);
-    header->setSectionResizeMode(2, QHeaderView::Stretch);
+    Table_Diff =
+        makeDifferenceTable({QStringLiteral("Élément"), QStringLiteral("Éditeur"),
+                             against == Against::Panel ? QStringLiteral("ECS") : QStringLiteral("Fichier")},
+                            this);
+    fillDifferenceTable(Table_Diff, rows);
     Table_Diff->setVisible(!rows.isEmpty());
 
     Command_Send = new QPushButton(QStringLiteral("ENVOYER LA CONFIGURATION"), this);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "journal/Journal.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// "JOURNAL DES INTERVENTIONS": the panels that have entries (identity, last intervention) and,
+// for the one chosen, its entries newest first (date, operation, outcome, technician, number of
+// changes). The entry chosen shows its details and its differences, and offers to open one of its
+// configurations in the editor: putting a panel back is opening the earlier configuration and
+// sending it. A damaged entry is listed as such and offers nothing to open.
+class JournalFrm : public QDialog
+{
+    Q_OBJECT
+public:
+    // Called with the entry and the configuration chosen ("before" or "sent"), as a data file's
+    // bytes; the window closes when it returns true (the editor took it).
+    using OpenFn = std::function<bool(const JournalEntry &entry, const QByteArray &bytes)>;
+
+    JournalFrm(const Journal &journal, OpenFn open, QWidget *parent = nullptr);
+
+    QTableWidget *Table_Panels = nullptr;
+    QTableWidget *Table_Entries = nullptr;
+    QTableWidget *Table_Diff = nullptr;
+    QLabel *Label_Entry = nullptr;
+    QPushButton *Command_OpenBefore = nullptr;
+    QPushButton *Command_OpenSent = nullptr;
+    QPushButton *Command_Close = nullptr;
+
+    // The entry chosen in the list; none when the list is empty.
+    const JournalEntry *chosenEntry() const;
+
+private:
+    void showPanels();
+    void showEntries();
+    void showEntry();
+    void openConfiguration(const std::optional<QByteArray> &bytes);
+
+    const Journal &m_journal;
+    OpenFn m_open;
+    QList<JournalPanel> m_panels;
+    QList<JournalEntry> m_entries;
+};
