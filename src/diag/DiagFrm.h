@@ -1,7 +1,7 @@
 #pragma once
 
+#include "config/SerialNumber.h"
 #include "diagreads/DiagReader.h"
-#include "diagreads/SerialNumber.h"
 #include "link/Link.h"
 
 #include <QDialog>

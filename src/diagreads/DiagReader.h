@@ -1,6 +1,6 @@
 #pragma once
 
-#include "diagreads/SerialNumber.h"
+#include "config/SerialNumber.h"
 #include "link/PanelCommand.h"
 #include "transfer/Reads.h"
 

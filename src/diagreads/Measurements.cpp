@@ -1,6 +1,6 @@
 #include "diagreads/Measurements.h"
 
-#include "diagreads/NumberMask.h"
+#include "config/NumberMask.h"
 
 #include <algorithm>
 #include <cmath>

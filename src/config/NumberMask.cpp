@@ -1,4 +1,4 @@
-#include "diagreads/NumberMask.h"
+#include "config/NumberMask.h"
 
 #include <cmath>
 

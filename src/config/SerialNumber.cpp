@@ -1,6 +1,6 @@
-#include "diagreads/SerialNumber.h"
+#include "config/SerialNumber.h"
 
-#include "diagreads/NumberMask.h"
+#include "config/NumberMask.h"
 
 namespace {
 
