@@ -84,7 +84,7 @@ public:
         std::fprintf(stderr, "unexpected message: %s / %s\n", qPrintable(title), qPrintable(text));
         failed = true;
     }
-    bool askYesNo(const QString &, const QString &, Icon) override { return false; }
+    bool askYesNo(const QString &, const QString &, Icon, Preferred) override { return false; }
     QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &) override { return {}; }
     void setBusy(bool) override {}

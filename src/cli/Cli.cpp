@@ -316,7 +316,7 @@ class HeldPrompts : public Prompts
 {
 public:
     void message(const QString &, const QString &, Icon, const QString &details) override { held = details; }
-    bool askYesNo(const QString &, const QString &, Icon) override { return false; }
+    bool askYesNo(const QString &, const QString &, Icon, Preferred) override { return false; }
     QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &) override { return {}; }
     void setBusy(bool) override {}

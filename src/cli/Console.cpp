@@ -50,7 +50,7 @@ void ConsolePrompts::message(const QString &text, const QString &title, Icon, co
     m_console.print(shown);
 }
 
-bool ConsolePrompts::askYesNo(const QString &text, const QString &title, Icon)
+bool ConsolePrompts::askYesNo(const QString &text, const QString &title, Icon, Preferred)
 {
     m_console.print(title + QStringLiteral(" : ") + text + QStringLiteral(" Non"));
     return false;

@@ -37,7 +37,7 @@ public:
     explicit ConsolePrompts(Console &console) : m_console(console) {}
 
     void message(const QString &text, const QString &title, Icon icon, const QString &details = {}) override;
-    bool askYesNo(const QString &text, const QString &title, Icon icon) override;
+    bool askYesNo(const QString &text, const QString &title, Icon icon, Preferred preferred) override;
     QString openFileName(const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &) override { return {}; }
     void setBusy(bool) override {}

@@ -16,6 +16,7 @@ constexpr int ManualMode = 5;    // "ACCES ECS"
 constexpr int VerifyFailed = 6;  // an item read back is not what was sent
 constexpr int TransferError = 7; // a whole reply that cannot be used
 constexpr int WriteFailed = 8;   // "Impossible d'enregistrer le fichier !"
+constexpr int OtherPanel = 9;    // --ecs names another panel than the one on the line
 constexpr int Interrupted = 130; // Ctrl-C: 128 + the signal (143 for SIGTERM)
 
 // Each status and what it means, for --help.
@@ -24,7 +25,7 @@ struct Meaning
     int code;
     const char *text;
 };
-inline constexpr std::array<Meaning, 10> kMeanings{{
+inline constexpr std::array<Meaning, 11> kMeanings{{
     {Done, "fait (ou aucune différence)"},
     {Refused, "des différences, ou un fichier refusé"},
     {Usage, "erreur d'utilisation (commande, option ou argument)"},
@@ -34,6 +35,7 @@ inline constexpr std::array<Meaning, 10> kMeanings{{
     {VerifyFailed, "une vérification a échoué : l'ECS ne relit pas ce qui a été envoyé"},
     {TransferError, "erreur de transfert : une réponse de l'ECS inutilisable"},
     {WriteFailed, "le fichier n'a pas pu être écrit"},
+    {OtherPanel, "l'ECS raccordé n'est pas celui que --ecs désigne : rien n'a été envoyé"},
     {Interrupted, "interrompu par Ctrl-C (143 par SIGTERM) : rien de plus n'est envoyé ni écrit"},
 }};
 
@@ -57,6 +59,8 @@ inline int of(TransferResult result)
         return VerifyFailed;
     case TransferResult::Refused:
         return TransferError;
+    case TransferResult::OtherPanel:
+        return OtherPanel;
     case TransferResult::Aborted:
         break;
     }

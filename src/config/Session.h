@@ -20,4 +20,8 @@ struct Session
     // run ("Version du programme = 3.0", "N° de Série =020712345"); empty until it read them.
     std::optional<QString> PanelVersion;
     std::optional<QString> PanelSerial;
+    // The serial number of the panel the configuration shown was read on (a receive, or a
+    // configuration opened from that panel's journal); a send to another panel asks first. Empty
+    // for a configuration from a file or made in the editor.
+    std::optional<QString> SourcePanelSerial;
 };

@@ -8,6 +8,8 @@ class Prompts
 {
 public:
     enum class Icon { Information, Warning, Critical };
+    // The button Enter presses in a question.
+    enum class Preferred { Yes, No };
 
     virtual ~Prompts() = default;
 
@@ -15,7 +17,8 @@ public:
     virtual void message(const QString &text, const QString &title, Icon icon,
                          const QString &details = {}) = 0;
     // A Yes/No question; true when the answer is Yes.
-    virtual bool askYesNo(const QString &text, const QString &title, Icon icon) = 0;
+    virtual bool askYesNo(const QString &text, const QString &title, Icon icon,
+                          Preferred preferred = Preferred::Yes) = 0;
     // File dialogs. `filter` uses Qt's form ("Fichiers données (*.dat);;Tout type (*)");
     // `defaultSuffix` has no dot ("dat"). An empty result means the dialog was cancelled.
     virtual QString openFileName(const QString &filter, const QString &defaultSuffix) = 0;

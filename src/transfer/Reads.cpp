@@ -2,6 +2,7 @@
 
 #include "link/Link.h"
 
+#include <algorithm>
 #include <span>
 
 namespace Reads {
@@ -136,6 +137,30 @@ Outcome ugaTempo(Link &link, PanelConfig &config)
 Outcome aesChoice(Link &link, PanelConfig &config)
 {
     return readByte(link, PanelCommand::AesChoice, config.AesChoice);
+}
+
+namespace {
+
+template <std::size_t N>
+Outcome readBytes(Link &link, PanelCommand command, std::array<std::uint8_t, N> &bytes)
+{
+    const LinkReply reply = link.request(command);
+    const Outcome outcome = outcomeOf(reply, N);
+    if (outcome == Outcome::Read)
+        std::copy_n(reply.data.begin(), N, bytes.begin());
+    return outcome;
+}
+
+} // namespace
+
+Outcome version(Link &link, PanelCommand command, std::array<std::uint8_t, 2> &version)
+{
+    return readBytes(link, command, version);
+}
+
+Outcome serialNumber(Link &link, PanelCommand command, std::array<std::uint8_t, 3> &serial)
+{
+    return readBytes(link, command, serial);
 }
 
 } // namespace Reads

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/PanelConfig.h"
+#include "link/PanelCommand.h"
 
 #include <array>
 #include <cstddef>
@@ -38,5 +39,10 @@ Outcome commandMatrix(Link &link, PanelConfig &config);         // command 2, st
 Outcome functionTypes(Link &link, PanelConfig &config);         // command 3, functions 0 to 2
 Outcome ugaTempo(Link &link, PanelConfig &config);              // command 6
 Outcome aesChoice(Link &link, PanelConfig &config);             // command 27
+
+// The identity reads the diagnostic and every receive and send make: a program version (command
+// 23 for the panel, 24 for its card: major, minor) and a serial number (16, 17: three bytes).
+Outcome version(Link &link, PanelCommand command, std::array<std::uint8_t, 2> &version);
+Outcome serialNumber(Link &link, PanelCommand command, std::array<std::uint8_t, 3> &serial);
 
 } // namespace Reads

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kReceiveSteps = 38;
-
 using Outcome = Reads::Outcome;
 using Step = std::pair<const char *, std::function<Outcome()>>;
 
@@ -38,14 +36,11 @@ Outcome readCodesIntoEditor(TransferContext &c, PanelConfig &config)
     return outcome;
 }
 
-// Everything after the wake-up, into `config`, which starts as the editor shows it: the card's
-// items that are not read keep what the editor shows. Nothing but the code boxes reaches the
-// editor until every read has succeeded; then the whole configuration is shown (Done).
-TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
-{
-    if (const TransferResult access = panelGrantsAccess(c); access != TransferResult::Done)
-        return access;
+} // namespace
 
+TransferResult readPanelItems(TransferContext &c, PanelConfig &config, PanelIdentity &identity,
+                              PartialRead partial)
+{
     std::uint8_t presence = 0;
     const Step steps[] = {
         {"Lecture codes d'accès", [&] { return readCodesIntoEditor(c, config); }},
@@ -67,6 +62,8 @@ TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
         return resultOf(outcome);
 
     if (c.session.UpCardStatus == 1) {
+        if (const TransferResult result = readCardIdentity(c, identity); result != TransferResult::Done)
+            return result;
         const Step cardSteps[] = {
             {"Lecture matrice des commandes", [&] { return Reads::commandMatrix(c.link, config); }},
             {"Lecture type des fonctions", [&] { return Reads::functionTypes(c.link, config); }},
@@ -80,11 +77,31 @@ TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
         // Without a working card only the panel's own items were read.
         config.setCardPresent(false);
         c.view.setCardFramesVisible(false);
-        if (c.session.UpCardStatus == 2)
+        if (c.session.UpCardStatus == 2 && partial == PartialRead::Say)
             c.prompts.message(Messages::partialRead(), Messages::cardTitle(), Prompts::Icon::Warning);
     }
     c.view.show(config);
     return TransferResult::Done;
+}
+
+namespace {
+
+// Everything after the wake-up, into `config`, which starts as the editor shows it: the card's
+// items that are not read keep what the editor shows. Nothing but the code boxes reaches the
+// editor until every read has succeeded; then the whole configuration is shown (Done).
+TransferResult readConfiguration(TransferContext &c, PanelConfig &config)
+{
+    if (const TransferResult access = panelGrantsAccess(c); access != TransferResult::Done)
+        return access;
+    PanelIdentity identity;
+    TransferResult result = readPanelIdentity(c, identity);
+    if (result == TransferResult::Done)
+        result = readPanelItems(c, config, identity, PartialRead::Say);
+    if (c.record && !identity.version.isEmpty())
+        c.record->identity = identity;
+    if (c.record && result == TransferResult::Done)
+        c.record->panel = config;
+    return result;
 }
 
 // The receive, its progress window under `title`.
@@ -100,9 +117,11 @@ TransferResult receiveUnder(TransferContext &c, const QString &title)
     c.session.ConfigSaved = false;
     if (port == PortOutcome::Failed)
         return TransferResult::PortFailed;
+    if (c.record)
+        c.record->reachedPanel = true;
 
     c.progress.setTitle(title);
-    c.progress.setMaximum(kReceiveSteps);
+    c.progress.setMaximum(kReceiveSteps + kIdentitySteps);
     c.progress.setValue(0);
     showStep(c, QStringLiteral("Lecture mode ECS"));
     c.progress.showProgress();
@@ -133,7 +152,8 @@ TransferResult readPanelConfiguration(TransferContext &c, const QString &title, 
     // receive does not read hold the same values on both sides; the session is a copy too.
     ConfigurationHolder held(c.view.configuration());
     Session session = c.session;
-    TransferContext apart{c.link, session, held, c.prompts, c.progress, c.selectPort};
+    TransferContext apart{c.link,     session,      held,    c.prompts,
+                          c.progress, c.selectPort, nullptr, c.emulatedPanel};
     const TransferResult result = receiveUnder(apart, title);
     if (result == TransferResult::Done)
         panel = held.configuration();

@@ -1,4 +1,6 @@
+#include "config/ConfigurationHolder.h"
 #include "config/EditorView.h"
+#include "config/Session.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
 #include "transfer/Reads.h"
@@ -176,6 +178,64 @@ TransferResult writeConfiguration(TransferContext &c, const PanelConfig &sent)
     return writeItems(c, cardItems);
 }
 
+// The panel's whole configuration as a receive reads it, into `panel`, without touching the
+// editor, its code boxes or the session: kept for the journal before anything is written.
+TransferResult readBeforeWriting(TransferContext &c, PanelIdentity &identity, PanelConfig &panel)
+{
+    ConfigurationHolder held(c.view.configuration());
+    Session session = c.session;
+    TransferContext apart{c.link,     session,      held,    c.prompts,
+                          c.progress, c.selectPort, nullptr, c.emulatedPanel};
+    const TransferResult result = readPanelItems(apart, panel, identity, PartialRead::Quiet);
+    if (result == TransferResult::Done)
+        panel = held.configuration();
+    return result;
+}
+
+// A configuration read on one panel and about to go to another: the installer says whether to
+// go on (No by default: a reflex Enter writes nothing).
+bool sendToThisPanel(TransferContext &c, const PanelIdentity &identity)
+{
+    const std::optional<QString> &source = c.session.SourcePanelSerial;
+    if (!source || identity.serialNumber == source)
+        return true;
+    const QString connected = identity.serialNumber.value_or(QStringLiteral("(sans numéro de série)"));
+    c.progress.hideProgress();
+    const bool yes = c.prompts.askYesNo(
+        QStringLiteral("Cette configuration a été lue sur l'ECS N° %1 ; l'ECS raccordé est le N° %2 . "
+                       "Envoyer quand même ?")
+            .arg(*source, connected),
+        QStringLiteral("AUTRE ECS"), Prompts::Icon::Warning, Prompts::Preferred::No);
+    if (yes)
+        c.progress.showProgress();
+    return yes;
+}
+
+// Everything after the mode check: the identity, the configuration before, the question about
+// another panel, then the writes.
+TransferResult identifyBackUpAndWrite(TransferContext &c, const PanelConfig &config)
+{
+    PanelIdentity identity;
+    TransferResult result = readPanelIdentity(c, identity);
+    PanelConfig before = config;
+    if (result == TransferResult::Done)
+        result = readBeforeWriting(c, identity, before);
+    if (c.record && !identity.version.isEmpty())
+        c.record->identity = identity;
+    if (result != TransferResult::Done) {
+        c.progress.hideProgress();
+        reportFailedRead(c, result);
+        return result;
+    }
+    if (c.record)
+        c.record->panel = before;
+    if (!sendToThisPanel(c, identity))
+        return TransferResult::OtherPanel;
+    if (c.record)
+        c.record->sent = config;
+    return writeConfiguration(c, config);
+}
+
 } // namespace
 
 TransferResult sendConfiguration(TransferContext &c)
@@ -200,9 +260,11 @@ TransferResult sendConfiguration(TransferContext &c)
     case PortOutcome::Cancelled:
         return TransferResult::Cancelled;
     }
+    if (c.record)
+        c.record->reachedPanel = true;
 
     c.progress.setTitle(QStringLiteral("EMISSION EN COURS..."));
-    c.progress.setMaximum(kSendSteps);
+    c.progress.setMaximum(kSendSteps + kIdentitySteps + kReceiveSteps);
     c.progress.setValue(0);
     showStep(c, QStringLiteral("Lecture mode ECS"));
     if (!c.link.wakeUp())
@@ -212,7 +274,7 @@ TransferResult sendConfiguration(TransferContext &c)
     TransferResult result = panelGrantsAccess(c);
     const bool granted = result == TransferResult::Done;
     if (granted)
-        result = writeConfiguration(c, config);
+        result = identifyBackUpAndWrite(c, config);
     c.progress.hideProgress();
     if (!granted)
         reportFailedRead(c, result);

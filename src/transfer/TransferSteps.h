@@ -1,10 +1,16 @@
 #pragma once
 
 #include "config/Messages.h"
+#include "config/SerialNumber.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
 #include "transfer/Reads.h"
 #include "transfer/Transfer.h"
+
+// The progress bar moves one step per data byte received: a receive's item reads, and the
+// identity reads of the panel and its card, which open every receive and send.
+constexpr int kReceiveSteps = 38;
+constexpr int kIdentitySteps = 10;
 
 // How a failed read ends the procedure that made it.
 inline TransferResult resultOf(Reads::Outcome outcome)
@@ -56,4 +62,52 @@ inline TransferResult panelGrantsAccess(TransferContext &c)
         return TransferResult::ManualMode;
     }
     return TransferResult::Done;
+}
+
+// Whether a read that finds the card not working says "Lecture partielle": a receive does, the
+// read a send makes before writing does not (it shows nothing of what it read).
+enum class PartialRead { Say, Quiet };
+
+// The receive's item reads after the panel's identity, into `config` through `c.view` (the code
+// boxes as the codes are read, the whole configuration at the end), and the card's identity into
+// `identity` once the card is known to work. Done when every read succeeded.
+TransferResult readPanelItems(TransferContext &c, PanelConfig &config, PanelIdentity &identity,
+                              PartialRead partial);
+
+// The panel's version and serial number, read after the mode and before any item, as the
+// diagnostic reads them; the card's come later, once the card is known to work.
+inline TransferResult readIdentity(TransferContext &c, PanelCommand versionCommand,
+                                   PanelCommand serialCommand, QString &version,
+                                   std::optional<QString> &serial)
+{
+    std::array<std::uint8_t, 2> versionBytes{};
+    std::array<std::uint8_t, 3> serialBytes{};
+    if (const TransferResult result = resultOf(Reads::version(c.link, versionCommand, versionBytes));
+        result != TransferResult::Done)
+        return result;
+    if (const TransferResult result = resultOf(Reads::serialNumber(c.link, serialCommand, serialBytes));
+        result != TransferResult::Done)
+        return result;
+    version = QStringLiteral("%1.%2").arg(versionBytes[0]).arg(versionBytes[1]);
+    const SerialNumber number{serialBytes};
+    serial = number.isStored() ? std::optional<QString>(number.digits(QLocale::c())) : std::nullopt;
+    return TransferResult::Done;
+}
+
+inline TransferResult readPanelIdentity(TransferContext &c, PanelIdentity &identity)
+{
+    showStep(c, QStringLiteral("Lecture identité ECS"));
+    identity = {};
+    identity.emulated = c.emulatedPanel;
+    return readIdentity(c, PanelCommand::PanelVersion, PanelCommand::PanelSerial, identity.version,
+                        identity.serialNumber);
+}
+
+inline TransferResult readCardIdentity(TransferContext &c, PanelIdentity &identity)
+{
+    showStep(c, QStringLiteral("Lecture identité carte UGA/CMSI"));
+    const TransferResult result = readIdentity(c, PanelCommand::CardVersion, PanelCommand::CardSerial,
+                                               identity.cardVersion, identity.cardSerialNumber);
+    identity.cardRead = result == TransferResult::Done;
+    return result;
 }

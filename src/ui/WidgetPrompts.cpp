@@ -35,9 +35,10 @@ void WidgetPrompts::message(const QString &text, const QString &title, Icon icon
         QApplication::restoreOverrideCursor();
 }
 
-bool WidgetPrompts::askYesNo(const QString &text, const QString &title, Icon icon)
+bool WidgetPrompts::askYesNo(const QString &text, const QString &title, Icon icon, Preferred preferred)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(preferred == Preferred::No ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -13,7 +13,7 @@ public:
     void setParent(QWidget *parent) { m_parent = parent; }
 
     void message(const QString &text, const QString &title, Icon icon, const QString &details = {}) override;
-    bool askYesNo(const QString &text, const QString &title, Icon icon) override;
+    bool askYesNo(const QString &text, const QString &title, Icon icon, Preferred preferred) override;
     QString openFileName(const QString &filter, const QString &defaultSuffix) override;
     QString saveFileName(const QString &filter, const QString &defaultSuffix) override;
     void setBusy(bool busy) override;

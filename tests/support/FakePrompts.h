@@ -72,9 +72,11 @@ public:
     {
         record({Shown::Kind::Message, text, title, icon, details});
     }
-    bool askYesNo(const QString &text, const QString &title, Icon icon) override
+    bool askYesNo(const QString &text, const QString &title, Icon icon,
+                  Preferred preferred = Preferred::Yes) override
     {
         record({Shown::Kind::Question, text, title, icon, {}});
+        preferredAnswers.append(preferred);
         return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
     }
     QString openFileName(const QString &filter, const QString &defaultSuffix) override
@@ -93,6 +95,7 @@ public:
 
     // Scripted answers, taken in order; when empty a question answers No and a dialog cancels.
     QList<bool> yesNoAnswers;
+    QList<Preferred> preferredAnswers; // the button Enter presses, per question asked
     QStringList fileAnswers;
 
     QList<Shown> shown;
