@@ -67,8 +67,9 @@ private slots:
     {
         ConfigBench b;
         QCOMPARE(receiveConfiguration(b.context), TransferResult::Done);
-        // The panel's 14 reads, then the card's state and its 13.
-        QCOMPARE(b.requestsHex().size(), 28);
+        // The mode, the panel's identity (2) and its 13 reads, then the card's state, its identity (2)
+        // and its 13.
+        QCOMPARE(b.requestsHex().size(), 32);
         PanelConfig expected = configOf(b.panel.state);
         expected.UgaTempo = b.panel.state.ugaTempo;
         QCOMPARE(b.editor.showCalls, QList<PanelConfig>{expected});
@@ -76,9 +77,10 @@ private slots:
         QCOMPARE(b.editor.cardFrames, std::optional(true));
         QCOMPARE(b.progress.title, QStringLiteral("RECEPTION EN COURS..."));
         QCOMPARE(b.progress.steps,
-                 (QStringList{"Lecture mode ECS", "Lecture codes d'accès", "Lecture relais programmable",
-                              "Lecture mode sortie 12v", "Lecture modes alarme",
-                              "Vérification présence Carte UGA/CMSI", "Lecture matrice des commandes",
+                 (QStringList{"Lecture mode ECS", "Lecture identité ECS", "Lecture codes d'accès",
+                              "Lecture relais programmable", "Lecture mode sortie 12v",
+                              "Lecture modes alarme", "Vérification présence Carte UGA/CMSI",
+                              "Lecture identité carte UGA/CMSI", "Lecture matrice des commandes",
                               "Lecture type des fonctions", "Lecture tempo UGA", "Lecture choix AES"}));
         QVERIFY(!b.progress.visible);
         QVERIFY(b.prompts.shown.isEmpty());
@@ -94,9 +96,9 @@ private slots:
         QTest::addColumn<int>("frames");
         QTest::addColumn<QString>("lastFrame");
         QTest::addColumn<QList<Message>>("messages");
-        QTest::newRow("no card: six reads, silent") << false << 1 << 14 << frameHex(30) << QList<Message>{};
+        QTest::newRow("no card: six reads, silent") << false << 1 << 16 << frameHex(30) << QList<Message>{};
         QTest::newRow("state 200: partial read")
-            << true << 200 << 15 << frameHex(5) << QList<Message>{Msg::partialRead()};
+            << true << 200 << 17 << frameHex(5) << QList<Message>{Msg::partialRead()};
     }
     void withoutWorkingCard()
     {
@@ -134,8 +136,10 @@ private slots:
 
         // Nothing else goes out, the UGA tempo in particular.
         const QStringList frames = b.requestsHex();
-        // The mode read, then each item written and read back: 1 + 2 * (2 + 1 + 8 + 1 + 1 + 8 + 3 + 1).
-        QCOMPARE(frames.size(), 51);
+        // The mode read, the panel's identity, the configuration read before writing (the receive's
+        // 29 reads after the panel's identity), then each item written and read back:
+        // 1 + 2 + 29 + 2 * (2 + 1 + 8 + 1 + 1 + 8 + 3 + 1).
+        QCOMPARE(frames.size(), 82);
         for (const char *example :
              {"01 07 0D 00 81 96 00", "01 06 0F 00 16 00", "01 07 16 07 02 27 00", "01 07 08 02 16 28 00",
               "01 07 09 01 F5 07 01", "01 06 1D 01 25 00", "01 06 1C 01 24 00"})
@@ -154,8 +158,9 @@ private slots:
         ConfigBench b;
         b.editor.shown.setCardPresent(false);
         QCOMPARE(sendConfiguration(b.context), TransferResult::Done);
-        // The mode read, 13 writes and their 13 reads; nothing after the presence.
-        QCOMPARE(b.requestsHex().size(), 27);
+        // The mode read, the identity, the 29 reads before writing, 13 writes and their 13 reads;
+        // nothing after the presence.
+        QCOMPARE(b.requestsHex().size(), 58);
         QCOMPARE(b.requestsHex().last(), frameHex(30));
     }
 
@@ -199,6 +204,10 @@ private slots:
             Refused, "AAAB");
         row("receive: code byte 6 is no letter", Receive, codeByte(2, 6), frameHex(4), transferError, Refused,
             "AAAB");
+        row("receive: panel's serial number unanswered", Receive, fault(silent, 16), frameHex(16), timeOut,
+            NoReply, "AAAB");
+        row("receive: card's version one byte short", Receive, fault(shortReply, 24), frameHex(24),
+            transferError, Refused, "ABCA");
         row("receive: card state without its data byte", Receive, fault(shortReply, 5), frameHex(5),
             transferError, Refused, "ABCA");
 
@@ -223,6 +232,108 @@ private slots:
         row("send: AES, the last item, read back otherwise", Send, fault(differs, 27), frameHex(27),
             transferError, VerifyFailed, "AAAB");
     }
+    // A send keeps, before its first write, what the panel held and what it is about to send.
+    void sendRecordsThePanelBeforeWriting()
+    {
+        ConfigBench b;
+        PanelConfig held = configOf(b.panel.state);
+        held.UgaTempo = b.panel.state.ugaTempo;
+        b.editor.shown = exampleConfiguration();
+        TransferRecord record;
+        b.context.record = &record;
+        QCOMPARE(sendConfiguration(b.context), TransferResult::Done);
+        QVERIFY(record.reachedPanel);
+        QCOMPARE(record.panel, std::optional(held));
+        QCOMPARE(record.sent, std::optional(exampleConfiguration()));
+        QVERIFY(record.identity);
+        QCOMPARE(record.identity->serialNumber, std::optional<QString>(QStringLiteral("020712345")));
+        QCOMPARE(record.identity->version, QStringLiteral("3.0"));
+        QCOMPARE(record.identity->cardSerialNumber, std::optional<QString>(QStringLiteral("010304321")));
+        QCOMPARE(record.identity->cardVersion, QStringLiteral("2.1"));
+        QCOMPARE(configOf(b.panel.state), exampleConfiguration());
+    }
+
+    // When the configuration cannot be read first, nothing is written: the panel keeps what it
+    // had, and the installer is told why as a receive would tell.
+    void failedReadBeforeWritingWritesNothing_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<Message>("message");
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("relays unanswered")
+            << Fault::Silence << 12 << Msg::timeOut() << TransferResult::NoReply;
+        QTest::newRow("function types one byte short")
+            << Fault::MissingDataByte << 3 << Msg::transferError() << TransferResult::Refused;
+    }
+    void failedReadBeforeWritingWritesNothing()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(int, command);
+        QFETCH(Message, message);
+        ConfigBench b;
+        b.panel.addFault({fault, command, -1});
+        b.editor.shown = exampleConfiguration();
+        const PanelConfig before = configOf(b.panel.state);
+        TransferRecord record;
+        b.context.record = &record;
+        QTEST(sendConfiguration(b.context), "result");
+        QCOMPARE(b.prompts.messages(), QList<Message>{message});
+        QCOMPARE(configOf(b.panel.state), before);
+        for (const QString &frame : b.requestsHex())
+            for (int write : {8, 9, 10, 13, 15, 22, 28, 29})
+                QVERIFY2(!frame.startsWith(frameHex(write).left(8)), qPrintable(frame));
+        QVERIFY(!record.panel);
+        QVERIFY(!record.sent);
+        QVERIFY(record.reachedPanel);
+    }
+
+    // A configuration read on one panel goes to another only when the installer says so; the
+    // question's preferred answer is No.
+    void otherPanelAskedFirst_data()
+    {
+        QTest::addColumn<std::optional<QString>>("source");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<TransferResult>("result");
+        using enum TransferResult;
+        const std::optional<QString> none;
+        QTest::newRow("from a file: not asked") << none << false << false << Done;
+        QTest::newRow("the same panel: not asked")
+            << std::optional<QString>("020712345") << false << false << Done;
+        QTest::newRow("another panel, No: nothing written")
+            << std::optional<QString>("020700001") << false << true << OtherPanel;
+        QTest::newRow("another panel, Yes: written")
+            << std::optional<QString>("020700001") << true << true << Done;
+    }
+    void otherPanelAskedFirst()
+    {
+        QFETCH(std::optional<QString>, source);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        QFETCH(TransferResult, result);
+        ConfigBench b;
+        b.session.SourcePanelSerial = source;
+        b.editor.shown = exampleConfiguration();
+        b.prompts.yesNoAnswers = {answer};
+        const PanelConfig before = configOf(b.panel.state);
+        QCOMPARE(sendConfiguration(b.context), result);
+        const QList<FakePrompts::Shown> expected =
+            asked
+                ? QList<FakePrompts::Shown>{{FakePrompts::Shown::Kind::Question,
+                                             QStringLiteral(
+                                                 "Cette configuration a été lue sur l'ECS N° 020700001 ; "
+                                                 "l'ECS raccordé est le N° 020712345 . Envoyer quand même ?"),
+                                             QStringLiteral("AUTRE ECS"),
+                                             Prompts::Icon::Warning,
+                                             {}}}
+                : QList<FakePrompts::Shown>{};
+        QCOMPARE(b.prompts.shown, expected);
+        if (asked)
+            QCOMPARE(b.prompts.preferredAnswers, QList<Prompts::Preferred>{Prompts::Preferred::No});
+        QCOMPARE(configOf(b.panel.state), result == TransferResult::Done ? exampleConfiguration() : before);
+    }
+
     void stopsEarly()
     {
         QFETCH(Procedure, procedure);
