@@ -389,8 +389,8 @@ int Cli::run()
     m_line.reset();
     // A trace that stopped part-way would mislead whoever reads it: say so.
     if (m_exchanges.traceFailed()) {
-        m_prompts.message(Messages::cannotSave(), QStringLiteral("JOURNAL DES ECHANGES"),
-                          Prompts::Icon::Warning, m_options.trace);
+        m_prompts.message(Messages::cannotSave(), Messages::exchangeLogTitle(), Prompts::Icon::Warning,
+                          m_options.trace);
         if (status == ExitCode::Done)
             status = ExitCode::WriteFailed;
     }
@@ -403,8 +403,7 @@ bool Cli::openTrace()
         return true;
     m_trace.setFileName(m_options.trace);
     if (!m_trace.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_prompts.message(Messages::cannotSave(), QStringLiteral("JOURNAL DES ECHANGES"),
-                          Prompts::Icon::Warning,
+        m_prompts.message(Messages::cannotSave(), Messages::exchangeLogTitle(), Prompts::Icon::Warning,
                           m_options.trace + QStringLiteral(" : ") + m_trace.errorString());
         return false;
     }
