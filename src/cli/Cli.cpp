@@ -367,7 +367,7 @@ QString adapterText(const DetectedPort &port)
 } // namespace
 
 Cli::Cli(const CliOptions &options)
-    : m_options(options), m_console(options.quiet), m_out(stdout), m_interrupt([this] {
+    : m_options(options), m_console(options.isSet(Option::Quiet)), m_out(stdout), m_interrupt([this] {
           // Whatever the line waits for is abandoned: the procedure unwinds and sends nothing more.
           if (m_line)
               m_line->link().abort();
@@ -390,7 +390,7 @@ int Cli::run()
     // A trace that stopped part-way would mislead whoever reads it: say so.
     if (m_exchanges.traceFailed()) {
         m_prompts.message(Messages::cannotSave(), Messages::exchangeLogTitle(), Prompts::Icon::Warning,
-                          m_options.trace);
+                          m_options.value(Option::Trace));
         if (status == ExitCode::Done)
             status = ExitCode::WriteFailed;
     }
@@ -399,12 +399,12 @@ int Cli::run()
 
 bool Cli::openTrace()
 {
-    if (m_options.trace.isEmpty())
+    if (m_options.value(Option::Trace).isEmpty())
         return true;
-    m_trace.setFileName(m_options.trace);
+    m_trace.setFileName(m_options.value(Option::Trace));
     if (!m_trace.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         m_prompts.message(Messages::cannotSave(), Messages::exchangeLogTitle(), Prompts::Icon::Warning,
-                          m_options.trace + QStringLiteral(" : ") + m_trace.errorString());
+                          m_options.value(Option::Trace) + QStringLiteral(" : ") + m_trace.errorString());
         return false;
     }
     m_exchanges.setTrace(&m_trace);
@@ -448,7 +448,8 @@ bool Cli::save(const QString &path, const QByteArray &bytes)
 PanelLine &Cli::line()
 {
     if (!m_line) {
-        m_line = std::make_unique<PanelLine>(*PanelLine::choiceFor(m_options.port), m_prompts, m_console);
+        m_line = std::make_unique<PanelLine>(*PanelLine::choiceFor(m_options.value(Option::Port)), m_prompts,
+                                             m_console);
         m_line->link().setExchangeLog(&m_exchanges);
     }
     return *m_line;
@@ -482,7 +483,7 @@ void Cli::endProcedure(TransferResult result)
 // The receive procedure, then the file exactly as "Enregistrer" writes it: whole or not at all.
 int Cli::receive()
 {
-    const QString target = m_options.output;
+    const QString target = m_options.value(Option::Output);
     // A receive that cannot be kept is lost work: a target that cannot be a file is said first.
     const QFileInfo info(target);
     const bool existed = info.exists();
@@ -575,7 +576,7 @@ int Cli::show()
     if (!config)
         return ExitCode::Refused;
     const QList<ConfigItem> items = configItems(*config);
-    if (m_options.json) {
+    if (m_options.isSet(Option::Json)) {
         QJsonArray array;
         for (const ConfigItem &item : items)
             array.append(itemJson(item));
@@ -646,12 +647,13 @@ int Cli::diff()
     }
 
     const QList<Difference> found = differences(*first, *second);
-    if (m_options.json) {
+    if (m_options.isSet(Option::Json)) {
         QJsonArray array;
         for (const Difference &d : found)
             array.append(differenceJson(d));
-        const QJsonObject second = files.size() == 2 ? QJsonObject{{QStringLiteral("file"), secondName}}
-                                                     : QJsonObject{{QStringLiteral("port"), m_options.port}};
+        const QJsonObject second = files.size() == 2
+                                       ? QJsonObject{{QStringLiteral("file"), secondName}}
+                                       : QJsonObject{{QStringLiteral("port"), m_options.value(Option::Port)}};
         m_out << QJsonDocument(QJsonObject{{QStringLiteral("first"),
                                             QJsonObject{{QStringLiteral("file"), files.first()}}},
                                            {QStringLiteral("second"), second},
@@ -673,8 +675,9 @@ int Cli::convert()
     const std::optional<PanelConfig> config = load(m_options.arguments.first(), Version::V1);
     if (!config)
         return ExitCode::Refused;
-    return save(m_options.output, DataFile::format(*config)) ? ExitCode::Done
-                                                             : unlessInterrupted(ExitCode::WriteFailed);
+    return save(m_options.value(Option::Output), DataFile::format(*config))
+               ? ExitCode::Done
+               : unlessInterrupted(ExitCode::WriteFailed);
 }
 
 // The diagnostic's reads: the card is read when the panel says it is fitted (the window asks the
@@ -721,15 +724,16 @@ int Cli::diag()
         if (cycle.outcome != Reads::Outcome::Read)
             return ended(cycle.outcome);
         const DiagView view{opening.shown + cycle.shown, opening.cardShown, reader.LoopLoads, opening, cycle};
-        if (m_options.json)
+        if (m_options.isSet(Option::Json))
             m_out << QJsonDocument(view.json())
-                         .toJson(m_options.watch ? QJsonDocument::Compact : QJsonDocument::Indented);
+                         .toJson(m_options.isSet(Option::Watch) ? QJsonDocument::Compact
+                                                                : QJsonDocument::Indented);
         else
             m_out << view.text();
         // Each cycle as it comes: one JSON line, or the text and a blank line.
-        if (m_options.watch)
+        if (m_options.isSet(Option::Watch))
             m_out << '\n' << Qt::flush;
-    } while (m_options.watch);
+    } while (m_options.isSet(Option::Watch));
     return ExitCode::Done;
 }
 
@@ -803,7 +807,7 @@ int Cli::ports()
 {
     const QList<DetectedPort> detected = detectedPorts();
     const QString none = QStringLiteral("torva-cli : aucun port série détecté");
-    if (!m_options.probe) {
+    if (!m_options.isSet(Option::Probe)) {
         if (detected.isEmpty())
             m_console.print(none);
         QList<QStringList> rows;

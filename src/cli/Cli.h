@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
+#include "cli/Options.h"
 #include "cli/PanelLine.h"
 #include "files/DataFile.h"
 #include "link/ExchangeLog.h"
@@ -14,20 +15,6 @@
 
 #include <memory>
 #include <optional>
-
-// What the command line asked for, once parsed.
-struct CliOptions
-{
-    QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag", "ports"
-    QStringList arguments; // the files (the ports of "ports --probe"), in order
-    QString port;          // --port: a device, COMn, or "sim"
-    QString output;        // -o: the file to write
-    bool json = false;
-    bool watch = false;
-    bool probe = false; // ports: ask each port whether a panel answers
-    bool quiet = false;
-    QString trace; // --trace: the file that receives every frame's line of the exchange log
-};
 
 // The commands of torva-cli, on the very procedures and file code of the window: the receive, the
 // send with its verification, the panel read of the comparison, the diagnostic's reads, and the

@@ -18,6 +18,9 @@
 
 namespace {
 
+// Where torva-cli writes: results and help on standard output, messages on standard error.
+enum class Stream { Out, Err };
+
 struct Run
 {
     int status = -1;
@@ -124,6 +127,8 @@ void forgetBuiltInPanel()
 #endif
 
 } // namespace
+
+Q_DECLARE_METATYPE(Stream)
 
 class CliTest : public QObject
 {
@@ -378,7 +383,136 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(cycles.first().toUtf8()).object(), once);
     }
 
-    // The files alone: check, show, convert, and what the command line refuses.
+    // The command line against the commands and the options each takes: an option a command does
+    // not take, a missing value, an unknown option, a missing option or file are usage errors (2)
+    // that name it and print nothing on standard output; what a command takes runs it.
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat
+        QTest::addColumn<int>("status");
+        QTest::addColumn<Stream>("stream");
+        QTest::addColumn<QString>("line"); // one of its lines
+        const QStringList receive{"receive", "--port", "sim", "-o", "out.dat"};
+        QTest::newRow("unknown option") << QStringList{"show", "good.dat", "--colour"} << 2 << Stream::Err
+                                        << "torva-cli : option inconnue « --colour »";
+        QTest::newRow("unknown short option") << QStringList{"show", "good.dat", "-x"} << 2 << Stream::Err
+                                              << "torva-cli : option inconnue « -x »";
+        QTest::newRow("--port without its value")
+            << QStringList{"receive", "-o", "out.dat", "--port"} << 2 << Stream::Err
+            << "torva-cli : l'option « --port » attend une valeur (PORT)";
+        QTest::newRow("-o without its value") << QStringList{"convert", "good.dat", "-o"} << 2 << Stream::Err
+                                              << "torva-cli : l'option « -o » attend une valeur (FICHIER)";
+        QTest::newRow("--json given a value")
+            << QStringList{"show", "good.dat", "--json=yes"} << 2 << Stream::Err
+            << "torva-cli : l'option « --json » ne prend pas de valeur";
+        QTest::newRow("--json with receive") << receive + QStringList{"--json"} << 2 << Stream::Err
+                                             << "torva-cli : receive : l'option --json ne va pas avec cette "
+                                                "commande";
+        QTest::newRow("--watch with show") << QStringList{"show", "good.dat", "--watch"} << 2 << Stream::Err
+                                           << "torva-cli : show : l'option --watch ne va pas avec cette "
+                                              "commande";
+        QTest::newRow("--port with check")
+            << QStringList{"check", "good.dat", "--port", "sim"} << 2 << Stream::Err
+            << "torva-cli : check : l'option --port ne va pas avec cette "
+               "commande";
+        QTest::newRow("-o with send")
+            << QStringList{"send", "good.dat", "--port", "sim", "-o", "x.dat"} << 2 << Stream::Err
+            << "torva-cli : send : l'option --output ne va pas avec cette commande";
+        QTest::newRow("--trace with convert")
+            << QStringList{"convert", "good.dat", "-o", "new.dat", "--trace", "t.txt"} << 2 << Stream::Err
+            << "torva-cli : convert : l'option --trace ne va pas avec cette commande";
+        QTest::newRow("--probe with diag")
+            << QStringList{"diag", "--port", "sim", "--probe"} << 2 << Stream::Err
+            << "torva-cli : diag : l'option --probe ne va pas avec cette "
+               "commande";
+        QTest::newRow("--json with ports") << QStringList{"ports", "--json"} << 2 << Stream::Err
+                                           << "torva-cli : ports : l'option --json ne va pas avec cette "
+                                              "commande";
+        QTest::newRow("receive without --port") << QStringList{"receive", "-o", "out.dat"} << 2 << Stream::Err
+                                                << "torva-cli : receive : --port manque";
+        QTest::newRow("receive with an empty port")
+            << QStringList{"receive", "--port=", "-o", "out.dat"} << 2 << Stream::Err
+            << "torva-cli : receive : --port attend un port";
+        QTest::newRow("receive without -o") << QStringList{"receive", "--port", "sim"} << 2 << Stream::Err
+                                            << "torva-cli : receive : -o FICHIER manque";
+        QTest::newRow("diff of one file without the panel")
+            << QStringList{"diff", "good.dat"} << 2 << Stream::Err
+            << "torva-cli : diff : deux fichiers, ou un fichier et --port";
+        QTest::newRow("diff of two files and the panel")
+            << QStringList{"diff", "good.dat", "good.dat", "--port", "sim"} << 2 << Stream::Err
+            << "torva-cli : diff : deux fichiers, ou un fichier et --port";
+        QTest::newRow("ports named without --probe")
+            << QStringList{"ports", "/dev/ttyUSB0"} << 2 << Stream::Err
+            << "torva-cli : ports : argument en trop « /dev/ttyUSB0 » (les ports nommés vont avec --probe)";
+        QTest::newRow("send without its file") << QStringList{"send", "--port", "sim"} << 2 << Stream::Err
+                                               << "torva-cli : send : fichier manquant";
+        QTest::newRow("show of two files") << QStringList{"show", "good.dat", "good.dat"} << 2 << Stream::Err
+                                           << "torva-cli : show : argument en trop « good.dat »";
+        QTest::newRow("no command") << QStringList() << 2 << Stream::Err << "torva-cli : commande manquante";
+        QTest::newRow("help of an unknown command") << QStringList{"help", "sent"} << 2 << Stream::Err
+                                                    << "torva-cli : help : commande inconnue « sent »";
+        QTest::newRow("a refusal points to the command's help")
+            << QStringList{"show", "good.dat", "--watch"} << 2 << Stream::Err
+            << "« torva-cli show --help » donne l'aide.";
+        QTest::newRow("--quiet with check")
+            << QStringList{"check", "good.dat", "--quiet"} << 0 << Stream::Out << "good.dat : correct";
+        QTest::newRow("-h after a command") << QStringList{"show", "-h"} << 0 << Stream::Out
+                                            << "Utilisation : torva-cli show FICHIER.dat [--json]";
+        QTest::newRow("help of diag lists --watch")
+            << QStringList{"help", "diag"} << 0 << Stream::Out
+            << "  --watch            le diagnostic à chaque cycle, jusqu'à Ctrl-C";
+        QTest::newRow("help of convert lists -o") << QStringList{"convert", "--help"} << 0 << Stream::Out
+                                                  << "  -o, --output FICHIER  le fichier à écrire";
+        QTest::newRow("help lists --version")
+            << QStringList{"--help"} << 0 << Stream::Out << "  --version          la version";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(Stream, stream);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        write(dir, "good.dat", DataFile::format(otherConfig()));
+        const Run run = cli(dir, arguments);
+        QCOMPARE(run.status, status);
+        const QString &text = stream == Stream::Out ? run.out : run.err;
+        QVERIFY2(text.split(u'\n').contains(line), qPrintable(text));
+        if (status == 2)
+            QCOMPARE(run.out, QString());
+    }
+
+    // What a command's help lists is what the command takes: no more, no less.
+    void helpListsWhatIsTaken_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("listed"); // the options its help lists, in order
+        QTest::newRow("receive") << "receive" << QStringList{"--port", "-o", "--trace", "--quiet", "-h"};
+        QTest::newRow("send") << "send" << QStringList{"--port", "--trace", "--quiet", "-h"};
+        QTest::newRow("show") << "show" << QStringList{"--json", "--quiet", "-h"};
+        QTest::newRow("check") << "check" << QStringList{"--quiet", "-h"};
+        QTest::newRow("diff") << "diff" << QStringList{"--port", "--trace", "--json", "--quiet", "-h"};
+        QTest::newRow("convert") << "convert" << QStringList{"-o", "--quiet", "-h"};
+        QTest::newRow("diag") << "diag"
+                              << QStringList{"--port", "--trace", "--json", "--watch", "--quiet", "-h"};
+        QTest::newRow("ports") << "ports" << QStringList{"--probe", "--trace", "--quiet", "-h"};
+    }
+    void helpListsWhatIsTaken()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        const Run run = cli(dir, {"help", command});
+        QCOMPARE(run.status, 0);
+        // The options' lines start with two blanks and a dash.
+        QStringList found;
+        for (const QString &line : run.out.split(u'\n'))
+            if (line.startsWith(QStringLiteral("  -")))
+                found << line.section(u' ', 2, 2).remove(u',');
+        QCOMPARE(found, listed);
+    }
+
+    // The files alone: check, show, convert.
     void files_data()
     {
         QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, v1.dat
@@ -397,9 +531,6 @@ private slots:
         QTest::newRow("convert") << QStringList{"convert", "v1.dat", "-o", "new.dat"} << 0 << "";
         QTest::newRow("convert a version-2 file")
             << QStringList{"convert", "good.dat", "-o", "new.dat"} << 1 << "";
-        QTest::newRow("receive without -o") << QStringList{"receive", "--port", "sim"} << 2 << "";
-        QTest::newRow("diff of two files and the panel")
-            << QStringList{"diff", "good.dat", "v1.dat", "--port", "sim"} << 2 << "";
     }
     void files()
     {
