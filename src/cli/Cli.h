@@ -58,9 +58,10 @@ private:
     bool openTrace();
     // The exit status once an exchange stopped on an interruption, or `status`.
     static int unlessInterrupted(int status);
-    // After an exchange failed: the step it stopped in, as the progress showed it, and, when
-    // `element` and the request was for one loop, relay, function or measurement, which.
-    void sayWhere(bool element);
+    // After an exchange failed: the step it stopped in, as the progress showed it, and, for
+    // StepAndElement when the request was for one loop, relay, function or measurement, which.
+    enum class Where { Step, StepAndElement };
+    void sayWhere(Where where);
     // After a procedure: where it stopped when it failed, and no step for what comes next.
     void endProcedure(TransferResult result);
 

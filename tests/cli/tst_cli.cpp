@@ -515,14 +515,17 @@ private slots:
     // The files alone: check, show, convert.
     void files_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, v1.dat
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, aux.dat, v1.dat
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::newRow("check")
-            << QStringList{"check", "good.dat", "bad.dat", "v1.dat", "none.dat"} << 1
+            << QStringList{"check", "good.dat", "bad.dat", "aux.dat", "v1.dat", "none.dat"} << 1
             << "good.dat : correct\n"
                "bad.dat : FORMAT FICHIER INCOMPATIBLE !\n"
                "  ligne 7 : double détection sur une seule boucle de la paire (1-2, 3-4, 5-6 ou 7-8)\n"
+               "aux.dat : FORMAT FICHIER INCOMPATIBLE !\n"
+               "  ligne 19 : « 65 » : « Mise Hors Service avec le Contact Auxiliaire » sans le type "
+               "« Rupture Sans Contrôle Associé à l'UGA »\n"
                "v1.dat : FICHIER AU FORMAT TORVA VERSION 1\n"
                "  Utiliser la fonction Importer SVP\n"
                "  un fichier version 1 se convertit avec « torva-cli convert »\n"
@@ -542,6 +545,10 @@ private slots:
         unpaired.setAlarmMode(3, AlarmMode::Double);
         write(dir, "good.dat", DataFile::format(otherConfig()));
         write(dir, "bad.dat", DataFile::format(unpaired));
+        // Function 2's type line: Rupture Sans Contrôle (1) with the auxiliary contact's bit (64).
+        QList<QByteArray> lines = DataFile::format(otherConfig()).split('\n');
+        lines[18] = " 65 \r";
+        write(dir, "aux.dat", lines.join('\n'));
         write(dir, "v1.dat",
               DataFile::format(otherConfig()).replace("TORVA_DATA_V2", "TORVA_DATA").chopped(5));
         const Run run = cli(dir, arguments);
