@@ -29,6 +29,7 @@ namespace {
 int commandLine(int loop) { return 2 + 2 * loop; }
 int modeLine(int loop) { return 3 + 2 * loop; }
 int typeLine(int function) { return 18 + function; }
+int relayLine(int relay) { return 21 + relay; }
 constexpr int k12vLine = 23;
 constexpr int kCardLine = 33;
 
@@ -132,6 +133,8 @@ private slots:
         row("empty file", QByteArray(), v2, at(1, Fault::MissingLine), {});
         row("last line missing", joinLines(startupFields().mid(0, 32)), v2, at(33, Fault::MissingLine), {});
         row("value 300", fileWith({{commandLine(0), "300"}}), v2, at(2, Fault::NotAByte), "300");
+        // Read as 0, it would be the start-up file's value: a wrong file taken silently.
+        row("value 256", fileWith({{relayLine(1), "256"}}), v2, at(22, Fault::NotAByte), "256");
         row("long number", fileWith({{modeLine(1), "99999999999999999999"}}), v2, at(5, Fault::NotAByte),
             "99999999999999999999");
         row("NUL inside a number", fileWith({{k12vLine, QByteArray::fromHex("330030")}}), v2,
@@ -183,6 +186,12 @@ private slots:
         QTest::newRow("open") << Command::Open << auxOnFirst << file << std::optional(auxOnFirstShown)
                               << kNone;
         QTest::newRow("import") << Command::Import << v1 << file << std::optional(PanelConfig{}) << kNone;
+        PanelConfig relay2OnEveryLoop;
+        relay2OnEveryLoop.RelayMatrix[1] = 255;
+        QTest::newRow("open: 255, the largest byte") << Command::Open << fileWith({{relayLine(1), "255"}})
+                                                     << file << std::optional(relay2OnEveryLoop) << kNone;
+        QTest::newRow("open: 256, one past the largest byte")
+            << Command::Open << fileWith({{relayLine(1), "256"}}) << file << nothing << incompatible;
         QTest::newRow("open: a value the editor cannot show")
             << Command::Open << fileWith({{kCardLine, "2"}}) << file << nothing << incompatible;
         QTest::newRow("open: a version-1 file") << Command::Open << v1 << file << nothing << version1;
