@@ -2,6 +2,7 @@
 // through the real QSerialPort, and against files; its exit status, what it prints, what it writes.
 #include "support/PanelBench.h"
 #include "support/SimProcess.h"
+#include "support/StickyFolder.h"
 #include "support/TestRegistry.h"
 
 #include "files/DataFile.h"
@@ -559,6 +560,43 @@ private slots:
         // A version-1 file converts as Import takes it: the card present.
         QCOMPARE(readConfig(dir, "new.dat"),
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
+    }
+
+    // A file written with -o whose last step, the rename of the new file over the earlier one, is
+    // refused: status 8 and the message on standard error, the earlier file as it was and nothing
+    // left beside it.
+    void outputNotReplaced_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding v1.dat
+        const QString out = QStringLiteral("locked/out.dat");
+        QTest::newRow("convert") << QStringList{"convert", "v1.dat", "-o", out};
+        QTest::newRow("receive from the built-in panel")
+            << QStringList{"receive", "--port", "sim", "-o", out};
+    }
+    void outputNotReplaced()
+    {
+        QFETCH(QStringList, arguments);
+        if (const QString why = StickyFolder::unavailable(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        forgetBuiltInPanel();
+        QTemporaryDir dir;
+        write(dir, "v1.dat",
+              DataFile::format(otherConfig()).replace("TORVA_DATA_V2", "TORVA_DATA").chopped(5));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        const QByteArray earlier = DataFile::format(showConfig());
+        const QString out = write(dir, "locked/out.dat", earlier);
+        QVERIFY(StickyFolder::protectFromReplacing(dir.filePath(QStringLiteral("locked")), out));
+        Run run;
+        QVERIFY(StickyFolder::runWithoutOwnerOverride([&] { run = cli(dir, arguments); }));
+        QCOMPARE(run.status, 8);
+        QCOMPARE(run.err, QStringLiteral("FICHIER DONNEES : Impossible d'enregistrer le fichier !\n"
+                                         "  locked/out.dat\n"));
+        QCOMPARE(run.out, QString());
+        QFile kept(out);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), earlier);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("locked"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"out.dat"});
     }
 
     // ports --probe reads the panel's mode on each port named and says what answered, or why not;
