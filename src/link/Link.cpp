@@ -51,7 +51,7 @@ Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
     : QObject(parent), d(std::make_unique<Private>()), m_prompts(prompts), m_factory(std::move(factory))
 {
     d->timeOut.setTimerType(Qt::PreciseTimer);
-    d->timeOut.setInterval(kDesignedTimeout);
+    d->timeOut.setInterval(kReplyTimeoutBeforeWakeUp);
     d->timeOut.setSingleShot(false);
     connect(&d->timeOut, &QTimer::timeout, this, &Link::onTimeOut);
     d->quiet.setSingleShot(true);
