@@ -149,7 +149,10 @@ private:
     enum class Wait { None, WakeUp, Reply, Settle };
 
     void reportNoReply();
-    void noteFailure(bool accepted, bool sent);
+    // Whether an attempt's request frame went out whole, or the port failed part-way.
+    enum class FrameSent { Whole, CutShort };
+    // Why the attempt that just ended got no accepted reply.
+    LinkReply attemptFailure(FrameSent frame) const;
     // Reads and drops what waits; into `kept` when it is given (for the log).
     void flushInput(ExchangeRecord *kept = nullptr);
     // Throws away what waits before a request, recording it as discarded.
