@@ -8,6 +8,7 @@
 #include "editor/ProgramIcon.h"
 #include "link/Link.h"
 #include "seams/Prompts.h"
+#include "seams/Version.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -110,7 +111,7 @@ MainWindow::MainWindow(Session &session, Link &link, Prompts &prompts, QWidget *
     : QMainWindow(parent), m_session(session), m_link(link), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(QStringLiteral("OSTRALEC CONFIGURATION TORVA Rev.3.00"));
+    setWindowTitle(QStringLiteral("OSTRALEC CONFIGURATION TORVA ") + Version::revision());
     setWindowIcon(ProgramIcon::windowIcon());
 
     auto *client = new QWidget(this);

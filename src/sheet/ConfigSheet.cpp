@@ -2,6 +2,7 @@
 
 #include "config/ItemWords.h"
 #include "config/PanelConfig.h"
+#include "seams/Version.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -13,7 +14,6 @@ using namespace ItemWords;
 namespace {
 
 const QString kProgram = QStringLiteral("TORVA-PC");
-const QString kVersion = QStringLiteral("V3.0");
 
 QString esc(const QString &text) { return text.toHtmlEscaped(); }
 
@@ -46,7 +46,7 @@ QString line(const QString &caption, const QString &value)
 QString header(const SheetContent &c)
 {
     QString out;
-    out += QStringLiteral("<h1>%1 %2 — Fiche de configuration de l'ECS</h1>").arg(kProgram, kVersion);
+    out += QStringLiteral("<h1>%1 %2 — Fiche de configuration de l'ECS</h1>").arg(kProgram, Version::label());
     out += QStringLiteral("<p>Configurateur pour TORVA-UP — établie le %1</p>")
                .arg(esc(c.madeAt.toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm"))));
     // The name alone: a full path tells the site nothing and could run off the page.
