@@ -1,5 +1,6 @@
 #include "editor/MainWindow.h"
 
+#include "config/ItemWords.h"
 #include "config/Messages.h"
 #include "config/Session.h"
 #include "editor/CodeEdit.h"
@@ -511,8 +512,9 @@ void MainWindow::show(const PanelConfig &config)
         // Nothing received yet: the label keeps what it shows.
         if (config.UgaTempo) {
             m_ugaTempo = config.UgaTempo;
-            Tempo_Lbl->setText(QStringLiteral("Tempo UGA = ") + QStringLiteral(" %1").arg(*config.UgaTempo) +
-                               QStringLiteral(" min."));
+            // Two spaces before the minutes, unlike the sheet's line.
+            Tempo_Lbl->setText(ItemWords::ugaTempoCaption() +
+                               QStringLiteral("  %1 min.").arg(*config.UgaTempo));
         }
     }
 }
