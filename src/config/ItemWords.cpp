@@ -149,7 +149,7 @@ QString output12v(Output12v mode)
 QString accessCode(const QString &code)
 {
     // A box left short after its warning would be refused by the send; say so.
-    return code.size() == 4 ? code : code + QStringLiteral(" (incomplet)");
+    return code.size() == PanelConfig::kCodeLength ? code : code + QStringLiteral(" (incomplet)");
 }
 
 } // namespace ItemWords

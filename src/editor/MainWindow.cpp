@@ -416,7 +416,7 @@ void MainWindow::validateCode(int box)
     QScopedValueRollback guard(m_validating, true);
 
     const QString title = Messages::entryErrorTitle();
-    if (code(box).size() < CodeEdit::kCodeLength)
+    if (code(box).size() < PanelConfig::kCodeLength)
         m_prompts.message(Messages::codesTooShort(), title, Prompts::Icon::Warning);
     if (code(0) == code(1)) {
         m_prompts.message(Messages::codesEqual(), title, Prompts::Icon::Warning);

@@ -1,4 +1,5 @@
 #include "config/EditorView.h"
+#include "config/PanelConfig.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
 #include "transfer/Reads.h"
@@ -12,9 +13,6 @@ namespace {
 constexpr int kSendSteps = 42;
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The panel takes one byte per letter: 3 for "A", 4 for "B", 5 for "C".
-std::uint8_t letterByte(QChar letter) { return std::uint8_t(3 + (letter.unicode() - u'A')); }
 
 // How a verification read ended: it read the item and found what was sent or not, or it could
 // not read it (Reads::Outcome says why).
@@ -85,7 +83,8 @@ Bytes codeLetters(const std::array<QString, 2> &codes)
     Bytes letters;
     for (const QString &code : codes)
         for (QChar letter : code)
-            letters.push_back(letterByte(letter));
+            // The codes were found complete before anything was sent.
+            letters.push_back(PanelConfig::codeByte(letter).value_or(0));
     return letters;
 }
 
