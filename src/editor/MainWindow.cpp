@@ -1,5 +1,6 @@
 #include "editor/MainWindow.h"
 
+#include "config/CodesRule.h"
 #include "config/ItemWords.h"
 #include "config/Messages.h"
 #include "config/Session.h"
@@ -415,11 +416,14 @@ void MainWindow::validateCode(int box)
         return;
     QScopedValueRollback guard(m_validating, true);
 
+    // The box just left must be complete; the other may still be on its way. Two equal codes
+    // put this box back to its delivery code.
     const QString title = Messages::entryErrorTitle();
-    if (code(box).size() < PanelConfig::kCodeLength)
-        m_prompts.message(Messages::codesTooShort(), title, Prompts::Icon::Warning);
-    if (code(0) == code(1)) {
-        m_prompts.message(Messages::codesEqual(), title, Prompts::Icon::Warning);
+    const CodesRule::Check check = CodesRule::check({code(0), code(1)});
+    if (check.incomplete[std::size_t(box)])
+        m_prompts.message(CodesRule::message(CodesRule::Fault::TooShort), title, Prompts::Icon::Warning);
+    if (check.equal) {
+        m_prompts.message(CodesRule::message(CodesRule::Fault::Equal), title, Prompts::Icon::Warning);
         setCode(box, kDeliveryCodes[std::size_t(box)]);
     }
 }

@@ -1,3 +1,4 @@
+#include "config/CodesRule.h"
 #include "config/EditorView.h"
 #include "config/PanelConfig.h"
 #include "seams/ProgressView.h"
@@ -182,12 +183,10 @@ TransferResult sendConfiguration(TransferContext &c)
     // What is sent is the editor as it stands when the button is pressed. Codes the panel cannot
     // take are refused before a port is asked for.
     const PanelConfig config = c.view.configuration();
-    if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
-        c.prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
-        return TransferResult::CodesRefused;
-    }
-    if (config.AccessCodes[0] == config.AccessCodes[1]) {
-        c.prompts.message(Messages::codesEqual(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
+    const CodesRule::Fault codesFault = CodesRule::check(config.AccessCodes).first();
+    if (codesFault != CodesRule::Fault::None) {
+        c.prompts.message(CodesRule::message(codesFault), Messages::entryErrorTitle(),
+                          Prompts::Icon::Warning);
         return TransferResult::CodesRefused;
     }
 
