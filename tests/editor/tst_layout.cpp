@@ -42,8 +42,8 @@ QStringList controlLines(MainWindow &window)
     for (QAction *a : window.menuBar()->actions())
         add(a->menu() ? a->menu()->objectName() : a->objectName(), a->menu() ? "menu" : "menu item",
             QStringLiteral("menu bar"), {}, a->text(), {});
-    for (QAction *a : window.Util_Menu->actions())
-        add(a->objectName(), "menu item", window.Util_Menu->objectName(), {}, a->text(), {});
+    for (QAction *a : window.commands().Util_Menu->actions())
+        add(a->objectName(), "menu item", window.commands().Util_Menu->objectName(), {}, a->text(), {});
     return out;
 }
 
