@@ -325,6 +325,17 @@ private slots:
         QCOMPARE(readAll(b.path("old.dat")), saved ? kEveryItemFile : QByteArray("kept"));
         QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
     }
+
+    // Save refuses short codes only: two equal codes are written as shown, the send refuses them.
+    void saveKeepsEqualCodes()
+    {
+        FilesBench b;
+        b.editor.shown.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("ABCA")};
+        b.prompts.fileAnswers << b.path("equal.dat");
+        QCOMPARE(b.files.save(), SaveResult::Saved);
+        QCOMPARE(b.prompts.messages(), kNone);
+        QCOMPARE(readAll(b.path("equal.dat")), DataFile::format(b.editor.shown));
+    }
 };
 
 TORVA_TEST(TestFiles)
