@@ -191,6 +191,25 @@ void Cli::endProcedure(TransferResult result)
         m_line->link().setStep({});
 }
 
+// A procedure on the line of --port: the configuration held in place of the editor, the progress on
+// standard error, and the port opened unless Ctrl-C came first.
+struct Cli::Procedure
+{
+    Procedure(PanelLine &panel, Console &console, Prompts &prompts, const PanelConfig &config)
+        : view(config), progress(panel.link(), console), context{panel.link(),
+                                                                 session,
+                                                                 view,
+                                                                 prompts,
+                                                                 progress,
+                                                                 [&panel] {
+                      return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }}
+    {}
+    ConfigurationHolder view;
+    Session session;
+    ConsoleProgress progress;
+    TransferContext context;
+};
+
 // The receive procedure, then the file exactly as "Enregistrer" writes it: whole or not at all.
 int Cli::receive()
 {
@@ -204,15 +223,9 @@ int Cli::receive()
                                                  : QStringLiteral(" : dossier introuvable")));
         return ExitCode::WriteFailed;
     }
-    PanelLine &panel = line();
-    ConfigurationHolder view;
-    Session session;
-    ConsoleProgress progress(panel.link(), m_console);
-    TransferContext context{
-        panel.link(), session,
-        view,         m_prompts,
-        progress,     [&panel] {
-                                return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+    Procedure procedure(line(), m_console, m_prompts, PanelConfig{});
+    ConfigurationHolder &view = procedure.view;
+    TransferContext &context = procedure.context;
     // Ctrl-C leaves no file, the earlier one of that name as it was: the installer hears it.
     const auto interrupted = [&] {
         m_prompts.message(QStringLiteral("Réception interrompue, aucun fichier n'a été écrit !"),
@@ -248,19 +261,12 @@ int Cli::send()
     const std::optional<PanelConfig> config = load(m_options.arguments.first(), Version::V2);
     if (!config)
         return ExitCode::Refused;
-    PanelLine &panel = line();
-    ConfigurationHolder view(*config);
-    Session session;
-    ConsoleProgress progress(panel.link(), m_console);
-    TransferContext context{
-        panel.link(), session,
-        view,         m_prompts,
-        progress,     [&panel] {
-                                return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+    Procedure procedure(line(), m_console, m_prompts, *config);
+    TransferContext &context = procedure.context;
     // Once a write has gone out, an interrupted send leaves the panel with part of the new
     // configuration: the installer must know to send it again.
     bool written = false;
-    Link &link = panel.link();
+    Link &link = line().link();
     QObject::connect(&link, &Link::requestSent, &link,
                      [&] { written = written || writes(link.lastRequest().command); });
     const TransferResult result = sendConfiguration(context);
@@ -336,18 +342,9 @@ int Cli::diff()
             return ExitCode::Refused;
     } else {
         secondName = kPanelName;
-        PanelLine &panel = line();
         // The panel's card items that are not read (no working card) hold the file's values.
-        ConfigurationHolder view(*first);
-        Session session;
-        ConsoleProgress progress(panel.link(), m_console);
-        TransferContext context{panel.link(),
-                                session,
-                                view,
-                                m_prompts,
-                                progress,
-                                [&panel] {
-                                    return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }};
+        Procedure procedure(line(), m_console, m_prompts, *first);
+        TransferContext &context = procedure.context;
         PanelConfig read;
         const TransferResult result =
             readPanelConfiguration(context, QStringLiteral("COMPARAISON EN COURS..."), read);

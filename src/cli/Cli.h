@@ -65,6 +65,9 @@ private:
     // After a procedure: where it stopped when it failed, and no step for what comes next.
     void endProcedure(TransferResult result);
 
+    // What a receive, a send or a comparison runs with (Cli.cpp).
+    struct Procedure;
+
     // Opens `port` and reads the panel's mode as a receive starts; what answered, or why not.
     struct Probe;
     Probe probe(const QString &port);
