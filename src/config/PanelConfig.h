@@ -28,8 +28,8 @@ constexpr std::array<FunctionType, 6> kFunctionTypes{FunctionType::Nul, Function
 // The option boxes of a CMSI function.
 enum class FunctionFlag : std::uint8_t {
     Grouped,      // "Commande regroupée sur Fonction 1" (functions 2, 3)
-    ActiveButton, // "Bouton Actif" (only with Grouped)
-    AuxContact,   // "Mise Hors Service avec le Contact Auxiliaire" (RSC_UGA)
+    ActiveButton, // the active button (only with Grouped)
+    AuxContact,   // out of service by the auxiliary contact (RSC_UGA)
     Delayed,      // "Temporisé 20s"
 };
 

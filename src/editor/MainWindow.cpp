@@ -63,7 +63,7 @@ void MainWindow::startUp()
         m_link.closePort();
 
     show(PanelConfig());
-    // Showing greys the "Bouton Actif" box of a function that is not grouped; the window starts
+    // Showing greys the active-button box of a function that is not grouped; the window starts
     // with each one as its type's rule leaves it: usable exactly when the grouping box is, ticked
     // or not.
     for (int k = 1; k < kFunctionCount; ++k)

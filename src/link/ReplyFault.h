@@ -13,9 +13,8 @@ namespace ReplyFault {
 // commande", "somme de contrôle"; empty for Fault::None.
 QString part(ReplyCheck::Fault fault);
 // The verdict on a reply failed by `fault` at byte `position` (0 the start byte), the byte
-// counted from 1 as the installer counts the bytes of the line: "mauvais écho, octet 3". A sum
-// is wrong over its two bytes and names none: "mauvaise somme de contrôle". "mauvais octet" for
-// Fault::None.
+// counted from 1 as the installer counts the bytes of the line. A sum is wrong over its two bytes
+// and names none. "mauvais octet" for Fault::None.
 QString verdict(ReplyCheck::Fault fault, int position);
 // Why an attempt ended: "acceptée" (none), "pas de réponse", "port perdu", "abandon", "refusée"
 // (another wait was running); a bad byte is "mauvais octet", which verdict() says in full.
