@@ -32,7 +32,8 @@ void requestStop(int)
     [[maybe_unused]] const ssize_t ignored = ::write(g_stopPipe[1], &byte, 1);
 }
 
-// What --help says: in French, as TORVA-PC and torva-cli speak; the faults keep their names.
+// What --help says, before the faults (PanelOptions::faultHelp()): in French, as TORVA-PC and
+// torva-cli speak.
 const char16_t kHelp[] =
     u"torva-ecs-sim : une ECS TORVA émulée, pour essayer TORVA-PC et torva-cli sans ECS.\n"
     u"\n"
@@ -58,24 +59,7 @@ const char16_t kHelp[] =
     u"  --steady            les mesures ne varient pas\n"
     u"  -h, --help          cette aide\n"
     u"  --version           la version\n"
-    u"\n"
-    u"Défauts (--fault) : NOM[:COMMANDE[:INDEX[:FOIS]]], où COMMANDE est le code de la commande\n"
-    u"dont le défaut gâche la réponse, INDEX le premier octet de données de la requête (une boucle,\n"
-    u"un relais ou une fonction, à partir de 0), FOIS le nombre de réponses gâchées ; une partie\n"
-    u"vide ou * veut dire toute commande, tout index, à chaque fois. La première règle qui\n"
-    u"correspond s'applique. Noms :\n"
-    u"  silence            aucune réponse\n"
-    u"  wrong-start        un mauvais octet de début, puis la bonne réponse\n"
-    u"  length-too-long    octet de longueur 14\n"
-    u"  length-too-short   octet de longueur 4\n"
-    u"  wrong-echo         l'écho est la commande plus un\n"
-    u"  bad-sum            l'octet bas de la somme de contrôle a un de trop\n"
-    u"  short-reply        la réponse s'arrête avant son dernier octet\n"
-    u"  stray-bytes        des octets parasites, puis la bonne réponse\n"
-    u"  wrong-data-count   un octet de données de trop\n"
-    u"  missing-data-byte  un octet de données de moins\n"
-    u"  read-back-differs  une lecture répond une autre valeur que celle enregistrée\n"
-    u"Exemples : --fault silence   --fault wrong-echo:21:3:2   --fault bad-sum:4::1\n";
+    u"\n";
 
 } // namespace
 
@@ -105,7 +89,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (parser.isSet(helpOption)) {
-        QTextStream(stdout) << QString::fromUtf16(kHelp);
+        QTextStream(stdout) << QString::fromUtf16(kHelp) << PanelOptions::faultHelp();
         return 0;
     }
     if (parser.isSet(versionOption)) {

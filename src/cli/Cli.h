@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
+#include "cli/Options.h"
 #include "cli/PanelLine.h"
 #include "files/DataFile.h"
 #include "link/ExchangeLog.h"
@@ -14,20 +15,6 @@
 
 #include <memory>
 #include <optional>
-
-// What the command line asked for, once parsed.
-struct CliOptions
-{
-    QString command;       // "receive", "send", "show", "check", "diff", "convert", "diag", "ports"
-    QStringList arguments; // the files (the ports of "ports --probe"), in order
-    QString port;          // --port: a device, COMn, or "sim"
-    QString output;        // -o: the file to write
-    bool json = false;
-    bool watch = false;
-    bool probe = false; // ports: ask each port whether a panel answers
-    bool quiet = false;
-    QString trace; // --trace: the file that receives every frame's line of the exchange log
-};
 
 // The commands of torva-cli, on the very procedures and file code of the window: the receive, the
 // send with its verification, the panel read of the comparison, the diagnostic's reads, and the
@@ -71,11 +58,15 @@ private:
     bool openTrace();
     // The exit status once an exchange stopped on an interruption, or `status`.
     static int unlessInterrupted(int status);
-    // After an exchange failed: the step it stopped in, as the progress showed it, and, when
-    // `element` and the request was for one loop, relay, function or measurement, which.
-    void sayWhere(bool element);
+    // After an exchange failed: the step it stopped in, as the progress showed it, and, for
+    // StepAndElement when the request was for one loop, relay, function or measurement, which.
+    enum class Where { Step, StepAndElement };
+    void sayWhere(Where where);
     // After a procedure: where it stopped when it failed, and no step for what comes next.
     void endProcedure(TransferResult result);
+
+    // What a receive, a send or a comparison runs with (Cli.cpp).
+    struct Procedure;
 
     // Opens `port` and reads the panel's mode as a receive starts; what answered, or why not.
     struct Probe;

@@ -22,15 +22,14 @@ const std::array<Command, 8> kCommands{{
      "Lit la configuration de l'ECS dans l'ordre de « RECEVOIR LA CONFIGURATION », puis l'enregistre\n"
      "comme « Enregistrer » : le fichier est écrit en entier ou pas du tout. Un fichier du même nom\n"
      "n'est remplacé qu'une fois toute la configuration reçue ; interrompue, la réception n'écrit rien.",
-     0, 0, Needs::Required, Needs::Required, false, false, false, true,
-     statuses(Done, Usage, PortFailed, NoReply, ManualMode, TransferError, WriteFailed, Interrupted)},
+     0, 0, statuses(Done, Usage, PortFailed, NoReply, ManualMode, TransferError, WriteFailed, Interrupted)},
     {"send", &Cli::send, "send FICHIER.dat --port PORT",
      "envoie un fichier à l'ECS et vérifie chaque élément",
      "Vérifie le fichier comme « Ouvrir », puis écrit chaque élément dans l'ECS et le relit, comme\n"
      "« ENVOYER LA CONFIGURATION ». Les deux codes doivent avoir 4 lettres et être différents.\n"
      "Interrompu (Ctrl-C) après la première écriture, l'envoi laisse l'ECS avec une partie de la\n"
      "nouvelle configuration : il faut l'envoyer de nouveau.",
-     1, 1, Needs::Required, Needs::No, false, false, false, true,
+     1, 1,
      statuses(Done, Refused, Usage, PortFailed, NoReply, ManualMode, VerifyFailed, TransferError, WriteFailed,
               Interrupted)},
     {"show", &Cli::show, "show FICHIER.dat [--json]", "montre la configuration d'un fichier",
@@ -38,26 +37,25 @@ const std::array<Command, 8> kCommands{{
      "l'ordre de la fiche de configuration. Avec --json, chaque élément a une clé qui ne change\n"
      "pas (« loop1.alarmMode ») et une valeur pour un programme (nombre, booléen ou mot en\n"
      "minuscules), avec les mots de l'éditeur à côté (« label », « text »).",
-     1, 1, Needs::No, Needs::No, true, false, false, false, statuses(Done, Refused, Usage)},
+     1, 1, statuses(Done, Refused, Usage)},
     {"check", &Cli::check, "check FICHIER.dat...", "vérifie des fichiers comme « Ouvrir »",
      "Vérifie chaque fichier comme « Ouvrir » et dit pour chacun s'il est correct, ou ce qui ne va\n"
      "pas et à quelle ligne.",
-     1, -1, Needs::No, Needs::No, false, false, false, false, statuses(Done, Refused, Usage)},
+     1, -1, statuses(Done, Refused, Usage)},
     {"diff", &Cli::diff, "diff A.dat B.dat [--json]  ou  diff A.dat --port PORT [--json]",
      "les éléments qui diffèrent : fichier contre fichier, ou fichier contre l'ECS",
      "Les éléments qui diffèrent, avec les mots de l'éditeur : entre deux fichiers, ou entre un\n"
      "fichier et la configuration de l'ECS, qui est seulement lue (rien n'est écrit dans l'ECS).\n"
      "Avec --json : pour chaque différence la clé, les deux valeurs et les deux textes, et leur\n"
      "nombre (« count »).",
-     1, 2, Needs::Optional, Needs::No, true, false, false, true,
+     1, 2,
      statuses(Done, Refused, Usage, PortFailed, NoReply, ManualMode, TransferError, WriteFailed,
               Interrupted)},
     {"convert", &Cli::convert, "convert ANCIEN.dat -o NOUVEAU.dat",
      "convertit un fichier version 1 en version 2",
      "Lit un fichier version 1 comme « Importer fichier Version 1 » (la carte UP présente) et\n"
      "l'enregistre en version 2 comme « Enregistrer ».",
-     1, 1, Needs::No, Needs::Required, false, false, false, false,
-     statuses(Done, Refused, Usage, WriteFailed, Interrupted)},
+     1, 1, statuses(Done, Refused, Usage, WriteFailed, Interrupted)},
     {"diag", &Cli::diag, "diag --port PORT [--watch] [--json]",
      "le diagnostic de l'ECS, une fois ou à chaque cycle",
      "Les versions et numéros de série de l'ECS et de la carte UP, les tensions et la charge des\n"
@@ -65,8 +63,7 @@ const std::array<Command, 8> kCommands{{
      "Ctrl-C. La carte est lue quand l'ECS la dit présente. Avec --json, les versions et numéros\n"
      "de série sont des chaînes, les tensions en volts, les courants en ampères et la charge des\n"
      "boucles en milliampères, des nombres (une ligne par cycle avec --watch).",
-     0, 0, Needs::Required, Needs::No, true, true, false, true,
-     statuses(Done, Usage, PortFailed, NoReply, TransferError, WriteFailed, Interrupted)},
+     0, 0, statuses(Done, Usage, PortFailed, NoReply, TransferError, WriteFailed, Interrupted)},
     {"ports", &Cli::ports, "ports [--probe [PORT...]]",
      "les ports série du système, et ceux où une ECS répond",
      "Les ports série que le système détecte, avec la description de leur adaptateur.\n"
@@ -78,8 +75,7 @@ const std::array<Command, 8> kCommands{{
      "sont ouverts mais qu'aucune ECS n'a répondu, 3 quand aucun port ne s'est ouvert (ou qu'il n'y\n"
      "en a aucun). Sans --probe, 0 même sans port détecté (« aucun port série détecté » sur la\n"
      "sortie d'erreur).",
-     0, -1, Needs::No, Needs::No, false, false, true, true,
-     statuses(Done, Usage, PortFailed, NoReply, WriteFailed, Interrupted)},
+     0, -1, statuses(Done, Usage, PortFailed, NoReply, WriteFailed, Interrupted)},
 }};
 
 } // namespace

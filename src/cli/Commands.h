@@ -7,11 +7,9 @@
 
 class Cli;
 
-// Whether a command takes an option (--port, -o).
-enum class Needs { No, Optional, Required };
-
-// A command of torva-cli: what runs it, what it takes and what its own --help says. The one list
-// of the commands: the options are checked, the help written and the command run from it.
+// A command of torva-cli: what runs it, the files it takes and what its own --help says. The one
+// list of the commands: the help is written and the command run from it; the options it takes
+// are in the list of the options (cli/Options.h).
 struct Command
 {
     const char *name;
@@ -20,13 +18,7 @@ struct Command
     const char *summary; // one line, for the list of commands
     const char *help;    // its own --help
     int minFiles;
-    int maxFiles; // -1: any number
-    Needs port;
-    Needs output;
-    bool json;
-    bool watch;
-    bool probe;
-    bool trace;             // talks to a panel: --trace records its frames
+    int maxFiles;           // -1: any number
     std::vector<int> codes; // the exit statuses it can give
 };
 

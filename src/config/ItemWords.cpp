@@ -4,6 +4,39 @@
 
 namespace ItemWords {
 
+QString groupTitle(Group group)
+{
+    switch (group) {
+    case Group::AlarmModes:
+        return QStringLiteral("MODES ALARME");
+    case Group::Commands:
+        return QStringLiteral("COMMANDES UGA/CMSI");
+    case Group::Functions:
+        return QStringLiteral("FONCTIONS CMSI");
+    case Group::UpCard:
+        return QStringLiteral("CARTE UP (UGA/CMSI)");
+    case Group::Relays:
+        return QStringLiteral("RELAIS PROGRAMMABLES");
+    case Group::Misc:
+        return QStringLiteral("DIVERS");
+    case Group::Output12v:
+        break;
+    }
+    return QStringLiteral("SORTIE 12V");
+}
+
+QString loopName(int loop) { return QStringLiteral("Boucle %1").arg(loop + 1); }
+
+QString relayName(int relay) { return QStringLiteral("RELAIS %1").arg(relay + 1); }
+
+QString functionName(int function) { return QStringLiteral("FONCTION %1").arg(function + 1); }
+
+QString codeName(int box) { return QStringLiteral("CODE NIVEAU %1").arg(box + 2); }
+
+QString relayLoop(int loop) { return QStringLiteral("Alarme Boucle %1").arg(loop + 1); }
+
+QString ugaTempoCaption() { return QStringLiteral("Tempo UGA ="); }
+
 QString alarmMode(AlarmMode mode, int loop)
 {
     switch (mode) {
@@ -44,7 +77,7 @@ QString relayLoops(const PanelConfig &config, int relay)
     QStringList loops;
     for (int j = 0; j < kLoopCount; ++j)
         if (config.relayFollows(relay, j))
-            loops << QStringLiteral("Alarme Boucle %1").arg(j + 1);
+            loops << relayLoop(j);
     return loops.isEmpty() ? QStringLiteral("Aucune boucle") : loops.join(QStringLiteral(", "));
 }
 
@@ -95,7 +128,7 @@ QString ugaTempo(const std::optional<std::uint8_t> &minutes)
 {
     if (!minutes)
         return QStringLiteral("Tempo UGA : non lue (elle est lue sur le Dip-Switch de l'ECS à la réception)");
-    return QStringLiteral("Tempo UGA = %1 min.").arg(*minutes);
+    return ugaTempoCaption() + QStringLiteral(" %1 min.").arg(*minutes);
 }
 
 QString cardPresence(bool present)
@@ -116,7 +149,7 @@ QString output12v(Output12v mode)
 QString accessCode(const QString &code)
 {
     // A box left short after its warning would be refused by the send; say so.
-    return code.size() == 4 ? code : code + QStringLiteral(" (incomplet)");
+    return code.size() == PanelConfig::kCodeLength ? code : code + QStringLiteral(" (incomplet)");
 }
 
 } // namespace ItemWords

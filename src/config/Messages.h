@@ -27,5 +27,7 @@ inline QString version1File()
     return QStringLiteral("FICHIER AU FORMAT TORVA VERSION 1\nUtiliser la fonction Importer SVP");
 }
 inline QString cannotSave() { return QStringLiteral("Impossible d'enregistrer le fichier !"); }
+// The exchange log: its window's title, and the title of a message about its file.
+inline QString exchangeLogTitle() { return QStringLiteral("JOURNAL DES ECHANGES"); }
 
 } // namespace Messages

@@ -39,6 +39,9 @@ void setBits(std::uint8_t &byte, std::uint8_t mask, bool set)
 
 std::size_t at(int index) { return std::size_t(index); }
 
+// The panel's byte for the first code letter, "A"; the others follow in order.
+constexpr std::uint8_t kFirstCodeByte = 3;
+
 } // namespace
 
 UgaCommand PanelConfig::ugaCommand(int loop) const
@@ -130,12 +133,29 @@ bool PanelConfig::cardPresent() const { return UpCardPresent == 1; }
 
 void PanelConfig::setCardPresent(bool present) { UpCardPresent = present ? 1 : 0; }
 
+bool PanelConfig::isCodeLetter(QChar c) { return codeByte(c).has_value(); }
+
+std::optional<std::uint8_t> PanelConfig::codeByte(QChar letter)
+{
+    for (std::size_t i = 0; i < kCodeLetters.size(); ++i)
+        if (letter == kCodeLetters[i])
+            return std::uint8_t(kFirstCodeByte + i);
+    return std::nullopt;
+}
+
+std::optional<QChar> PanelConfig::codeLetter(std::uint8_t byte)
+{
+    if (byte < kFirstCodeByte || byte - kFirstCodeByte >= int(kCodeLetters.size()))
+        return std::nullopt;
+    return QChar(kCodeLetters[std::size_t(byte - kFirstCodeByte)]);
+}
+
 bool isCompleteCode(const QString &code)
 {
-    if (code.size() != 4)
+    if (code.size() != PanelConfig::kCodeLength)
         return false;
     for (QChar c : code)
-        if (c != u'A' && c != u'B' && c != u'C')
+        if (!PanelConfig::isCodeLetter(c))
             return false;
     return true;
 }

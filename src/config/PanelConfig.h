@@ -28,8 +28,8 @@ constexpr std::array<FunctionType, 6> kFunctionTypes{FunctionType::Nul, Function
 // The option boxes of a CMSI function.
 enum class FunctionFlag : std::uint8_t {
     Grouped,      // "Commande regroupée sur Fonction 1" (functions 2, 3)
-    ActiveButton, // "Bouton Actif" (only with Grouped)
-    AuxContact,   // "Mise Hors Service avec le Contact Auxiliaire" (RSC_UGA)
+    ActiveButton, // the active button (only with Grouped)
+    AuxContact,   // out of service by the auxiliary contact (RSC_UGA)
     Delayed,      // "Temporisé 20s"
 };
 
@@ -75,8 +75,18 @@ struct PanelConfig
     std::uint8_t AesChoice = 0;           // 0 internal, 1 external
     std::uint8_t UpCardPresent = 1;       // 1 present, 0 absent
     std::optional<std::uint8_t> UgaTempo; // minutes, as the panel reports it; empty until read
-    // Level 2, level 3: four letters "A", "B" or "C" each.
+    // Level 2, level 3: kCodeLength letters each, one of kCodeLetters.
     std::array<QString, 2> AccessCodes = kDeliveryCodes;
+
+    // An access code is four letters "A", "B" or "C", which the panel holds as the bytes 3, 4
+    // and 5, one byte a letter: the one place that says so.
+    static constexpr int kCodeLength = 4;
+    static constexpr std::array<char16_t, 3> kCodeLetters{u'A', u'B', u'C'};
+    static bool isCodeLetter(QChar c);
+    // The panel's byte for a code letter; nothing for any other character.
+    static std::optional<std::uint8_t> codeByte(QChar letter);
+    // The code letter of one of the panel's code bytes; nothing for a byte other than 3, 4, 5.
+    static std::optional<QChar> codeLetter(std::uint8_t byte);
 
     bool operator==(const PanelConfig &) const = default;
 
@@ -117,5 +127,5 @@ struct PanelConfig
     void setCardPresent(bool present);
 };
 
-// A code the panel can hold: exactly four letters, each "A", "B" or "C".
+// A code the panel can hold: exactly PanelConfig::kCodeLength code letters.
 bool isCompleteCode(const QString &code);

@@ -29,6 +29,31 @@ constexpr int kLoopRowPitch = 19;     // 288 twips
 constexpr int kWindowWidth = 842;
 constexpr int kWindowHeight = 410;
 
+// The label of Label1 that shows each read.
+constexpr std::pair<DiagRead, int> kReadLabels[] = {
+    {DiagRead::PanelVersion, 3},
+    {DiagRead::PanelSerial, 0},
+    {DiagRead::PanelServiceVolts, 13},
+    {DiagRead::PanelBatteryVolts, 14},
+    {DiagRead::PanelChargerVolts, 15},
+    {DiagRead::CardPresent, 8},
+    {DiagRead::CardSerial, 7},
+    {DiagRead::CardVersion, 4},
+    {DiagRead::CardBatteryVolts, 17},
+    {DiagRead::CardChargerVolts, 18},
+    {DiagRead::CardAesVolts, 5},
+    {DiagRead::CardSounderLine1Amperes, 2},
+    {DiagRead::CardSounderLine2Amperes, 6},
+};
+
+std::size_t labelOf(DiagRead read)
+{
+    for (const auto &[shown, label] : kReadLabels)
+        if (shown == read)
+            return std::size_t(label);
+    return 1; // the hidden label: every read has one above
+}
+
 QString arrayName(const char *name, int index)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -276,7 +301,7 @@ DiagReader::ShowFn DiagFrm::showingEach()
 {
     return [this](const DiagReader::Shown &shown) {
         if (shown.loop < 0) {
-            Label1[std::size_t(shown.label)]->setText(shown.text);
+            Label1[labelOf(shown.read)]->setText(shown.text);
             return;
         }
         DrawVuMeter(shown.loop, m_reader.LoopLoads[std::size_t(shown.loop)], Measurements::kLoopHigh,

@@ -6,13 +6,6 @@
 
 namespace {
 
-// Where the opening reads show.
-constexpr int kPanelVersionLabel = 3;
-constexpr int kPanelSerialLabel = 0;
-constexpr int kCardVersionLabel = 4;
-constexpr int kCardPresentLabel = 8;
-constexpr int kCardSerialLabel = 7;
-
 constexpr std::uint8_t kLoopLoadSubCode = 4; // a panel measurement with 4 and a loop index
 
 } // namespace
@@ -30,8 +23,8 @@ DiagReader::Opening DiagReader::readOpening(const ShowFn &show)
 
 DiagReader::Outcome DiagReader::readOpeningInto(Opening &opening, const ShowFn &show)
 {
-    const auto accept = [&](int label, const QString &text) {
-        opening.shown << Shown::inLabel(label, text);
+    const auto accept = [&](DiagRead read, const QString &text) {
+        opening.shown << Shown::of(read, text);
         if (show)
             show(opening.shown.last());
     };
@@ -43,11 +36,11 @@ DiagReader::Outcome DiagReader::readOpeningInto(Opening &opening, const ShowFn &
     if (const Outcome outcome = readVersion(PanelCommand::PanelVersion, version, opening.panel.version);
         outcome != Outcome::Read)
         return outcome;
-    accept(kPanelVersionLabel, version);
+    accept(DiagRead::PanelVersion, version);
     if (const Outcome outcome = readSerial(PanelCommand::PanelSerial, serial, opening.panel.serial);
         outcome != Outcome::Read)
         return outcome;
-    accept(kPanelSerialLabel, serial);
+    accept(DiagRead::PanelSerial, serial);
     // Kept for the configuration sheet, which records the panel it was made on: both or neither,
     // so that a half-read panel never pairs with an earlier panel's serial number.
     m_session.PanelVersion = version;
@@ -60,12 +53,12 @@ DiagReader::Outcome DiagReader::readOpeningInto(Opening &opening, const ShowFn &
     if (const Outcome outcome = readVersion(PanelCommand::CardVersion, version, opening.card.version);
         outcome != Outcome::Read)
         return outcome;
-    accept(kCardVersionLabel, version);
-    accept(kCardPresentLabel, QStringLiteral("Carte Présente = oui"));
+    accept(DiagRead::CardVersion, version);
+    accept(DiagRead::CardPresent, DiagReads::caption(DiagRead::CardPresent) + QStringLiteral(" = oui"));
     if (const Outcome outcome = readSerial(PanelCommand::CardSerial, serial, opening.card.serial);
         outcome != Outcome::Read)
         return outcome;
-    accept(kCardSerialLabel, serial);
+    accept(DiagRead::CardSerial, serial);
     return Outcome::Read;
 }
 
@@ -94,8 +87,8 @@ DiagReader::Result DiagReader::readCycle(const ShowFn &show)
                 cycle.outcome = Outcome::Refused;
                 return false;
             }
-            cycle.values << Value{reading.label, Measurements::readingValue(reading.kind, raw)};
-            accept(Shown::inLabel(reading.label, *text));
+            cycle.values << Value{reading.read, Measurements::readingValue(reading.kind, raw)};
+            accept(Shown::of(reading.read, *text));
         }
         return true;
     };

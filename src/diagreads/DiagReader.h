@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/SerialNumber.h"
+#include "diagreads/DiagRead.h"
 #include "link/PanelCommand.h"
 #include "transfer/Reads.h"
 
@@ -27,26 +28,26 @@ public:
     using Outcome = Reads::Outcome;
     static constexpr int kLoops = 8;
 
-    // A text the diagnostic window shows: that of Label1(label), or, for a loop load, that of
-    // Ib(loop), whose bar stands for LoopLoads[loop].
+    // A text the diagnostic shows: a read's, or, for a loop load, that of loop `loop`, whose bar
+    // stands for LoopLoads[loop].
     struct Shown
     {
-        int label = -1;
+        DiagRead read = DiagRead::PanelVersion; // when loop < 0
         int loop = -1;
         QString text;
 
-        static Shown inLabel(int label, const QString &text) { return {label, -1, text}; }
-        static Shown inLoop(int loop, const QString &text) { return {-1, loop, text}; }
+        static Shown of(DiagRead read, const QString &text) { return {read, -1, text}; }
+        static Shown inLoop(int loop, const QString &text) { return {DiagRead::PanelVersion, loop, text}; }
         bool operator==(const Shown &) const = default;
     };
     // Hears each accepted read as it arrives, so that the window fills as the panel answers.
     using ShowFn = std::function<void(const Shown &)>;
 
-    // A measurement as a number in its unit (volts or amperes), under the label that shows it:
-    // what a program reads instead of the text.
+    // A measurement as a number in its unit (volts or amperes): what a program reads instead of
+    // the text.
     struct Value
     {
-        int label = -1;
+        DiagRead read = DiagRead::PanelServiceVolts;
         double value = 0.0;
     };
     // A version (major, minor) and a serial number as read.

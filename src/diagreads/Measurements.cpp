@@ -34,8 +34,9 @@ QString loopLoadText(double milliamps, const QLocale &locale)
 
 QString versionText(std::uint8_t major, std::uint8_t minor, const QLocale &locale)
 {
-    return QStringLiteral("Version du programme = ") + NumberMask::format(major, u"#0", locale) +
-           QLatin1Char('.') + NumberMask::format(minor, u"#0", locale);
+    return DiagReads::caption(DiagRead::PanelVersion) + QStringLiteral(" = ") +
+           NumberMask::format(major, u"#0", locale) + QLatin1Char('.') +
+           NumberMask::format(minor, u"#0", locale);
 }
 
 double readingValue(Reading::Kind kind, int raw)
@@ -57,7 +58,7 @@ std::optional<QString> readingText(const Reading &reading, int raw, const QLocal
         return std::nullopt;
     const double value = readingValue(reading.kind, raw);
     const bool amperes = reading.kind == Reading::Kind::SounderLine;
-    return QString::fromUtf16(reading.prefix) +
+    return DiagReads::caption(reading.read) + QStringLiteral(" = ") +
            NumberMask::format(value, amperes ? u"##0.000" : u"##0,0", locale) +
            (amperes ? QStringLiteral(" A") : QStringLiteral(" v"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagreads/DiagRead.h"
 #include "link/PanelCommand.h"
 
 #include <QLocale>
@@ -35,31 +36,30 @@ QString versionText(std::uint8_t major, std::uint8_t minor, const QLocale &local
 struct Reading
 {
     enum class Kind { Supply, Aes, SounderLine };
-    PanelCommand command;   // the panel's measurement, or the UP card's
-    std::uint8_t subCode;   // the request's data byte
-    int label;              // index into Label1
-    const char16_t *prefix; // written before the number, with nothing between
+    PanelCommand command; // the panel's measurement, or the UP card's
+    std::uint8_t subCode; // the request's data byte
+    DiagRead read;        // what it is: its caption is written before " = " and the number
     Kind kind;
 };
 
 // In the order they are polled: the panel's three voltages, then the UP card's five readings.
 inline constexpr std::array<Reading, 3> kPanelReadings{{
-    {PanelCommand::PanelMeasurement, 0, 13, u"Tension de service = ", Reading::Kind::Supply},
-    {PanelCommand::PanelMeasurement, 2, 14, u"Tension de Batterie = ", Reading::Kind::Supply},
-    {PanelCommand::PanelMeasurement, 3, 15, u"Tension du Chargeur = ", Reading::Kind::Supply},
+    {PanelCommand::PanelMeasurement, 0, DiagRead::PanelServiceVolts, Reading::Kind::Supply},
+    {PanelCommand::PanelMeasurement, 2, DiagRead::PanelBatteryVolts, Reading::Kind::Supply},
+    {PanelCommand::PanelMeasurement, 3, DiagRead::PanelChargerVolts, Reading::Kind::Supply},
 }};
 inline constexpr std::array<Reading, 5> kCardReadings{{
-    {PanelCommand::CardMeasurement, 2, 17, u"Tension de Batterie = ", Reading::Kind::Supply},
-    {PanelCommand::CardMeasurement, 5, 18, u"Tension du Chargeur = ", Reading::Kind::Supply},
-    {PanelCommand::CardMeasurement, 4, 5, u"Tension AES = ", Reading::Kind::Aes},
-    {PanelCommand::CardMeasurement, 0, 2, u"Charge ligne diffuseurs 1 = ", Reading::Kind::SounderLine},
-    {PanelCommand::CardMeasurement, 1, 6, u"Charge ligne diffuseurs 2 = ", Reading::Kind::SounderLine},
+    {PanelCommand::CardMeasurement, 2, DiagRead::CardBatteryVolts, Reading::Kind::Supply},
+    {PanelCommand::CardMeasurement, 5, DiagRead::CardChargerVolts, Reading::Kind::Supply},
+    {PanelCommand::CardMeasurement, 4, DiagRead::CardAesVolts, Reading::Kind::Aes},
+    {PanelCommand::CardMeasurement, 0, DiagRead::CardSounderLine1Amperes, Reading::Kind::SounderLine},
+    {PanelCommand::CardMeasurement, 1, DiagRead::CardSounderLine2Amperes, Reading::Kind::SounderLine},
 }};
 
 // The value of a reading in volts or amperes: supplies through a divider of 4.9 (24.5 V full
 // scale), the AES through 13 (65 V), a sounder line at 1 A per volt (5 A).
 double readingValue(Reading::Kind kind, int raw);
-// The label text: prefix, number, unit ("Tension de service = 25 v", "... = 5,000 A"); empty
+// The text shown: caption, number, unit ("Tension de service = 25 v", "... = 5,000 A"); empty
 // for a negative raw value.
 std::optional<QString> readingText(const Reading &reading, int raw, const QLocale &locale = QLocale());
 

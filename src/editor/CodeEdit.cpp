@@ -1,5 +1,7 @@
 #include "editor/CodeEdit.h"
 
+#include "config/PanelConfig.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -48,13 +50,13 @@ void CodeEdit::keyPressEvent(QKeyEvent *event)
     emit keyTyped();
     event->accept();
     // The whole text counts, so typing over a selection in a full box is refused as well.
-    if (text().size() >= kCodeLength || typed.size() != 1)
+    if (text().size() >= PanelConfig::kCodeLength || typed.size() != 1)
         return;
-    char16_t c = typed.at(0).unicode();
-    if (c >= u'a' && c <= u'c')
-        c = char16_t(c - (u'a' - u'A'));
-    if (c >= u'A' && c <= u'C')
-        insert(QString(QChar(c)));
+    const QChar c = typed.at(0);
+    // a, b and c count as A, B and C; no character outside ASCII is turned into one.
+    const QChar letter = c.unicode() < 0x80 ? c.toUpper() : c;
+    if (PanelConfig::isCodeLetter(letter))
+        insert(QString(letter));
 }
 
 void CodeEdit::focusOutEvent(QFocusEvent *event)

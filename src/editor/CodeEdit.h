@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-// One access-code box of the main window. It lets only the letters A, B and C in (a, b and c
-// become upper case), never more than four of them; Backspace always works. Every key that
+// One access-code box of the main window. It lets only the code letters A, B and C in (a, b and
+// c become upper case), never more than a code's length of them; Backspace always works. Every key that
 // reaches the box reports an edit, Enter asks for validation and is then dropped, and leaving
 // the box asks for validation too, unless the focus only went to a message box, a menu or
 // another window (which would otherwise validate a second time while the first message shows).
@@ -12,8 +12,6 @@ class CodeEdit : public QLineEdit
 {
     Q_OBJECT
 public:
-    static constexpr int kCodeLength = 4;
-
     explicit CodeEdit(QWidget *parent = nullptr);
 
 signals:

@@ -1,6 +1,7 @@
 #include "editor/FrmAbout.h"
 
 #include "editor/ProgramIcon.h"
+#include "seams/Version.h"
 
 #include <QFont>
 #include <QLabel>
@@ -51,7 +52,7 @@ void FrmAbout::fillTexts()
 {
     setWindowTitle(QStringLiteral("A propos de TORVA PC"));
     Compil_Lbl->setText(QStringLiteral("Date de compilation=09/09/08"));
-    lblVersion->setText(QStringLiteral("V3.0"));
+    lblVersion->setText(Version::label());
     lblTitle->setText(QStringLiteral("TORVA-PC"));
     Description_Lbl->setText(QStringLiteral("Configurateur pour TORVA-UP"));
 }

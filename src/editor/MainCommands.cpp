@@ -33,19 +33,20 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     // The progress window is a window of its own, shown beside the main window without blocking it.
     m_progress.setWindowFlag(Qt::Window);
 
-    connect(m_window.Command1, &QPushButton::clicked, this, &MainCommands::receive);
-    connect(m_window.Command2, &QPushButton::clicked, this, &MainCommands::send);
-    connect(m_window.Diag_Menu, &QAction::triggered, this, &MainCommands::diagnostic);
-    connect(m_window.Compare_Menu, &QAction::triggered, this, &MainCommands::compareWithPanel);
-    connect(m_window.CompareFile_Menu, &QAction::triggered, this, &MainCommands::compareWithFile);
-    connect(m_window.Log_Menu, &QAction::triggered, this, &MainCommands::showExchangeLog);
-    connect(m_window.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
-    connect(m_window.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
-    connect(m_window.Print_Menu, &QAction::triggered, this, [this] { m_sheet.print(); });
-    connect(m_window.Pdf_Menu, &QAction::triggered, this, [this] { m_sheet.exportPdf(); });
-    connect(m_window.Import_Mnu, &QAction::triggered, this, [this] { m_files.importVersion1(); });
-    connect(m_window.Quit_Menu, &QAction::triggered, &m_window, &QWidget::close);
-    connect(m_window.About_Mnu, &QAction::triggered, this, [this] { FrmAbout::showAbout(&m_window); });
+    const MainWindow::Commands &controls = m_window.commands();
+    connect(controls.Command1, &QPushButton::clicked, this, &MainCommands::receive);
+    connect(controls.Command2, &QPushButton::clicked, this, &MainCommands::send);
+    connect(controls.Diag_Menu, &QAction::triggered, this, &MainCommands::diagnostic);
+    connect(controls.Compare_Menu, &QAction::triggered, this, &MainCommands::compareWithPanel);
+    connect(controls.CompareFile_Menu, &QAction::triggered, this, &MainCommands::compareWithFile);
+    connect(controls.Log_Menu, &QAction::triggered, this, &MainCommands::showExchangeLog);
+    connect(controls.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
+    connect(controls.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
+    connect(controls.Print_Menu, &QAction::triggered, this, [this] { m_sheet.print(); });
+    connect(controls.Pdf_Menu, &QAction::triggered, this, [this] { m_sheet.exportPdf(); });
+    connect(controls.Import_Mnu, &QAction::triggered, this, [this] { m_files.importVersion1(); });
+    connect(controls.Quit_Menu, &QAction::triggered, &m_window, &QWidget::close);
+    connect(controls.About_Mnu, &QAction::triggered, this, [this] { FrmAbout::showAbout(&m_window); });
     m_window.setCloseHandler([this] { return onCloseRequested(); });
     // A log-out or shutdown of the desktop ends the program without closing its window first:
     // the session manager's commit-data request is the last moment to offer the save.
@@ -148,12 +149,13 @@ void MainCommands::runExchange(const std::function<void()> &exchange)
 
 void MainCommands::setCommandsEnabled(bool enabled)
 {
+    const MainWindow::Commands &controls = m_window.commands();
     for (QAction *action :
-         {m_window.Diag_Menu, m_window.Compare_Menu, m_window.CompareFile_Menu, m_window.Open_Menu,
-          m_window.Save_Menu, m_window.Print_Menu, m_window.Pdf_Menu, m_window.Import_Mnu})
+         {controls.Diag_Menu, controls.Compare_Menu, controls.CompareFile_Menu, controls.Open_Menu,
+          controls.Save_Menu, controls.Print_Menu, controls.Pdf_Menu, controls.Import_Mnu})
         action->setEnabled(enabled);
-    m_window.Command1->setEnabled(enabled);
-    m_window.Command2->setEnabled(enabled);
+    controls.Command1->setEnabled(enabled);
+    controls.Command2->setEnabled(enabled);
     // The log window stays usable, but its save dialog, like the print dialogs, would hold the
     // exchange's wait until it closed.
     if (m_logWindow)

@@ -1,10 +1,13 @@
 #include "editor/MainLayout.h"
 
+#include "config/ItemWords.h"
+
 #include <array>
 
 namespace {
 
 using Kind = LayoutItem::Kind;
+using ItemWords::Group;
 
 // The caption-less option buttons and check boxes are square, and so is a row of them.
 constexpr int kBoxTwips = 255;
@@ -56,7 +59,7 @@ void alarmModes(Layout &l)
 {
     const QString frame = QStringLiteral("Det_mode");
     l.add(Kind::LinedFrame, frame, QStringLiteral("client"), {96, 96, 3180, 3660},
-          QStringLiteral("MODES ALARME"));
+          ItemWords::groupTitle(Group::AlarmModes));
 
     constexpr int kRowTop = 288;
     constexpr int kRowPitch = 288;
@@ -77,10 +80,10 @@ void alarmModes(Layout &l)
         const QString modes = indexed("mode_B", i);
         // Between the row's lines; loop 1 is Label_Zone(15).
         l.add(Kind::Label, indexed("Label_Zone", 15 - i), frame, {120, top + 16, 780, kBoxTwips},
-              QStringLiteral("Boucle %1").arg(i + 1));
+              ItemWords::loopName(i));
         l.add(Kind::OptionFrame, modes, frame, {kGridLeft, top, 2160, 288});
         l.add(Kind::OptionButton, indexed("Mode_Normal", i), modes, {kColumns[0], 16, kBoxTwips, kBoxTwips},
-              {}, QStringLiteral("Mode Alarme simple"));
+              {}, ItemWords::alarmMode(AlarmMode::Normal, i));
         l.add(Kind::OptionButton, indexed("Mode_Discrim", i), modes, {kColumns[1], 16, kBoxTwips, kBoxTwips},
               {}, QStringLiteral("La même boucle doit être déclenchée 2 fois"));
         l.add(Kind::OptionButton, indexed("Mode_Double", i), modes, {kColumns[2], 16, kBoxTwips, kBoxTwips},
@@ -90,7 +93,7 @@ void alarmModes(Layout &l)
     // Column headings below the grid, one level each, joined to their column by a line.
     const std::array<std::pair<int, QString>, 3> headings{{
         {17, QStringLiteral("Normal")},
-        {19, QStringLiteral("Discrimination")},
+        {19, ItemWords::alarmMode(AlarmMode::Discrimination, 0)},
         {18, QStringLiteral("Double détection")},
     }};
     for (int c = 0; c < 3; ++c)
@@ -102,25 +105,24 @@ void upCard(Layout &l)
 {
     const QString frame = QStringLiteral("Up_frm");
     l.add(Kind::Frame, frame, QStringLiteral("client"), {96, 3840, 3180, 588},
-          QStringLiteral("CARTE UP (UGA/CMSI)"));
+          ItemWords::groupTitle(Group::UpCard));
     l.add(Kind::OptionButton, indexed("Up_Option", 1), frame, {240, 250, 1300, 270},
-          QStringLiteral("PRESENTE"));
+          ItemWords::cardPresence(true));
     l.add(Kind::OptionButton, indexed("Up_Option", 0), frame, {1700, 250, 1300, 270},
-          QStringLiteral("ABSENTE"));
+          ItemWords::cardPresence(false));
 }
 
 void relays(Layout &l)
 {
     const QString frame = QStringLiteral("Frm_Relais");
     l.add(Kind::Frame, frame, QStringLiteral("client"), {3360, 96, 4428, 2988},
-          QStringLiteral("RELAIS PROGRAMMABLES"), QStringLiteral("Configuration des relais programmables"));
+          ItemWords::groupTitle(Group::Relays), QStringLiteral("Configuration des relais programmables"));
     for (int r = 0; r < 2; ++r) {
         const QString relay = indexed("Frame_Relais", r);
-        l.add(Kind::Frame, relay, frame, {120 + r * 2148, 240, 2040, 2640},
-              QStringLiteral("RELAIS %1").arg(r + 1));
+        l.add(Kind::Frame, relay, frame, {120 + r * 2148, 240, 2040, 2640}, ItemWords::relayName(r));
         for (int j = 0; j < 8; ++j)
             l.add(Kind::CheckBox, indexed("Check_Alb", 8 * r + j), relay,
-                  {120, 288 + 288 * j, 1860, kBoxTwips}, QStringLiteral("Alarme Boucle %1").arg(j + 1),
+                  {120, 288 + 288 * j, 1860, kBoxTwips}, ItemWords::relayLoop(j),
                   QStringLiteral("Le relais est activé sur l'alarme de la boucle %1").arg(j + 1));
     }
 }
@@ -128,20 +130,20 @@ void relays(Layout &l)
 void misc(Layout &l)
 {
     const QString frame = QStringLiteral("Misc_Frm");
-    l.add(Kind::Frame, frame, QStringLiteral("client"), {3360, 3072, 4428, 1356}, QStringLiteral("DIVERS"),
-          QStringLiteral("Configurations diverses"));
+    l.add(Kind::Frame, frame, QStringLiteral("client"), {3360, 3072, 4428, 1356},
+          ItemWords::groupTitle(Group::Misc), QStringLiteral("Configurations diverses"));
 
     const QString output = QStringLiteral("Frm_12v");
-    l.add(Kind::Frame, output, frame, {120, 240, 1800, 1000}, QStringLiteral("SORTIE 12V"));
+    l.add(Kind::Frame, output, frame, {120, 240, 1800, 1000}, ItemWords::groupTitle(Group::Output12v));
     l.add(Kind::OptionButton, indexed("OptionRearm", 1), output, {120, 300, 1560, 270},
-          QStringLiteral("Permanente"), QStringLiteral("La sortie reste alimentée en permanence"));
+          ItemWords::output12v(Output12v::Permanent),
+          QStringLiteral("La sortie reste alimentée en permanence"));
     l.add(Kind::OptionButton, indexed("OptionRearm", 0), output, {120, 630, 1560, 270},
-          QStringLiteral("Réarmable"), QStringLiteral("La sortie est réarmée avec la touche Réarmement"));
+          ItemWords::output12v(Output12v::Rearmable),
+          QStringLiteral("La sortie est réarmée avec la touche Réarmement"));
 
-    l.add(Kind::Label, QStringLiteral("Label1"), frame, {2100, 330, 1400, 330},
-          QStringLiteral("CODE NIVEAU 2"));
-    l.add(Kind::Label, QStringLiteral("Label3"), frame, {2100, 750, 1400, 330},
-          QStringLiteral("CODE NIVEAU 3"));
+    l.add(Kind::Label, QStringLiteral("Label1"), frame, {2100, 330, 1400, 330}, ItemWords::codeName(0));
+    l.add(Kind::Label, QStringLiteral("Label3"), frame, {2100, 750, 1400, 330}, ItemWords::codeName(1));
     for (int box = 0; box < 2; ++box)
         l.add(Kind::CodeBox, indexed("Text_Niveau", box), frame, {3540, 330 + 420 * box, 720, 330}, {},
               QStringLiteral("Code Niveau %1 : 4 caractères A-B-C").arg(box + 2));
@@ -161,7 +163,7 @@ void commands(Layout &l)
 {
     const QString frame = QStringLiteral("Frm_Cde");
     l.add(Kind::LinedFrame, frame, QStringLiteral("client"), {96, 4512, 4524, 4428},
-          QStringLiteral("COMMANDES UGA/CMSI"), QStringLiteral("Alimentation AES Interne"));
+          ItemWords::groupTitle(Group::Commands), QStringLiteral("Alimentation AES Interne"));
 
     constexpr int kRowTop = 780;
     constexpr int kRowPitch = 384;
@@ -201,7 +203,7 @@ void commands(Layout &l)
     }
     const int cmsiCentre = kCmsiLeft + kCmsiPitch + kBoxTwips / 2;
     l.heading(QStringLiteral("Label4"), frame, {cmsiCentre - 850, kHeadingTop, 1700, 255},
-              QStringLiteral("FONCTIONS CMSI"));
+              ItemWords::groupTitle(Group::Functions));
     for (int f = 0; f < 3; ++f) {
         const int centre = kCmsiLeft + f * kCmsiPitch + kBoxTwips / 2;
         l.heading(indexed("Label7", f), frame, {centre - 240, kSubHeadingTop, 480, 255},
@@ -215,7 +217,7 @@ void commands(Layout &l)
         const int top = kRowTop + i * kRowPitch;
         const QString uga = indexed("Frm_Uga", i);
         l.add(Kind::Label, indexed("Label_Zone", i), frame, {120, top, 800, kBoxTwips},
-              QStringLiteral("Boucle %1").arg(i + 1));
+              ItemWords::loopName(i));
         l.add(Kind::OptionFrame, uga, frame, {kUgaLeft, top, 1900, kBoxTwips});
         for (int c = 0; c < 3; ++c)
             l.add(Kind::OptionButton, indexed("Option1", 3 * i + c), uga,
@@ -229,18 +231,20 @@ void commands(Layout &l)
     }
 
     l.add(Kind::Label, QStringLiteral("Tempo_Lbl"), frame, {120, 3940, 2200, 255},
-          QStringLiteral("Tempo UGA ="), QStringLiteral("Valeur lue sur le Dip-Switch"));
+          ItemWords::ugaTempoCaption(), QStringLiteral("Valeur lue sur le Dip-Switch"));
     l.add(Kind::OptionButton, indexed("AES_Option", 0), frame, {2640, 3900, 1700, 240},
-          QStringLiteral("AES Interne"), QStringLiteral("Alimentation Diffuseurs = AES Interne"));
+          ItemWords::aesChoice(Aes::Internal),
+          QStringLiteral("Alimentation Diffuseurs = ") + ItemWords::aesChoice(Aes::Internal));
     l.add(Kind::OptionButton, indexed("AES_Option", 1), frame, {2640, 4130, 1700, 240},
-          QStringLiteral("AES Externe"), QStringLiteral("Alimentation Diffuseurs = AES Externe"));
+          ItemWords::aesChoice(Aes::External),
+          QStringLiteral("Alimentation Diffuseurs = ") + ItemWords::aesChoice(Aes::External));
 }
 
 void functions(Layout &l)
 {
     const QString frame = QStringLiteral("Frame1");
     l.add(Kind::LinedFrame, frame, QStringLiteral("client"), {4800, 4560, 6375, 4428},
-          QStringLiteral("FONCTIONS CMSI"), QStringLiteral("Configuration des fonctions CMSI"));
+          ItemWords::groupTitle(Group::Functions), QStringLiteral("Configuration des fonctions CMSI"));
 
     constexpr int kRowTop = 360;
     constexpr int kRowPitch = 480;
@@ -269,7 +273,7 @@ void functions(Layout &l)
         const int top = kRowTop + k * kRowPitch;
         const QString types = indexed("Frm_Fonction", k);
         l.add(Kind::Label, indexed("Label2", k), frame, {120, top, 1300, kBoxTwips},
-              QStringLiteral("FONCTION %1").arg(k + 1));
+              ItemWords::functionName(k));
         l.add(Kind::OptionFrame, types, frame, {kTypeLeft, top, 5 * kTypePitch + kBoxTwips, kBoxTwips});
         for (int t = 0; t < 6; ++t)
             l.add(Kind::OptionButton, indexed(typeNames[t], k), types,
@@ -295,16 +299,16 @@ void functions(Layout &l)
         int column; // 0-5 type options, 6-9 check boxes
     };
     const std::array<Legend, 10> legends{{
-        {"Label5(0)", QStringLiteral("Non utilisée"), 0},
-        {"Label5(1)", QStringLiteral("Rupture Sans Contrôle"), 1},
-        {"Label5(2)", QStringLiteral("Rupture Avec Contrôle"), 2},
-        {"Label5(3)", QStringLiteral("Emission Sans Contrôle"), 3},
-        {"Label5(4)", QStringLiteral("Emission Avec Contrôle"), 4},
-        {"Label14", QStringLiteral("Rupture Sans Contrôle Associé à l'UGA"), 5},
-        {"Label15", QStringLiteral("Mise Hors Service avec le Contact Auxiliaire"), 6},
-        {"Label6", QStringLiteral("Temporisé 20s"), 7},
-        {"Label12", QStringLiteral("Commande regroupée sur Fonction 1"), 8},
-        {"Label13", QStringLiteral("Bouton Actif"), 9},
+        {"Label5(0)", ItemWords::functionType(FunctionType::Nul), 0},
+        {"Label5(1)", ItemWords::functionType(FunctionType::RSC), 1},
+        {"Label5(2)", ItemWords::functionType(FunctionType::RAC), 2},
+        {"Label5(3)", ItemWords::functionType(FunctionType::ESC), 3},
+        {"Label5(4)", ItemWords::functionType(FunctionType::EAC), 4},
+        {"Label14", ItemWords::functionType(FunctionType::RSC_UGA), 5},
+        {"Label15", ItemWords::functionFlag(FunctionFlag::AuxContact), 6},
+        {"Label6", ItemWords::functionFlag(FunctionFlag::Delayed), 7},
+        {"Label12", ItemWords::functionFlag(FunctionFlag::Grouped), 8},
+        {"Label13", ItemWords::functionFlag(FunctionFlag::ActiveButton), 9},
     }};
     for (const Legend &legend : legends) {
         const int columnX = legend.column < 6 ? kTypeLeft + legend.column * kTypePitch

@@ -160,7 +160,7 @@ QByteArray format(const PanelConfig &items)
         appendNumber(out, items.RelayMatrix[r]);
     appendNumber(out, items.Output12vMode);
     appendNumber(out, items.AesChoice);
-    for (int pos = 0; pos < 4; ++pos)
+    for (int pos = 0; pos < PanelConfig::kCodeLength; ++pos)
         for (const QString &code : items.AccessCodes)
             appendNumber(out, pos < code.size() ? code[pos].unicode() : 0);
     appendNumber(out, items.UpCardPresent);
@@ -227,10 +227,10 @@ ParseResult parse(QByteArrayView bytes, Version expected)
     items.Output12vMode = nextByte();
     items.AesChoice = nextByte();
     items.AccessCodes = {};
-    for (int pos = 0; pos < 4; ++pos) {
+    for (int pos = 0; pos < PanelConfig::kCodeLength; ++pos) {
         for (QString &code : items.AccessCodes) {
             const std::uint8_t c = nextByte();
-            if (fault == Fault::None && (c < 'A' || c > 'C'))
+            if (fault == Fault::None && !PanelConfig::isCodeLetter(QChar(c)))
                 fault = Fault::NotACodeLetter;
             code.append(QChar(c));
         }

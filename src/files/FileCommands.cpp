@@ -1,5 +1,6 @@
 #include "files/FileCommands.h"
 
+#include "config/CodesRule.h"
 #include "config/EditorView.h"
 #include "config/Messages.h"
 #include "config/Session.h"
@@ -37,10 +38,12 @@ FileCommands::FileCommands(Session &session, EditorView &view, Prompts &prompts)
 SaveResult FileCommands::save()
 {
     // A code shorter than four letters has no character to write at its end; refuse before the
-    // installer picks a file rather than write a file the reader would refuse.
+    // installer picks a file rather than write a file the reader would refuse. Two equal codes are
+    // saved: it is the send that refuses them.
     const PanelConfig config = m_view.configuration();
-    if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
-        m_prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
+    if (CodesRule::check(config.AccessCodes).first() == CodesRule::Fault::TooShort) {
+        m_prompts.message(CodesRule::message(CodesRule::Fault::TooShort), Messages::entryErrorTitle(),
+                          Prompts::Icon::Warning);
         return SaveResult::Failed;
     }
 

@@ -1,5 +1,7 @@
 #include "link/ExchangeLog.h"
 
+#include "link/ReplyFault.h"
+
 #include <QFileDevice>
 #include <QIODevice>
 
@@ -8,27 +10,6 @@ Q_LOGGING_CATEGORY(lcTorvaLink, "torva.link", QtInfoMsg)
 namespace {
 
 const QString kNone = QStringLiteral("-");
-
-QString faultText(ReplyCheck::Fault fault, int position)
-{
-    // Positions count from 1 in the text, as the installer counts the bytes of the line.
-    const auto at = [position](const QString &what) {
-        return QStringLiteral("%1, octet %2").arg(what).arg(position + 1);
-    };
-    switch (fault) {
-    case ReplyCheck::Fault::StartByte:
-        return at(QStringLiteral("mauvais octet de début"));
-    case ReplyCheck::Fault::Length:
-        return at(QStringLiteral("mauvaise longueur"));
-    case ReplyCheck::Fault::Echo:
-        return at(QStringLiteral("mauvais écho"));
-    case ReplyCheck::Fault::Check:
-        return QStringLiteral("mauvaise somme de contrôle");
-    case ReplyCheck::Fault::None:
-        break;
-    }
-    return QStringLiteral("mauvais octet");
-}
 
 } // namespace
 
@@ -91,21 +72,9 @@ QString ExchangeLog::verdictText(const ExchangeRecord &record)
         return {};
     if (record.kind == ExchangeRecord::Kind::Discarded)
         return QStringLiteral("ignorés");
-    switch (record.failure) {
-    case LinkFailure::None:
-        return QStringLiteral("acceptée");
-    case LinkFailure::NoReply:
-        return QStringLiteral("pas de réponse");
-    case LinkFailure::BadByte:
-        return faultText(record.badByte, record.badBytePosition);
-    case LinkFailure::PortLost:
-        return QStringLiteral("port perdu");
-    case LinkFailure::Aborted:
-        return QStringLiteral("abandon");
-    case LinkFailure::Busy:
-        break;
-    }
-    return QStringLiteral("refusée");
+    if (record.failure == LinkFailure::BadByte)
+        return ReplyFault::verdict(record.badByte, record.badBytePosition);
+    return ReplyFault::failure(record.failure);
 }
 
 QString ExchangeLog::line(const ExchangeRecord &record)

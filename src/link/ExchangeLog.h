@@ -72,13 +72,13 @@ public:
     void setTrace(QIODevice *device);
     bool traceFailed() const { return m_traceFailed; }
 
-    // "14:02:12.484 +1234 ms | RX | essai 1 | Lecture modes alarme | 01 06 16 02 1f 00 |
-    // mauvais écho, octet 3" (one line, the record's own time of day, then the time since the
-    // port opened); a request has no verdict field. The port's opening gives the date:
+    // "14:02:12.484 +1234 ms | RX | essai 1 | Lecture modes alarme | 01 06 16 02 1f 00 | " and
+    // the verdict (one line, the record's own time of day, then the time since the port opened);
+    // a request has no verdict field. The port's opening gives the date:
     // "2024-03-05 14:02:11.250 ouverture de /dev/ttyUSB0".
     static QString line(const ExchangeRecord &record);
-    // "acceptée", "pas de réponse", "mauvais écho, octet 3", "mauvaise somme de contrôle",
-    // "port perdu", "abandon", "ignorés"; empty for a request.
+    // The reply's verdict in the words of ReplyFault ("acceptée", a fault and its byte, "port
+    // perdu", "ignorés"...); empty for a request.
     static QString verdictText(const ExchangeRecord &record);
 
 signals:

@@ -51,7 +51,7 @@ Link::Link(Prompts &prompts, PortFactory factory, QObject *parent)
     : QObject(parent), d(std::make_unique<Private>()), m_prompts(prompts), m_factory(std::move(factory))
 {
     d->timeOut.setTimerType(Qt::PreciseTimer);
-    d->timeOut.setInterval(kDesignedTimeout);
+    d->timeOut.setInterval(kReplyTimeoutBeforeWakeUp);
     d->timeOut.setSingleShot(false);
     connect(&d->timeOut, &QTimer::timeout, this, &Link::onTimeOut);
     d->quiet.setSingleShot(true);
@@ -258,7 +258,8 @@ LinkReply Link::request(PanelCommand command, std::span<const std::uint8_t> data
         // byte, after the reply was accepted.
         accepted = sent && !m_aborted && d->check.verdict() == ReplyCheck::Verdict::Accepted;
         d->timeOut.stop();
-        noteFailure(accepted, sent);
+        m_lastFailure =
+            accepted ? LinkReply{} : attemptFailure(sent ? FrameSent::Whole : FrameSent::CutShort);
         // The rest of a rejected reply, drained here, is recorded with it.
         if (d->check.verdict() == ReplyCheck::Verdict::Failed && !m_aborted)
             settleLine();
@@ -280,19 +281,15 @@ LinkReply Link::request(PanelCommand command, std::span<const std::uint8_t> data
     return {LinkFailure::None, {d->replyData.begin(), d->replyData.begin() + d->replyCount}};
 }
 
-void Link::noteFailure(bool accepted, bool sent)
+LinkReply Link::attemptFailure(FrameSent frame) const
 {
-    m_lastFailure = {};
-    if (accepted)
-        return;
     if (m_aborted)
-        m_lastFailure.failure = LinkFailure::Aborted;
-    else if (!sent || !m_port)
-        m_lastFailure.failure = LinkFailure::PortLost;
-    else if (d->check.verdict() == ReplyCheck::Verdict::Failed)
-        m_lastFailure = {LinkFailure::BadByte, {}, d->check.fault(), d->check.faultPosition()};
-    else
-        m_lastFailure.failure = LinkFailure::NoReply;
+        return failedWith(LinkFailure::Aborted);
+    if (frame == FrameSent::CutShort || !m_port)
+        return failedWith(LinkFailure::PortLost);
+    if (d->check.verdict() == ReplyCheck::Verdict::Failed)
+        return {LinkFailure::BadByte, {}, d->check.fault(), d->check.faultPosition()};
+    return failedWith(LinkFailure::NoReply);
 }
 
 void Link::reportNoReply()

@@ -65,9 +65,12 @@ class Link : public QObject
 {
     Q_OBJECT
 public:
+    // Each attempt's reply time-out, from the first wake-up on; the wake-up sets it.
     static constexpr std::chrono::milliseconds kReplyTimeout{1000};
     static constexpr std::chrono::milliseconds kWakeUpPause{200};
-    static constexpr std::chrono::milliseconds kDesignedTimeout{2000};
+    // The reply time-out of a request made before the link's first wake-up: every procedure wakes
+    // the panel first, but until a wake-up has run the time-out keeps this longer interval.
+    static constexpr std::chrono::milliseconds kReplyTimeoutBeforeWakeUp{2000};
     static constexpr int kAttempts = 3;
     // After a rejected reply byte the rest of that reply is still on its way (about 1 ms a
     // byte): the line must stay silent this long before the request goes out again.
@@ -146,7 +149,10 @@ private:
     enum class Wait { None, WakeUp, Reply, Settle };
 
     void reportNoReply();
-    void noteFailure(bool accepted, bool sent);
+    // Whether an attempt's request frame went out whole, or the port failed part-way.
+    enum class FrameSent { Whole, CutShort };
+    // Why the attempt that just ended got no accepted reply.
+    LinkReply attemptFailure(FrameSent frame) const;
     // Reads and drops what waits; into `kept` when it is given (for the log).
     void flushInput(ExchangeRecord *kept = nullptr);
     // Throws away what waits before a request, recording it as discarded.

@@ -46,7 +46,8 @@ struct PortChoice
     Kind kind = Kind::Device;
     QString device; // platform device name for Kind::Device ("/dev/ttyS0", "COM1", "/dev/ttyUSB0")
 
-    static PortChoice comPort(int number); // COM n: "/dev/ttyS{n-1}" on Linux, "COMn" on Windows
+    // COM n: "/dev/ttyS{n-1}" on Linux, "COMn" on Windows (each system's port list names it).
+    static PortChoice comPort(int number);
     static PortChoice simulated() { return {Kind::Simulated, {}}; }
     bool operator==(const PortChoice &) const = default;
 };

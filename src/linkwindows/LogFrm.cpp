@@ -1,5 +1,6 @@
 #include "linkwindows/LogFrm.h"
 
+#include "config/Messages.h"
 #include "files/AtomicFile.h"
 #include "link/ExchangeLog.h"
 #include "seams/Prompts.h"
@@ -13,8 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QString kTitle = QStringLiteral("JOURNAL DES ECHANGES");
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
 {
@@ -30,7 +29,7 @@ LogFrm::LogFrm(ExchangeLog &log, Prompts &prompts, QWidget *parent)
     : QWidget(parent, Qt::Window), m_log(log), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("Log_Frm"));
-    setWindowTitle(kTitle);
+    setWindowTitle(Messages::exchangeLogTitle());
     setWindowModality(Qt::NonModal);
 
     Journal = new QPlainTextEdit(this);
@@ -99,8 +98,7 @@ bool LogFrm::save()
         written = AtomicFile::write(path, m_log.text().toUtf8());
     }
     if (!written)
-        m_prompts.message(QStringLiteral("Impossible d'enregistrer le fichier !"), kTitle,
-                          Prompts::Icon::Warning);
+        m_prompts.message(Messages::cannotSave(), Messages::exchangeLogTitle(), Prompts::Icon::Warning);
     return written;
 }
 

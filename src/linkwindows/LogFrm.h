@@ -12,12 +12,12 @@ class Prompts;
 class QPlainTextEdit;
 class QPushButton;
 
-// The exchange log window "JOURNAL DES ECHANGES": one line per record of the exchange log, oldest
-// first, a reply that failed in red. While it is open it follows the link as it records, and it
-// is not modal, so it stays usable while a transfer runs. It never holds a transfer up: new lines
-// are shown together every kRefresh rather than one by one, and a hidden window does no work and
-// catches up when shown. "ENREGISTRER" saves the lines as a text file, "EFFACER" empties the log,
-// "FERMER" closes the window.
+// The exchange log window, under Messages::exchangeLogTitle(): one line per record of the
+// exchange log, oldest first, a reply that failed in red. While it is open it follows the link as
+// it records, and it is not modal, so it stays usable while a transfer runs. It never holds a
+// transfer up: new lines are shown together every kRefresh rather than one by one, and a hidden
+// window does no work and catches up when shown. "ENREGISTRER" saves the lines as a text file,
+// "EFFACER" empties the log, "FERMER" closes the window.
 class LogFrm : public QWidget
 {
     Q_OBJECT

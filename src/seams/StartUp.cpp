@@ -1,5 +1,7 @@
 #include "seams/StartUp.h"
 
+#include "seams/Version.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -28,7 +30,7 @@ QString translationsFolder()
 void nameProgram(const QString &name)
 {
     QCoreApplication::setApplicationName(name);
-    QCoreApplication::setApplicationVersion(QStringLiteral(TORVA_VERSION));
+    QCoreApplication::setApplicationVersion(Version::text());
 }
 
 bool loadQtFrench(const QString &folder)

@@ -9,14 +9,15 @@ namespace StartUp {
 void nameProgram(const QString &name);
 
 // Installs Qt's own French texts (the qtbase_fr catalogue in `folder`, by default the
-// `translations` folder beside the program, else Qt's translations folder) on the running application, whatever the system's language, so that the
-// standard buttons and dialogs read "Oui", "Non", "Annuler", "Nom de fichier". False when the
-// catalogue cannot be loaded: the program goes on with Qt's English, and one line on stderr
-// says why.
+// `translations` folder beside the program, else Qt's translations folder) on the running
+// application, whatever the system's language, so that the standard buttons and dialogs read
+// "Oui", "Non", "Annuler", "Nom de fichier". False when the catalogue cannot be loaded: the
+// program goes on with Qt's English, and one line on stderr says why.
 bool loadQtFrench(const QString &folder = {});
 
-// torva-pc's start: the French texts, and SIGXFSZ ignored, so that a save past the process's
-// file-size limit ends as a failed write that the program reports, instead of killing it.
+// The start of torva-pc and of torva-cli: the French texts, and SIGXFSZ ignored, so that a save
+// past the process's file-size limit ends as a failed write that the program reports, instead of
+// killing it.
 void prepareProgram();
 
 } // namespace StartUp

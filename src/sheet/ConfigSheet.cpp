@@ -2,6 +2,7 @@
 
 #include "config/ItemWords.h"
 #include "config/PanelConfig.h"
+#include "seams/Version.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -13,11 +14,8 @@ using namespace ItemWords;
 namespace {
 
 const QString kProgram = QStringLiteral("TORVA-PC");
-const QString kVersion = QStringLiteral("V3.0");
 
 QString esc(const QString &text) { return text.toHtmlEscaped(); }
-
-QString loopName(int loop) { return QStringLiteral("Boucle %1").arg(loop + 1); }
 
 QString cell(const QString &text, const QString &attributes = {})
 {
@@ -46,7 +44,7 @@ QString line(const QString &caption, const QString &value)
 QString header(const SheetContent &c)
 {
     QString out;
-    out += QStringLiteral("<h1>%1 %2 — Fiche de configuration de l'ECS</h1>").arg(kProgram, kVersion);
+    out += QStringLiteral("<h1>%1 %2 — Fiche de configuration de l'ECS</h1>").arg(kProgram, Version::label());
     out += QStringLiteral("<p>Configurateur pour TORVA-UP — établie le %1</p>")
                .arg(esc(c.madeAt.toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm"))));
     // The name alone: a full path tells the site nothing and could run off the page.
@@ -63,8 +61,9 @@ QString header(const SheetContent &c)
 
 QString loops(const SheetContent &c)
 {
-    QString out = section(c.config.cardPresent() ? QStringLiteral("MODES ALARME ET COMMANDES UGA/CMSI")
-                                                 : QStringLiteral("MODES ALARME"));
+    QString out = section(c.config.cardPresent() ? groupTitle(Group::AlarmModes) + QStringLiteral(" ET ") +
+                                                       groupTitle(Group::Commands)
+                                                 : groupTitle(Group::AlarmModes));
     out += tableStart() + QStringLiteral("<tr>") + headingCell(QStringLiteral("Boucle")) +
            headingCell(QStringLiteral("Mode alarme"));
     if (c.config.cardPresent())
@@ -85,17 +84,16 @@ QString loops(const SheetContent &c)
 
 QString relays(const SheetContent &c)
 {
-    QString out = section(QStringLiteral("RELAIS PROGRAMMABLES")) + tableStart();
+    QString out = section(groupTitle(Group::Relays)) + tableStart();
     for (int r = 0; r < kRelayCount; ++r)
-        out += QStringLiteral("<tr>") +
-               cell(QStringLiteral("RELAIS %1").arg(r + 1), QStringLiteral(" width=\"18%\"")) +
+        out += QStringLiteral("<tr>") + cell(relayName(r), QStringLiteral(" width=\"18%\"")) +
                cell(relayLoops(c.config, r)) + QStringLiteral("</tr>");
     return out + QStringLiteral("</table>");
 }
 
 QString card(const SheetContent &c)
 {
-    QString out = section(QStringLiteral("CARTE UP (UGA/CMSI)"));
+    QString out = section(groupTitle(Group::UpCard));
     if (!c.config.cardPresent()) {
         out += line(QStringLiteral("Carte UP"), cardPresence(false));
         out += QStringLiteral("<p>Fonctions CMSI, commandes UGA, alimentation des diffuseurs et tempo "
@@ -107,8 +105,7 @@ QString card(const SheetContent &c)
            headingCell(QStringLiteral("Type")) + headingCell(QStringLiteral("Options")) +
            QStringLiteral("</tr>");
     for (int k = 0; k < kFunctionCount; ++k)
-        out += QStringLiteral("<tr>") +
-               cell(QStringLiteral("FONCTION %1").arg(k + 1), QStringLiteral(" width=\"18%\"")) +
+        out += QStringLiteral("<tr>") + cell(functionName(k), QStringLiteral(" width=\"18%\"")) +
                cell(functionType(c.config.functionType(k))) + cell(functionOptions(c.config, k)) +
                QStringLiteral("</tr>");
     out += QStringLiteral("</table>");
@@ -119,10 +116,10 @@ QString card(const SheetContent &c)
 
 QString misc(const SheetContent &c)
 {
-    QString out = section(QStringLiteral("DIVERS"));
-    out += line(QStringLiteral("SORTIE 12V"), output12v(c.config.output12v()));
-    out += line(QStringLiteral("CODE NIVEAU 2"), accessCode(c.config.AccessCodes[0]));
-    out += line(QStringLiteral("CODE NIVEAU 3"), accessCode(c.config.AccessCodes[1]));
+    QString out = section(groupTitle(Group::Misc));
+    out += line(groupTitle(Group::Output12v), output12v(c.config.output12v()));
+    out += line(codeName(0), accessCode(c.config.AccessCodes[0]));
+    out += line(codeName(1), accessCode(c.config.AccessCodes[1]));
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "sheet/SheetCommands.h"
 
 #include "seams/Prompts.h"
+#include "seams/Version.h"
 #include "sheet/ConfigSheet.h"
 #include "sheet/SheetContent.h"
 #include "sheet/SheetOutput.h"
@@ -33,7 +34,7 @@ SheetCommands::Outcome SheetCommands::print()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Fiche de configuration TORVA"));
-    printer.setCreator(QStringLiteral("TORVA-PC V3.0"));
+    printer.setCreator(QStringLiteral("TORVA-PC ") + Version::label());
     SheetOutput::setUpPage(printer);
     if (!m_choosePrinter(printer))
         return Outcome::Cancelled;

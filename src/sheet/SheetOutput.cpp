@@ -1,5 +1,7 @@
 #include "sheet/SheetOutput.h"
 
+#include "seams/Version.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QImage>
@@ -78,7 +80,7 @@ PdfResult writePdf(const QString &path, const QString &html)
     {
         QPdfWriter writer(&file);
         writer.setTitle(QStringLiteral("Fiche de configuration TORVA"));
-        writer.setCreator(QStringLiteral("TORVA-PC V3.0"));
+        writer.setCreator(QStringLiteral("TORVA-PC ") + Version::label());
         setUpPage(writer);
         pages = render(writer, html);
     }

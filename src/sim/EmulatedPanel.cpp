@@ -1,37 +1,13 @@
 #include "sim/EmulatedPanel.h"
 
+#include "sim/PanelEncoding.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-// Named, not anonymous: EmulatedPanel::Command holds a Code and a Board.
+// Named, not anonymous: EmulatedPanel::Command holds a Board.
 namespace emulated {
-
-constexpr std::uint8_t kStartByte = 1;
-constexpr int kMinFrame = 5;  // start, length, command, two check bytes
-constexpr int kMaxFrame = 14; // nine data bytes at most
-
-// The panel closes its frames with the plain 16-bit sum of every byte before the check bytes,
-// low byte first.
-QByteArray closeFrame(QByteArray frame)
-{
-    unsigned sum = 0;
-    for (char c : frame)
-        sum += std::uint8_t(c);
-    frame.append(char(sum & 0xFF));
-    frame.append(char((sum >> 8) & 0xFF));
-    return frame;
-}
-
-QByteArray replyFrame(std::uint8_t command, const QByteArray &data, int lengthByte = -1)
-{
-    QByteArray frame;
-    frame.append(char(kStartByte));
-    frame.append(char(lengthByte >= 0 ? lengthByte : kMinFrame + int(data.size())));
-    frame.append(char(command));
-    frame.append(data);
-    return closeFrame(frame);
-}
 
 bool frameCheckHolds(const QByteArray &frame)
 {
@@ -42,54 +18,7 @@ bool frameCheckHolds(const QByteArray &frame)
            std::uint8_t(frame[frame.size() - 1]) == ((sum >> 8) & 0xFF);
 }
 
-QByteArray bytes(std::initializer_list<std::uint8_t> list)
-{
-    QByteArray out;
-    for (std::uint8_t b : list)
-        out.append(char(b));
-    return out;
-}
-
 QByteArray word(std::uint16_t value) { return bytes({std::uint8_t(value & 0xFF), std::uint8_t(value >> 8)}); }
-
-std::uint8_t at(const QByteArray &data, int i) { return std::uint8_t(data[i]); }
-
-bool isLetterCode(std::uint8_t b)
-{
-    return b >= 3 && b <= 5; // 3 "A", 4 "B", 5 "C"
-}
-
-// The panel's commands and their codes: a read is named for what it answers, a write for what
-// it stores. Code 19 serves two commands told apart by their number of data bytes.
-enum class Code : std::uint8_t {
-    Matrix = 2,
-    FunctionType = 3,
-    AccessCodes = 4,
-    CardState = 5,
-    UgaTempo = 6,
-    WriteMatrix = 8,
-    WriteFunctionType = 9,
-    WriteAccessCodes = 10,
-    Relay = 12,
-    WriteRelay = 13,
-    Output12v = 14,
-    WriteOutput12v = 15,
-    EcsSerial = 16,
-    CardSerial = 17,
-    CardMeasurement = 18,
-    EcsMeasurement = 19,
-    LoopLoad = 19,
-    PanelMode = 20,
-    AlarmMode = 21,
-    WriteAlarmMode = 22,
-    EcsVersion = 23,
-    CardVersion = 24,
-    WriteEcsSerial = 25,
-    Aes = 27,
-    WriteAes = 28,
-    WriteCardPresence = 29,
-    CardPresence = 30,
-};
 
 // Who answers a command: the panel itself, or its UP card (silent while none is fitted).
 enum class Board { Ecs, UpCard };
@@ -104,7 +33,7 @@ EmulatedPanel::EmulatedPanel()
     m_liveClock.start();
 }
 
-void EmulatedPanel::addFault(FaultRule rule) { m_faults.append(rule); }
+void EmulatedPanel::addFault(FaultRule rule) { m_faults.add(rule); }
 
 void EmulatedPanel::clearFaults() { m_faults.clear(); }
 
@@ -175,8 +104,8 @@ QByteArray EmulatedPanel::handleFrame(const QByteArray &frame)
     const Reply replyData = answer(command, data);
     if (!replyData)
         return {};
-    if (const FaultRule *rule = takeMatchingFault(command, data, !replyData->isEmpty()))
-        return spoil(*rule, command, *replyData);
+    if (const std::optional<QByteArray> spoilt = m_faults.spoil(command, data, *replyData))
+        return *spoilt;
     return replyFrame(command, *replyData);
 }
 
@@ -405,63 +334,6 @@ EmulatedPanel::Reply EmulatedPanel::readCardMeasurement(const QByteArray &data)
     if (sub >= state.cardRaw.size() || sub == 3)
         return std::nullopt;
     return word(measured(state.cardRaw[sub], 16 + sub));
-}
-
-const FaultRule *EmulatedPanel::takeMatchingFault(std::uint8_t command, const QByteArray &request,
-                                                  bool replyHasData)
-{
-    for (FaultRule &rule : m_faults) {
-        if (rule.times == 0)
-            continue;
-        if (rule.command >= 0 && rule.command != command)
-            continue;
-        if (rule.index >= 0 && (request.isEmpty() || at(request, 0) != rule.index))
-            continue;
-        if ((rule.fault == Fault::ReadBackDiffers || rule.fault == Fault::MissingDataByte) && !replyHasData)
-            continue; // an acknowledgement carries no value to falsify
-        if (rule.times > 0)
-            --rule.times;
-        return &rule;
-    }
-    return nullptr;
-}
-
-QByteArray EmulatedPanel::spoil(const FaultRule &rule, std::uint8_t command, QByteArray data) const
-{
-    switch (rule.fault) {
-    case Fault::Silence:
-        return {};
-    case Fault::WrongStartByte:
-        return QByteArray(1, char(0x55)) + replyFrame(command, data);
-    case Fault::LengthTooLong:
-        return replyFrame(command, data, 14);
-    case Fault::LengthTooShort:
-        return replyFrame(command, data, 4);
-    case Fault::WrongEcho:
-        return replyFrame(std::uint8_t(command + 1), data);
-    case Fault::BadSum: {
-        QByteArray frame = replyFrame(command, data);
-        frame[frame.size() - 2] = char(std::uint8_t(frame[frame.size() - 2]) + 1);
-        return frame;
-    }
-    case Fault::ShortReply:
-        return replyFrame(command, data).chopped(1);
-    case Fault::StrayBytesBefore:
-        return bytes({0xFF, 0x00, 0x7E}) + replyFrame(command, data);
-    case Fault::WrongDataCount:
-        return replyFrame(command, data + QByteArray(1, char(0)));
-    case Fault::MissingDataByte:
-        return replyFrame(command, data.chopped(1));
-    case Fault::ReadBackDiffers:
-        if (command == std::uint8_t(Code::Matrix))
-            data[0] = char(255 - at(data, 0)); // the stored byte instead of its complement
-        else if (command == std::uint8_t(Code::AccessCodes) && isLetterCode(at(data, 0)))
-            data[0] = char(at(data, 0) == 5 ? 3 : at(data, 0) + 1); // another valid letter
-        else
-            data[0] = char(at(data, 0) ^ 1);
-        return replyFrame(command, data);
-    }
-    return {};
 }
 
 std::uint16_t EmulatedPanel::measured(std::uint16_t raw, int channel) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/PanelFaults.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -44,31 +46,6 @@ struct PanelState
     std::array<std::uint16_t, 4> ecsRaw{900, 0, 880, 920};
     // Card sub-codes 0 and 1 sounder lines (1023 = 5 A), 2 battery, 4 AES (1023 = 65 V), 5 charger.
     std::array<std::uint16_t, 6> cardRaw{82, 41, 875, 0, 378, 915};
-};
-
-// Switchable faults of the line or the panel, each spoiling the reply to a matching request.
-enum class Fault {
-    Silence,          // no reply at all
-    WrongStartByte,   // a byte other than 1, then the good reply right behind it
-    LengthTooLong,    // length byte 14 (check bytes recomputed)
-    LengthTooShort,   // length byte 4 (check bytes recomputed)
-    WrongEcho,        // the echo is the command plus one (check bytes recomputed)
-    BadSum,           // the low check byte is one too high
-    ShortReply,       // the reply stops before its last byte
-    StrayBytesBefore, // a few junk bytes, then the good reply
-    WrongDataCount,   // one data byte too many, length and check bytes consistent with it
-    MissingDataByte,  // one data byte too few (a reply with data only), consistent likewise
-    ReadBackDiffers,  // a read answers a value other than the stored one (replies with data only)
-};
-
-// command -1: any command; index: the request's first data byte (-1 any); times: how many replies
-// the rule spoils, -1 always. Several rules may be active; the first matching one applies.
-struct FaultRule
-{
-    Fault fault = Fault::Silence;
-    int command = -1;
-    int index = -1;
-    int times = -1;
 };
 
 // The panel's side of the protocol, one byte at a time, without any timing of its own (the port
@@ -171,8 +148,6 @@ private:
     Reply readCardSerial(const QByteArray &data);
     Reply readCardMeasurement(const QByteArray &data);
 
-    QByteArray spoil(const FaultRule &rule, std::uint8_t command, QByteArray data) const;
-    const FaultRule *takeMatchingFault(std::uint8_t command, const QByteArray &request, bool replyHasData);
     std::uint16_t measured(std::uint16_t raw, int channel) const;
 
     RxStage m_stage = RxStage::Idle;
@@ -180,7 +155,7 @@ private:
     int m_expected = 0;
     QElapsedTimer m_lastByte;
     QList<QByteArray> m_requests;
-    QList<FaultRule> m_faults;
+    PanelFaults m_faults;
     bool m_live = false;
     QElapsedTimer m_liveClock;
 };

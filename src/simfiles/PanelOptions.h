@@ -15,6 +15,8 @@ namespace PanelOptions {
 // "name[:command[:index[:times]]]", e.g. "silence" or "wrong-echo:21:3:2"; an empty or "*" part
 // means any command, any index, every time. nullopt when the text is not such a rule.
 std::optional<FaultRule> parseFault(const QString &text);
+// The part of torva-ecs-sim's help that tells the rules parseFault() takes and names every fault.
+QString faultHelp();
 
 // Puts the items of a configurator data file (version 2, or version 1 with the card present)
 // into the panel's state, as the panel would hold them once that file had been sent. False, with

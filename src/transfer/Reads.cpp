@@ -48,14 +48,15 @@ Outcome readIndexed(Link &link, PanelCommand command, std::array<std::uint8_t, N
 
 std::uint8_t asIs(std::uint8_t byte) { return byte; }
 
-// The panel sends one byte per code letter: 3 for "A", 4 for "B", 5 for "C".
+// The panel sends one byte per code letter (PanelConfig::codeLetter).
 bool decodeCode(std::span<const std::uint8_t> bytes, QString &code)
 {
     code.clear();
     for (std::uint8_t b : bytes) {
-        if (b < 3 || b > 5)
+        const std::optional<QChar> letter = PanelConfig::codeLetter(b);
+        if (!letter)
             return false;
-        code.append(QChar(u'A' + (b - 3)));
+        code.append(*letter);
     }
     return true;
 }
@@ -73,12 +74,13 @@ Outcome panelMode(Link &link, bool &manualMode)
 Outcome accessCodes(Link &link, std::array<QString, 2> &codes)
 {
     const LinkReply reply = link.request(PanelCommand::AccessCodes);
-    const Outcome outcome = outcomeOf(reply, 8);
+    constexpr std::size_t kLength = PanelConfig::kCodeLength;
+    const Outcome outcome = outcomeOf(reply, 2 * kLength);
     if (outcome != Outcome::Read)
         return outcome;
     std::array<QString, 2> read;
-    if (!decodeCode(std::span(reply.data).subspan(0, 4), read[0]) ||
-        !decodeCode(std::span(reply.data).subspan(4, 4), read[1]))
+    if (!decodeCode(std::span(reply.data).subspan(0, kLength), read[0]) ||
+        !decodeCode(std::span(reply.data).subspan(kLength, kLength), read[1]))
         return Outcome::Refused;
     codes = read;
     return Outcome::Read;

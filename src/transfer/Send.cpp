@@ -1,5 +1,7 @@
+#include "config/CodesRule.h"
 #include "config/ConfigurationHolder.h"
 #include "config/EditorView.h"
+#include "config/PanelConfig.h"
 #include "config/Session.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
@@ -14,9 +16,6 @@ namespace {
 constexpr int kSendSteps = 42;
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The panel takes one byte per letter: 3 for "A", 4 for "B", 5 for "C".
-std::uint8_t letterByte(QChar letter) { return std::uint8_t(3 + (letter.unicode() - u'A')); }
 
 // How a verification read ended: it read the item and found what was sent or not, or it could
 // not read it (Reads::Outcome says why).
@@ -87,7 +86,8 @@ Bytes codeLetters(const std::array<QString, 2> &codes)
     Bytes letters;
     for (const QString &code : codes)
         for (QChar letter : code)
-            letters.push_back(letterByte(letter));
+            // The codes were found complete before anything was sent.
+            letters.push_back(PanelConfig::codeByte(letter).value_or(0));
     return letters;
 }
 
@@ -243,12 +243,10 @@ TransferResult sendConfiguration(TransferContext &c)
     // What is sent is the editor as it stands when the button is pressed. Codes the panel cannot
     // take are refused before a port is asked for.
     const PanelConfig config = c.view.configuration();
-    if (!isCompleteCode(config.AccessCodes[0]) || !isCompleteCode(config.AccessCodes[1])) {
-        c.prompts.message(Messages::codesTooShort(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
-        return TransferResult::CodesRefused;
-    }
-    if (config.AccessCodes[0] == config.AccessCodes[1]) {
-        c.prompts.message(Messages::codesEqual(), Messages::entryErrorTitle(), Prompts::Icon::Warning);
+    const CodesRule::Fault codesFault = CodesRule::check(config.AccessCodes).first();
+    if (codesFault != CodesRule::Fault::None) {
+        c.prompts.message(CodesRule::message(codesFault), Messages::entryErrorTitle(),
+                          Prompts::Icon::Warning);
         return TransferResult::CodesRefused;
     }
 

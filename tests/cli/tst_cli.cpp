@@ -2,6 +2,7 @@
 // through the real QSerialPort, and against files; its exit status, what it prints, what it writes.
 #include "support/PanelBench.h"
 #include "support/SimProcess.h"
+#include "support/StickyFolder.h"
 #include "support/TestRegistry.h"
 
 #include "files/DataFile.h"
@@ -17,6 +18,9 @@
 #include <csignal>
 
 namespace {
+
+// Where torva-cli writes: results and help on standard output, messages on standard error.
+enum class Stream { Out, Err };
 
 struct Run
 {
@@ -124,6 +128,8 @@ void forgetBuiltInPanel()
 #endif
 
 } // namespace
+
+Q_DECLARE_METATYPE(Stream)
 
 class CliTest : public QObject
 {
@@ -378,17 +384,149 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(cycles.first().toUtf8()).object(), once);
     }
 
-    // The files alone: check, show, convert, and what the command line refuses.
+    // The command line against the commands and the options each takes: an option a command does
+    // not take, a missing value, an unknown option, a missing option or file are usage errors (2)
+    // that name it and print nothing on standard output; what a command takes runs it.
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat
+        QTest::addColumn<int>("status");
+        QTest::addColumn<Stream>("stream");
+        QTest::addColumn<QString>("line"); // one of its lines
+        const QStringList receive{"receive", "--port", "sim", "-o", "out.dat"};
+        QTest::newRow("unknown option") << QStringList{"show", "good.dat", "--colour"} << 2 << Stream::Err
+                                        << "torva-cli : option inconnue « --colour »";
+        QTest::newRow("unknown short option") << QStringList{"show", "good.dat", "-x"} << 2 << Stream::Err
+                                              << "torva-cli : option inconnue « -x »";
+        QTest::newRow("--port without its value")
+            << QStringList{"receive", "-o", "out.dat", "--port"} << 2 << Stream::Err
+            << "torva-cli : l'option « --port » attend une valeur (PORT)";
+        QTest::newRow("-o without its value") << QStringList{"convert", "good.dat", "-o"} << 2 << Stream::Err
+                                              << "torva-cli : l'option « -o » attend une valeur (FICHIER)";
+        QTest::newRow("--json given a value")
+            << QStringList{"show", "good.dat", "--json=yes"} << 2 << Stream::Err
+            << "torva-cli : l'option « --json » ne prend pas de valeur";
+        QTest::newRow("--json with receive") << receive + QStringList{"--json"} << 2 << Stream::Err
+                                             << "torva-cli : receive : l'option --json ne va pas avec cette "
+                                                "commande";
+        QTest::newRow("--watch with show") << QStringList{"show", "good.dat", "--watch"} << 2 << Stream::Err
+                                           << "torva-cli : show : l'option --watch ne va pas avec cette "
+                                              "commande";
+        QTest::newRow("--port with check")
+            << QStringList{"check", "good.dat", "--port", "sim"} << 2 << Stream::Err
+            << "torva-cli : check : l'option --port ne va pas avec cette "
+               "commande";
+        QTest::newRow("-o with send")
+            << QStringList{"send", "good.dat", "--port", "sim", "-o", "x.dat"} << 2 << Stream::Err
+            << "torva-cli : send : l'option --output ne va pas avec cette commande";
+        QTest::newRow("--trace with convert")
+            << QStringList{"convert", "good.dat", "-o", "new.dat", "--trace", "t.txt"} << 2 << Stream::Err
+            << "torva-cli : convert : l'option --trace ne va pas avec cette commande";
+        QTest::newRow("--probe with diag")
+            << QStringList{"diag", "--port", "sim", "--probe"} << 2 << Stream::Err
+            << "torva-cli : diag : l'option --probe ne va pas avec cette "
+               "commande";
+        QTest::newRow("--json with ports") << QStringList{"ports", "--json"} << 2 << Stream::Err
+                                           << "torva-cli : ports : l'option --json ne va pas avec cette "
+                                              "commande";
+        QTest::newRow("receive without --port") << QStringList{"receive", "-o", "out.dat"} << 2 << Stream::Err
+                                                << "torva-cli : receive : --port manque";
+        QTest::newRow("receive with an empty port")
+            << QStringList{"receive", "--port=", "-o", "out.dat"} << 2 << Stream::Err
+            << "torva-cli : receive : --port attend un port";
+        QTest::newRow("receive without -o") << QStringList{"receive", "--port", "sim"} << 2 << Stream::Err
+                                            << "torva-cli : receive : -o FICHIER manque";
+        QTest::newRow("diff of one file without the panel")
+            << QStringList{"diff", "good.dat"} << 2 << Stream::Err
+            << "torva-cli : diff : deux fichiers, ou un fichier et --port";
+        QTest::newRow("diff of two files and the panel")
+            << QStringList{"diff", "good.dat", "good.dat", "--port", "sim"} << 2 << Stream::Err
+            << "torva-cli : diff : deux fichiers, ou un fichier et --port";
+        QTest::newRow("ports named without --probe")
+            << QStringList{"ports", "/dev/ttyUSB0"} << 2 << Stream::Err
+            << "torva-cli : ports : argument en trop « /dev/ttyUSB0 » (les ports nommés vont avec --probe)";
+        QTest::newRow("send without its file") << QStringList{"send", "--port", "sim"} << 2 << Stream::Err
+                                               << "torva-cli : send : fichier manquant";
+        QTest::newRow("show of two files") << QStringList{"show", "good.dat", "good.dat"} << 2 << Stream::Err
+                                           << "torva-cli : show : argument en trop « good.dat »";
+        QTest::newRow("no command") << QStringList() << 2 << Stream::Err << "torva-cli : commande manquante";
+        QTest::newRow("help of an unknown command") << QStringList{"help", "sent"} << 2 << Stream::Err
+                                                    << "torva-cli : help : commande inconnue « sent »";
+        QTest::newRow("a refusal points to the command's help")
+            << QStringList{"show", "good.dat", "--watch"} << 2 << Stream::Err
+            << "« torva-cli show --help » donne l'aide.";
+        QTest::newRow("--quiet with check")
+            << QStringList{"check", "good.dat", "--quiet"} << 0 << Stream::Out << "good.dat : correct";
+        QTest::newRow("-h after a command") << QStringList{"show", "-h"} << 0 << Stream::Out
+                                            << "Utilisation : torva-cli show FICHIER.dat [--json]";
+        QTest::newRow("help of diag lists --watch")
+            << QStringList{"help", "diag"} << 0 << Stream::Out
+            << "  --watch            le diagnostic à chaque cycle, jusqu'à Ctrl-C";
+        QTest::newRow("help of convert lists -o") << QStringList{"convert", "--help"} << 0 << Stream::Out
+                                                  << "  -o, --output FICHIER  le fichier à écrire";
+        QTest::newRow("help lists --version")
+            << QStringList{"--help"} << 0 << Stream::Out << "  --version          la version";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(Stream, stream);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        write(dir, "good.dat", DataFile::format(otherConfig()));
+        const Run run = cli(dir, arguments);
+        QCOMPARE(run.status, status);
+        const QString &text = stream == Stream::Out ? run.out : run.err;
+        QVERIFY2(text.split(u'\n').contains(line), qPrintable(text));
+        if (status == 2)
+            QCOMPARE(run.out, QString());
+    }
+
+    // What a command's help lists is what the command takes: no more, no less.
+    void helpListsWhatIsTaken_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("listed"); // the options its help lists, in order
+        QTest::newRow("receive") << "receive" << QStringList{"--port", "-o", "--trace", "--quiet", "-h"};
+        QTest::newRow("send") << "send" << QStringList{"--port", "--trace", "--quiet", "-h"};
+        QTest::newRow("show") << "show" << QStringList{"--json", "--quiet", "-h"};
+        QTest::newRow("check") << "check" << QStringList{"--quiet", "-h"};
+        QTest::newRow("diff") << "diff" << QStringList{"--port", "--trace", "--json", "--quiet", "-h"};
+        QTest::newRow("convert") << "convert" << QStringList{"-o", "--quiet", "-h"};
+        QTest::newRow("diag") << "diag"
+                              << QStringList{"--port", "--trace", "--json", "--watch", "--quiet", "-h"};
+        QTest::newRow("ports") << "ports" << QStringList{"--probe", "--trace", "--quiet", "-h"};
+    }
+    void helpListsWhatIsTaken()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        const Run run = cli(dir, {"help", command});
+        QCOMPARE(run.status, 0);
+        // The options' lines start with two blanks and a dash.
+        QStringList found;
+        for (const QString &line : run.out.split(u'\n'))
+            if (line.startsWith(QStringLiteral("  -")))
+                found << line.section(u' ', 2, 2).remove(u',');
+        QCOMPARE(found, listed);
+    }
+
+    // The files alone: check, show, convert.
     void files_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, v1.dat
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, aux.dat, v1.dat
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::newRow("check")
-            << QStringList{"check", "good.dat", "bad.dat", "v1.dat", "none.dat"} << 1
+            << QStringList{"check", "good.dat", "bad.dat", "aux.dat", "v1.dat", "none.dat"} << 1
             << "good.dat : correct\n"
                "bad.dat : FORMAT FICHIER INCOMPATIBLE !\n"
                "  ligne 7 : double détection sur une seule boucle de la paire (1-2, 3-4, 5-6 ou 7-8)\n"
+               "aux.dat : FORMAT FICHIER INCOMPATIBLE !\n"
+               "  ligne 19 : « 65 » : « Mise Hors Service avec le Contact Auxiliaire » sans le type "
+               "« Rupture Sans Contrôle Associé à l'UGA »\n"
                "v1.dat : FICHIER AU FORMAT TORVA VERSION 1\n"
                "  Utiliser la fonction Importer SVP\n"
                "  un fichier version 1 se convertit avec « torva-cli convert »\n"
@@ -397,9 +535,6 @@ private slots:
         QTest::newRow("convert") << QStringList{"convert", "v1.dat", "-o", "new.dat"} << 0 << "";
         QTest::newRow("convert a version-2 file")
             << QStringList{"convert", "good.dat", "-o", "new.dat"} << 1 << "";
-        QTest::newRow("receive without -o") << QStringList{"receive", "--port", "sim"} << 2 << "";
-        QTest::newRow("diff of two files and the panel")
-            << QStringList{"diff", "good.dat", "v1.dat", "--port", "sim"} << 2 << "";
     }
     void files()
     {
@@ -411,6 +546,10 @@ private slots:
         unpaired.setAlarmMode(3, AlarmMode::Double);
         write(dir, "good.dat", DataFile::format(otherConfig()));
         write(dir, "bad.dat", DataFile::format(unpaired));
+        // Function 2's type line: Rupture Sans Contrôle (1) with the auxiliary contact's bit (64).
+        QList<QByteArray> lines = DataFile::format(otherConfig()).split('\n');
+        lines[18] = " 65 \r";
+        write(dir, "aux.dat", lines.join('\n'));
         write(dir, "v1.dat",
               DataFile::format(otherConfig()).replace("TORVA_DATA_V2", "TORVA_DATA").chopped(5));
         const Run run = cli(dir, arguments);
@@ -421,6 +560,43 @@ private slots:
         // A version-1 file converts as Import takes it: the card present.
         QCOMPARE(readConfig(dir, "new.dat"),
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
+    }
+
+    // A file written with -o whose last step, the rename of the new file over the earlier one, is
+    // refused: status 8 and the message on standard error, the earlier file as it was and nothing
+    // left beside it.
+    void outputNotReplaced_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding v1.dat
+        const QString out = QStringLiteral("locked/out.dat");
+        QTest::newRow("convert") << QStringList{"convert", "v1.dat", "-o", out};
+        QTest::newRow("receive from the built-in panel")
+            << QStringList{"receive", "--port", "sim", "-o", out};
+    }
+    void outputNotReplaced()
+    {
+        QFETCH(QStringList, arguments);
+        if (const QString why = StickyFolder::unavailable(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        forgetBuiltInPanel();
+        QTemporaryDir dir;
+        write(dir, "v1.dat",
+              DataFile::format(otherConfig()).replace("TORVA_DATA_V2", "TORVA_DATA").chopped(5));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        const QByteArray earlier = DataFile::format(showConfig());
+        const QString out = write(dir, "locked/out.dat", earlier);
+        QVERIFY(StickyFolder::protectFromReplacing(dir.filePath(QStringLiteral("locked")), out));
+        Run run;
+        QVERIFY(StickyFolder::runWithoutOwnerOverride([&] { run = cli(dir, arguments); }));
+        QCOMPARE(run.status, 8);
+        QCOMPARE(run.err, QStringLiteral("FICHIER DONNEES : Impossible d'enregistrer le fichier !\n"
+                                         "  locked/out.dat\n"));
+        QCOMPARE(run.out, QString());
+        QFile kept(out);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), earlier);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("locked"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"out.dat"});
     }
 
     // ports --probe reads the panel's mode on each port named and says what answered, or why not;

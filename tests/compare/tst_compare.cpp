@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(b.window.configuration(), before);
         QVERIFY(b.session.ConfigSaved);
         QCOMPARE(b.session.DataFileName, std::optional(QStringLiteral("/sites/a.dat")));
-        QVERIFY(b.window.Compare_Menu->isEnabled());
+        QVERIFY(b.window.commands().Compare_Menu->isEnabled());
         QCOMPARE(configOf(b.panel.state), configOf(panelBefore)); // nothing written
     }
 

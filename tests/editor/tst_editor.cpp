@@ -40,6 +40,17 @@ QAbstractButton *button(MainWindow &window, const char *name)
     return found;
 }
 
+// Code box 0 (level 2) or 1 (level 3).
+CodeEdit *codeBox(MainWindow &window, int box)
+{
+    return control<CodeEdit>(window, QStringLiteral("Text_Niveau(%1)").arg(box));
+}
+
+bool hidden(MainWindow &window, const char *frame)
+{
+    return control(window, QLatin1String(frame))->isHidden();
+}
+
 // A mouse click; a greyed control ignores it.
 Step click(const char *control)
 {
@@ -64,15 +75,15 @@ Step shown(const PanelConfig &config)
 Step keys(int box, const QString &keys)
 {
     return [box, keys](MainWindow &w) {
-        w.Text_Niveau[box]->end(false);
-        QTest::keyClicks(w.Text_Niveau[box], keys);
+        codeBox(w, box)->end(false);
+        QTest::keyClicks(codeBox(w, box), keys);
     };
 }
 
 // Ctrl+V in a code box.
 Step paste(int box)
 {
-    return [box](MainWindow &w) { QTest::keyClick(w.Text_Niveau[box], Qt::Key_V, Qt::ControlModifier); };
+    return [box](MainWindow &w) { QTest::keyClick(codeBox(w, box), Qt::Key_V, Qt::ControlModifier); };
 }
 
 // The focus taken from a code box.
@@ -80,7 +91,7 @@ Step leave(int box, Qt::FocusReason why)
 {
     return [box, why](MainWindow &w) {
         QFocusEvent event(QEvent::FocusOut, why);
-        QApplication::sendEvent(w.Text_Niveau[box], &event);
+        QApplication::sendEvent(codeBox(w, box), &event);
     };
 }
 
@@ -106,7 +117,8 @@ struct EditorBench : WindowFixture
     QStringList functionControls(bool (*which)(const QAbstractButton *)) const
     {
         QStringList names;
-        for (const QAbstractButton *b : window.Frame1->findChildren<QAbstractButton *>())
+        for (const QAbstractButton *b :
+             control(window, QStringLiteral("Frame1"))->findChildren<QAbstractButton *>())
             if (which(b))
                 names << b->objectName();
         names.sort();
@@ -125,9 +137,10 @@ struct EditorBench : WindowFixture
     // that are disabled.
     QStringList disabledCommands() const
     {
-        const QList<QObject *> commands{window.Command1,  window.Command2,  window.Diag_Menu,
-                                        window.Open_Menu, window.Save_Menu, window.Print_Menu,
-                                        window.Pdf_Menu,  window.Import_Mnu};
+        const QList<QObject *> commands{window.commands().Command1,  window.commands().Command2,
+                                        window.commands().Diag_Menu, window.commands().Open_Menu,
+                                        window.commands().Save_Menu, window.commands().Print_Menu,
+                                        window.commands().Pdf_Menu,  window.commands().Import_Mnu};
         QStringList names;
         for (QObject *o : commands)
             if (!o->property("enabled").toBool())
@@ -276,9 +289,9 @@ private slots:
         f.session.ConfigSaved = true;
 
         f.run(clicks({"Up_Option(0)"}));
-        QVERIFY(f.window.Frame1->isHidden() && f.window.Frm_Cde->isHidden());
+        QVERIFY(hidden(f.window, "Frame1") && hidden(f.window, "Frm_Cde"));
         f.run(clicks({"Up_Option(1)"}));
-        QVERIFY(!f.window.Frame1->isHidden() && !f.window.Frm_Cde->isHidden());
+        QVERIFY(!hidden(f.window, "Frame1") && !hidden(f.window, "Frm_Cde"));
         QCOMPARE(f.window.configuration(), edited);
         QCOMPARE(f.functionsGreyed(), greyed);
         QVERIFY(f.session.ConfigSaved);
@@ -323,9 +336,9 @@ private slots:
         f.run(before);
         f.window.show(shown);
         QCOMPARE(f.window.configuration(), computed);
-        QCOMPARE(f.window.Frame1->isHidden(), !computed.cardPresent());
-        QCOMPARE(f.window.Frm_Cde->isHidden(), !computed.cardPresent());
-        QTEST(f.window.Tempo_Lbl->text(), "tempoLabel");
+        QCOMPARE(hidden(f.window, "Frame1"), !computed.cardPresent());
+        QCOMPARE(hidden(f.window, "Frm_Cde"), !computed.cardPresent());
+        QTEST(control<QLabel>(f.window, QStringLiteral("Tempo_Lbl"))->text(), "tempoLabel");
     }
 
     // "Bouton Actif" ticked on an ungrouped function, which the start-up leaves usable, is not
@@ -380,7 +393,7 @@ private slots:
         f.session.ConfigSaved = true;
         // A real message box takes the focus from the box being checked: that must not check it again.
         f.prompts.onShown = [&f](const FakePrompts::Shown &) {
-            for (CodeEdit *box : f.window.Text_Niveau) {
+            for (CodeEdit *box : {codeBox(f.window, 0), codeBox(f.window, 1)}) {
                 QFocusEvent event(QEvent::FocusOut, Qt::OtherFocusReason);
                 QApplication::sendEvent(box, &event);
             }
@@ -460,13 +473,13 @@ private slots:
         bool logSaveUsable = true;
         QTimer::singleShot(300, [&] {
             during = b.disabledCommands();
-            b.window.Log_Menu->trigger();
+            b.window.commands().Log_Menu->trigger();
             logSaveUsable = !b.commands.exchangeLog() || b.commands.exchangeLog()->Enregistrer->isEnabled();
             // A click that slips through anyway starts nothing.
             b.commands.receive();
             b.commands.send();
         });
-        QTest::mouseClick(b.window.Command1, Qt::LeftButton);
+        QTest::mouseClick(b.window.commands().Command1, Qt::LeftButton);
         QCOMPARE(during, QStringList({"Command1", "Command2", "Diag_Menu", "Open_Menu", "Save_Menu",
                                       "Print_Menu", "Pdf_Menu", "Import_Mnu"}));
         QVERIFY(!logSaveUsable);
@@ -496,7 +509,7 @@ private slots:
         EditorBench b;
         b.window.show();
         b.window.setCodes({QStringLiteral("AAAB"), QStringLiteral("CCCA")});
-        b.window.Mode_Discrim[2]->setChecked(true);
+        control<QRadioButton>(b.window, QStringLiteral("Mode_Discrim(2)"))->setChecked(true);
         const PanelConfig shown = b.window.configuration();
         b.panel.addFault(silentAt);
         // Closes once the silent request has gone out.
@@ -513,7 +526,7 @@ private slots:
         });
         poll.start(10);
         b.prompts.yesNoAnswers = {false};
-        QTest::mouseClick(send ? b.window.Command2 : b.window.Command1, Qt::LeftButton);
+        QTest::mouseClick(send ? b.window.commands().Command2 : b.window.commands().Command1, Qt::LeftButton);
         QTRY_VERIFY(!b.window.isVisible());
         QTest::qWait(100); // time for a frame sent after the close to reach the panel
         QVERIFY(framesAtClose >= 0);

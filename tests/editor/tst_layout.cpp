@@ -1,6 +1,7 @@
 #include "support/TestRegistry.h"
 #include "support/WindowFixture.h"
 
+#include "editor/FrmAbout.h"
 #include "editor/LinedFrame.h"
 
 #include <QTest>
@@ -41,8 +42,8 @@ QStringList controlLines(MainWindow &window)
     for (QAction *a : window.menuBar()->actions())
         add(a->menu() ? a->menu()->objectName() : a->objectName(), a->menu() ? "menu" : "menu item",
             QStringLiteral("menu bar"), {}, a->text(), {});
-    for (QAction *a : window.Util_Menu->actions())
-        add(a->objectName(), "menu item", window.Util_Menu->objectName(), {}, a->text(), {});
+    for (QAction *a : window.commands().Util_Menu->actions())
+        add(a->objectName(), "menu item", window.commands().Util_Menu->objectName(), {}, a->text(), {});
     return out;
 }
 
@@ -82,6 +83,15 @@ private slots:
         QCOMPARE(f.window.centralWidget()->size(), QSize(751, 600));
         const QString path = qEnvironmentVariable("TORVA_MAIN_WINDOW_PNG");
         QVERIFY(path.isEmpty() || f.window.grab().save(path, "PNG"));
+    }
+
+    // The about box names the program and the version the title bar gives as "Rev.3.00".
+    void aboutBox()
+    {
+        const FrmAbout box;
+        QCOMPARE(box.windowTitle(), QStringLiteral("A propos de TORVA PC"));
+        QCOMPARE(box.lblTitle->text(), QStringLiteral("TORVA-PC"));
+        QCOMPARE(box.lblVersion->text(), QStringLiteral("V3.0"));
     }
 };
 

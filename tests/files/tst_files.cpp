@@ -4,6 +4,7 @@
 #include "support/FakeEditor.h"
 #include "support/FakePrompts.h"
 #include "support/FunctionSetting.h"
+#include "support/StickyFolder.h"
 #include "support/TestRegistry.h"
 
 #include "config/Session.h"
@@ -29,6 +30,7 @@ namespace {
 int commandLine(int loop) { return 2 + 2 * loop; }
 int modeLine(int loop) { return 3 + 2 * loop; }
 int typeLine(int function) { return 18 + function; }
+int relayLine(int relay) { return 21 + relay; }
 constexpr int k12vLine = 23;
 constexpr int kCardLine = 33;
 
@@ -65,6 +67,10 @@ const QByteArray kEveryItemFile =
     " 255 \r\n 51 \r\n 52 \r\n 65 \r\n 67 \r\n 66 \r\n 66 \r\n 67 \r\n 65 \r\n 65 \r\n 66 \r\n 0 \r\n";
 
 enum class Command { Open, Import };
+
+// The folder of the file saved over: the installer's own, one where they may rewrite the file but
+// add none beside it, one where they may add a file but not rename it over the old one.
+enum class Folder { Own, NoNewFile, NoReplacing };
 
 struct FilesBench
 {
@@ -132,6 +138,8 @@ private slots:
         row("empty file", QByteArray(), v2, at(1, Fault::MissingLine), {});
         row("last line missing", joinLines(startupFields().mid(0, 32)), v2, at(33, Fault::MissingLine), {});
         row("value 300", fileWith({{commandLine(0), "300"}}), v2, at(2, Fault::NotAByte), "300");
+        // Read as 0, it would be the start-up file's value: a wrong file taken silently.
+        row("value 256", fileWith({{relayLine(1), "256"}}), v2, at(22, Fault::NotAByte), "256");
         row("long number", fileWith({{modeLine(1), "99999999999999999999"}}), v2, at(5, Fault::NotAByte),
             "99999999999999999999");
         row("NUL inside a number", fileWith({{k12vLine, QByteArray::fromHex("330030")}}), v2,
@@ -183,6 +191,12 @@ private slots:
         QTest::newRow("open") << Command::Open << auxOnFirst << file << std::optional(auxOnFirstShown)
                               << kNone;
         QTest::newRow("import") << Command::Import << v1 << file << std::optional(PanelConfig{}) << kNone;
+        PanelConfig relay2OnEveryLoop;
+        relay2OnEveryLoop.RelayMatrix[1] = 255;
+        QTest::newRow("open: 255, the largest byte") << Command::Open << fileWith({{relayLine(1), "255"}})
+                                                     << file << std::optional(relay2OnEveryLoop) << kNone;
+        QTest::newRow("open: 256, one past the largest byte")
+            << Command::Open << fileWith({{relayLine(1), "256"}}) << file << nothing << incompatible;
         QTest::newRow("open: a value the editor cannot show")
             << Command::Open << fileWith({{kCardLine, "2"}}) << file << nothing << incompatible;
         QTest::newRow("open: a version-1 file") << Command::Open << v1 << file << nothing << version1;
@@ -220,35 +234,44 @@ private slots:
         QTest::addColumn<QString>("level3");
         QTest::addColumn<QString>("target"); // in the folder; empty: the dialog is cancelled
         QTest::addColumn<int>("sizeLimit");  // bytes a file may hold; 0: no limit
-        QTest::addColumn<bool>("lockedFolder");
+        QTest::addColumn<Folder>("folder");
         QTest::addColumn<QList<Message>>("messages");
         const QList<Message> cannotSave{Msg::cannotSave()};
         const QString level3 = QStringLiteral("CBAB");
         const QString none;
-        QTest::newRow("over the previous file") << level3 << QStringLiteral("old.dat") << 0 << false << kNone;
+        const QString old = QStringLiteral("old.dat");
+        QTest::newRow("over the previous file") << level3 << old << 0 << Folder::Own << kNone;
         QTest::newRow("level 3 empty: refused before the dialog")
-            << none << QStringLiteral("old.dat") << 0 << false << QList<Message>{Msg::shortCodes()};
+            << none << old << 0 << Folder::Own << QList<Message>{Msg::shortCodes()};
         // This fails for root too: the size limit binds.
-        QTest::newRow("write cut short") << level3 << QStringLiteral("old.dat") << 40 << false << cannotSave;
+        QTest::newRow("write cut short") << level3 << old << 40 << Folder::Own << cannotSave;
         // A FIFO (as a device or a socket) is not replaced by a regular file: a reader would lose it.
-        QTest::newRow("target is a FIFO") << level3 << QStringLiteral("fifo") << 0 << false << cannotSave;
+        QTest::newRow("target is a FIFO")
+            << level3 << QStringLiteral("fifo") << 0 << Folder::Own << cannotSave;
         // The installer may rewrite the file but not add one beside it: the file is written in place.
-        QTest::newRow("folder takes no new file")
-            << level3 << QStringLiteral("old.dat") << 0 << true << kNone;
+        QTest::newRow("folder takes no new file") << level3 << old << 0 << Folder::NoNewFile << kNone;
+        // The new file is whole beside the old one, and the last step, the rename, is refused.
+        QTest::newRow("rename over the old file refused")
+            << level3 << old << 0 << Folder::NoReplacing << cannotSave;
     }
     void save()
     {
         QFETCH(QString, level3);
         QFETCH(QString, target);
         QFETCH(int, sizeLimit);
-        QFETCH(bool, lockedFolder);
+        QFETCH(Folder, folder);
         QFETCH(QList<Message>, messages);
+        const bool lockedFolder = folder == Folder::NoNewFile;
 #ifdef Q_OS_WIN
         if (sizeLimit > 0 || lockedFolder || target == "fifo")
             QSKIP("file-size limits, folder rights and FIFOs are those of Linux");
 #endif
+        if (const QString why = StickyFolder::unavailable(); folder == Folder::NoReplacing && !why.isEmpty())
+            QSKIP(qPrintable(why));
         FilesBench b;
         QVERIFY(writeAll(b.path("old.dat"), "kept"));
+        if (folder == Folder::NoReplacing)
+            QVERIFY(StickyFolder::protectFromReplacing(b.dir.path(), b.path("old.dat")));
 #ifndef Q_OS_WIN
         if (target == "fifo")
             QCOMPARE(::mkfifo(qPrintable(b.path(target)), 0600), 0);
@@ -272,11 +295,16 @@ private slots:
         const rlimit limited{sizeLimit > 0 ? rlim_t(sizeLimit) : normal.rlim_cur, normal.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
         const bool switched = asNobody && ::seteuid(kNobody) == 0;
+        std::optional<StickyFolder::WithoutOwnerOverride> withoutOverride;
+        if (folder == Folder::NoReplacing)
+            withoutOverride.emplace();
+        const bool dropped = withoutOverride && withoutOverride->ok();
         const SaveResult result = b.files.save();
+        withoutOverride.reset();
         const bool restored = (!switched || ::seteuid(0) == 0) &&
                               (!lockedFolder || ::chmod(qPrintable(b.dir.path()), 0700) == 0);
         setrlimit(RLIMIT_FSIZE, &normal);
-        QVERIFY(restored && switched == asNobody);
+        QVERIFY(restored && switched == asNobody && dropped == (folder == Folder::NoReplacing));
 #endif
 
         const bool saved = messages.isEmpty() && !target.isEmpty();
@@ -296,6 +324,17 @@ private slots:
         QCOMPARE(b.prompts.busyDepth, 0); // the pointer back to normal
         QCOMPARE(readAll(b.path("old.dat")), saved ? kEveryItemFile : QByteArray("kept"));
         QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
+    }
+
+    // Save refuses short codes only: two equal codes are written as shown, the send refuses them.
+    void saveKeepsEqualCodes()
+    {
+        FilesBench b;
+        b.editor.shown.AccessCodes = {QStringLiteral("ABCA"), QStringLiteral("ABCA")};
+        b.prompts.fileAnswers << b.path("equal.dat");
+        QCOMPARE(b.files.save(), SaveResult::Saved);
+        QCOMPARE(b.prompts.messages(), kNone);
+        QCOMPARE(readAll(b.path("equal.dat")), DataFile::format(b.editor.shown));
     }
 };
 

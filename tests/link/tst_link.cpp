@@ -122,6 +122,27 @@ private slots:
         QCOMPARE(bench.panel.requests().size(), frames + 1);
     }
 
+    // Until its first wake-up the link waits 2000 ms for each reply, not the 1000 ms it waits
+    // from the wake-up on: two silent attempts take at least twice that, then the third is
+    // answered.
+    void replyTimeoutBeforeWakeUp()
+    {
+        constexpr qint64 kBeforeWakeUpMs = 2000;
+        constexpr int kSilentAttempts = 2;
+        PanelBench bench;
+        QVERIFY(bench.link.openPort(PortChoice::simulated()));
+        bench.panel.addFault({Fault::Silence, int(PanelCommand::PanelMode), -1, kSilentAttempts});
+        QElapsedTimer clock;
+        clock.start();
+        const LinkReply reply = bench.link.request(PanelCommand::PanelMode);
+        const qint64 took = clock.elapsed();
+        QCOMPARE(reply.failure, LinkFailure::None);
+        QCOMPARE(bench.panel.requests().size(), kSilentAttempts + 1);
+        QVERIFY2(took >= kSilentAttempts * (kBeforeWakeUpMs - 10), qPrintable(QString::number(took)));
+        QVERIFY2(took < 3 * kSilentAttempts * kBeforeWakeUpMs, qPrintable(QString::number(took)));
+        QVERIFY(bench.prompts.messages().isEmpty());
+    }
+
     // A transaction or wake-up asked for while one waits is refused and leaves the waiting one alone.
     void reentryRefused()
     {

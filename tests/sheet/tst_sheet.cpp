@@ -36,7 +36,7 @@ struct SheetBench : WindowFixture
             printer.setOutputFileName(file);
             return !file.isEmpty();
         });
-        (print ? window.Print_Menu : window.Pdf_Menu)->trigger();
+        (print ? window.commands().Print_Menu : window.commands().Pdf_Menu)->trigger();
     }
 };
 
@@ -76,8 +76,8 @@ void everyItem(SheetBench &b)
     b.session.DataFileName = QStringLiteral("/chantiers/<b>Site & Co<i>.dat"); // printed, never obeyed
     b.session.PanelVersion = QStringLiteral("Version du programme = 3.0");
     b.session.PanelSerial = QStringLiteral("N° de Série =020712345");
-    b.window.Check_Alb[15]->click();
-    b.window.Check_Alb[8]->click();
+    control<QCheckBox>(b.window, QStringLiteral("Check_Alb(15)"))->click();
+    control<QCheckBox>(b.window, QStringLiteral("Check_Alb(8)"))->click();
 }
 
 } // namespace
@@ -136,7 +136,7 @@ private slots:
             PanelConfig c = b.window.configuration();
             c.UgaTempo = 7;
             b.window.show(c);
-            b.window.Up_Option[0]->click();
+            control<QRadioButton>(b.window, QStringLiteral("Up_Option(0)"))->click();
         }) << "fiche.pdf"
                                      << QStringList{"Carte UP : ABSENTE", "sans objet, carte UP absente",
                                                     "Boucle 8 Mode Alarme simple", "SORTIE 12V : Permanente",
@@ -147,7 +147,7 @@ private slots:
         // The configuration shown is now the panel's, no longer the file's.
         QTest::newRow("a receive forgets the file") << false << SheetSetup([](SheetBench &b) {
             b.session.DataFileName = QStringLiteral("/chantiers/site.dat");
-            b.window.Command1->click();
+            b.window.commands().Command1->click();
             b.prompts.clear();
         }) << "fiche.pdf" << QStringList{"Fichier de données : aucun"}
                                                     << none;

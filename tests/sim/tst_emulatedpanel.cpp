@@ -2,15 +2,14 @@
 #include "support/TestRegistry.h"
 
 #include "sim/EmulatedPanel.h"
-#include "simfiles/PanelOptions.h"
 
 #include <QTest>
 
 static QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
 
 // What the emulated panel does with what the configurator never sends: commands it does not
-// know, indexes and values out of range, malformed frames; and the faults torva-ecs-sim is told
-// to make. The configurator's own commands, and the fault rules, go through its tests.
+// know, indexes and values out of range, malformed frames. The configurator's own commands, and
+// the fault rules, go through its tests.
 class TestEmulatedPanel : public QObject
 {
     Q_OBJECT
@@ -55,32 +54,6 @@ private slots:
         QTest::qWait(int(EmulatedPanel::kFrameGap.count()) + 50);
         // Without the pause rule these bytes would complete the stale 7-byte frame.
         QCOMPARE(panel.receive(frame(20)), frame(20, {0}));
-    }
-
-    // torva-ecs-sim's --fault name[:command[:index[:times]]], an empty part or "*" for any.
-    void faultOption_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<int>>("rule"); // fault, command, index, times; none when refused
-        QTest::newRow("command, index, times")
-            << "wrong-echo:21:3:2" << QList<int>{int(Fault::WrongEcho), 21, 3, 2};
-        QTest::newRow("any index") << "bad-sum:4::1" << QList<int>{int(Fault::BadSum), 4, -1, 1};
-        QTest::newRow("star for any")
-            << "stray-bytes:*:*:5" << QList<int>{int(Fault::StrayBytesBefore), -1, -1, 5};
-        QTest::newRow("unknown name") << "noise" << QList<int>();
-        QTest::newRow("command above a byte") << "silence:256" << QList<int>();
-        QTest::newRow("zero times") << "silence:20::0" << QList<int>();
-        QTest::newRow("negative") << "silence:-2" << QList<int>();
-    }
-
-    void faultOption()
-    {
-        QFETCH(QString, text);
-        QFETCH(QList<int>, rule);
-        const std::optional<FaultRule> parsed = PanelOptions::parseFault(text);
-        QCOMPARE((parsed ? QList<int>{int(parsed->fault), parsed->command, parsed->index, parsed->times}
-                         : QList<int>()),
-                 rule);
     }
 };
 

@@ -8,6 +8,17 @@
 #include "editor/MainCommands.h"
 #include "editor/MainWindow.h"
 
+// The window's control named `name` ("Check_Alb(3)", "Frame1"), as the installer's documentation
+// names it; a name the window lacks ends the test run.
+template <typename W = QWidget>
+W *control(const MainWindow &window, const QString &name)
+{
+    auto *found = window.findChild<W *>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
 struct WindowFixture : PanelBench
 {
     Session session;

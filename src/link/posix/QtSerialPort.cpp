@@ -4,7 +4,6 @@
 #include "link/SystemPorts.h"
 
 #include <QFile>
-#include <QSerialPortInfo>
 
 #ifdef Q_OS_LINUX
 #include <grp.h>
@@ -173,19 +172,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     emit failed();
 }
 
-QList<DetectedPort> detectedPorts()
+std::unique_ptr<SerialPort> makeSystemPort(const QString &device)
 {
-    QList<DetectedPort> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        ports.append({info.systemLocation(), info.description(), info.manufacturer(), info.serialNumber()});
-    return ports;
-}
-
-PortFactory makeRealPortFactory(PortFactory simulated)
-{
-    return [simulated = std::move(simulated)](const PortChoice &choice) -> std::unique_ptr<SerialPort> {
-        if (choice.kind == PortChoice::Kind::Simulated)
-            return simulated ? simulated(choice) : nullptr;
-        return std::make_unique<QtSerialPort>(choice.device);
-    };
+    return std::make_unique<QtSerialPort>(device);
 }
