@@ -13,6 +13,8 @@
 #include "config/Session.h"
 #include "diagreads/DiagReader.h"
 #include "files/FileCommands.h"
+#include "journal/Intervenant.h"
+#include "transfer/Intervention.h"
 #include "transfer/Reads.h"
 #include "transfer/Transfer.h"
 
@@ -203,12 +205,32 @@ struct Cli::Procedure
                                                                  progress,
                                                                  [&panel] {
                       return Interrupt::requested() ? PortOutcome::Cancelled : panel.open(); }}
-    {}
+    {
+        context.record = &record;
+    }
     ConfigurationHolder view;
     Session session;
     ConsoleProgress progress;
     TransferContext context;
+    TransferRecord record;
 };
+
+void Cli::journal(JournalEntry::Operation operation, const Procedure &procedure, TransferResult result,
+                  const QString &dataFile)
+{
+    const Intervenant who = Intervenant::load();
+    const Intervention what{operation,
+                            QStringLiteral("torva-cli"),
+                            m_options.value(Option::Port),
+                            dataFile,
+                            who.technician,
+                            who.company,
+                            who.site};
+    // The panel holds what it holds: the status stays the procedure's, the warning goes to stderr.
+    QString why;
+    if (!journalIntervention(Journal(JournalSettings::folder()), what, procedure.record, result, &why))
+        m_console.print(journalNotWritten(why));
+}
 
 // The receive procedure, then the file exactly as "Enregistrer" writes it: whole or not at all.
 int Cli::receive()
@@ -235,6 +257,7 @@ int Cli::receive()
     };
     const TransferResult result = receiveConfiguration(context);
     endProcedure(result);
+    journal(JournalEntry::Operation::Receive, procedure, result, target);
     if (Interrupt::requested())
         return interrupted();
     if (result != TransferResult::Done)
@@ -272,6 +295,7 @@ int Cli::send()
     const TransferResult result = sendConfiguration(context);
     QObject::disconnect(&link, &Link::requestSent, &link, nullptr);
     endProcedure(result);
+    journal(JournalEntry::Operation::Send, procedure, result, m_options.arguments.first());
     if (!Interrupt::requested())
         return ExitCode::of(result);
     if (written)

@@ -5,6 +5,7 @@
 #include "cli/Options.h"
 #include "cli/PanelLine.h"
 #include "files/DataFile.h"
+#include "journal/Journal.h"
 #include "link/ExchangeLog.h"
 #include "transfer/Transfer.h"
 
@@ -67,6 +68,10 @@ private:
 
     // What a receive, a send or a comparison runs with (Cli.cpp).
     struct Procedure;
+    // Keeps the procedure's entry in the journal; a journal that cannot be written is said on
+    // standard error and changes no status.
+    void journal(JournalEntry::Operation operation, const Procedure &procedure, TransferResult result,
+                 const QString &dataFile);
 
     // Opens `port` and reads the panel's mode as a receive starts; what answered, or why not.
     struct Probe;

@@ -6,9 +6,13 @@
 #include "editor/FrmAbout.h"
 #include "editor/Leave.h"
 #include "editor/MainWindow.h"
+#include "journal/Intervenant.h"
+#include "journalwindows/IntervenantFrm.h"
+#include "journalwindows/JournalFrm.h"
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
 #include "linkwindows/PortFrm.h"
+#include "transfer/Intervention.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -40,6 +44,8 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     connect(controls.Compare_Menu, &QAction::triggered, this, &MainCommands::compareWithPanel);
     connect(controls.CompareFile_Menu, &QAction::triggered, this, &MainCommands::compareWithFile);
     connect(controls.Log_Menu, &QAction::triggered, this, &MainCommands::showExchangeLog);
+    connect(controls.Journal_Menu, &QAction::triggered, this, &MainCommands::showJournal);
+    connect(controls.Intervenant_Menu, &QAction::triggered, this, [this] { IntervenantFrm::run(&m_window); });
     connect(controls.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
     connect(controls.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
     connect(controls.Print_Menu, &QAction::triggered, this, [this] { m_sheet.print(); });
@@ -73,15 +79,61 @@ LoadResult MainCommands::openFile(const QString &path) { return m_files.openPath
 void MainCommands::receive()
 {
     runExchange([this] {
+        TransferRecord record;
+        m_context.record = &record;
+        const std::optional<QString> dataFile = m_session.DataFileName;
+        const TransferResult result = receiveConfiguration(m_context);
+        m_context.record = nullptr;
         // The configuration shown is now the panel's, no longer the file's.
-        if (receiveConfiguration(m_context) == TransferResult::Done)
+        if (result == TransferResult::Done) {
             m_session.DataFileName.reset();
+            m_session.SourcePanelSerial =
+                record.identity ? record.identity->serialNumber : std::optional<QString>();
+        }
+        journal(JournalEntry::Operation::Receive, record, result, dataFile);
     });
 }
 
 void MainCommands::send()
 {
-    runExchange([this] { sendConfiguration(m_context); });
+    runExchange([this] {
+        TransferRecord record;
+        m_context.record = &record;
+        const TransferResult result = sendConfiguration(m_context);
+        m_context.record = nullptr;
+        journal(JournalEntry::Operation::Send, record, result, m_session.DataFileName);
+    });
+}
+
+void MainCommands::journal(JournalEntry::Operation operation, const TransferRecord &record,
+                           TransferResult result, const std::optional<QString> &dataFile)
+{
+    const Intervenant who = Intervenant::load();
+    const Intervention what{
+        operation, QStringLiteral("torva-pc"), m_link.lastPortName(), dataFile, who.technician, who.company,
+        who.site};
+    // The panel holds what it holds: a journal that cannot be written only says so.
+    QString why;
+    if (!journalIntervention(Journal(JournalSettings::folder()), what, record, result, &why))
+        m_prompts.message(journalNotWritten(why), QStringLiteral("JOURNAL DES INTERVENTIONS"),
+                          Prompts::Icon::Warning);
+}
+
+void MainCommands::showJournal()
+{
+    if (m_running)
+        return;
+    const Journal journal(JournalSettings::folder());
+    JournalFrm window(
+        journal,
+        [this](const JournalEntry &entry, const QString &path) {
+            if (m_files.openPath(path) != LoadResult::Loaded)
+                return false;
+            m_session.SourcePanelSerial = entry.panel.serialNumber;
+            return true;
+        },
+        &m_window);
+    window.exec();
 }
 
 void MainCommands::diagnostic()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/FileCommands.h"
+#include "journal/Journal.h"
 #include "linkwindows/LogFrm.h"
 #include "linkwindows/WaitFrm.h"
 #include "sheet/SheetCommands.h"
@@ -52,6 +53,9 @@ public:
     void compareWithFile();
     // "Journal des échanges": shows the exchange log window, even while an exchange runs.
     void showExchangeLog();
+    // "Journal des interventions...": the panels' journal; an entry's configuration opens in the
+    // editor as "Ouvrir" opens a file.
+    void showJournal();
     // The desktop is ending the session: runs the leave procedure's question while the
     // configuration is unsaved. False when the session's end must be cancelled (the installer
     // asked to save and nothing was saved).
@@ -59,6 +63,9 @@ public:
 
 private:
     void runExchange(const std::function<void()> &exchange);
+    // Keeps the receive's or the send's entry in the journal; warns when it cannot.
+    void journal(JournalEntry::Operation operation, const TransferRecord &record, TransferResult result,
+                 const std::optional<QString> &dataFile);
     void setCommandsEnabled(bool enabled);
     bool onCloseRequested();
 

@@ -45,6 +45,8 @@ void MainWindow::buildMenus()
     m_commands.Compare_Menu = item("Compare_Menu", QStringLiteral("Comparer avec l'ECS..."));
     m_commands.CompareFile_Menu = item("CompareFile_Menu", QStringLiteral("Comparer avec un fichier..."));
     m_commands.Log_Menu = item("Log_Menu", QStringLiteral("Journal des échanges"));
+    m_commands.Journal_Menu = item("Journal_Menu", QStringLiteral("Journal des interventions..."));
+    m_commands.Intervenant_Menu = item("Intervenant_Menu", QStringLiteral("Intervenant..."));
     m_commands.Open_Menu = item("Open_Menu", QStringLiteral("Ouvrir"));
     m_commands.Save_Menu = item("Save_Menu", QStringLiteral("Enregistrer"));
     m_commands.Print_Menu = item("Print_Menu", QStringLiteral("Imprimer la configuration..."));

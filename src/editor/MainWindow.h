@@ -60,6 +60,8 @@ public:
         QAction *Compare_Menu = nullptr;     // the editor against the panel, read only
         QAction *CompareFile_Menu = nullptr; // the editor against a data file
         QAction *Log_Menu = nullptr;         // the exchange log window
+        QAction *Journal_Menu = nullptr;     // the panels' journal
+        QAction *Intervenant_Menu = nullptr; // who works, as the journal names them
         QAction *Open_Menu = nullptr;
         QAction *Save_Menu = nullptr;
         QAction *Print_Menu = nullptr; // the configuration sheet, printed

@@ -315,6 +315,16 @@ QList<JournalEntry> Journal::entries(const QString &panelId) const
     return list;
 }
 
+QString Journal::beforePath(const JournalEntry &entry) const
+{
+    return QDir(m_folder).filePath(entry.panelId + QLatin1Char('/') + entry.id + kBeforeSuffix);
+}
+
+QString Journal::sentPath(const JournalEntry &entry) const
+{
+    return QDir(m_folder).filePath(entry.panelId + QLatin1Char('/') + entry.id + kSentSuffix);
+}
+
 std::optional<JournalEntry> Journal::entry(const QString &id) const
 {
     for (const JournalEntry &e : entries())

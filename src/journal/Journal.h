@@ -86,6 +86,10 @@ public:
     QList<JournalPanel> panels() const;
     // The entries, of one panel or of all, newest first; damaged ones included, marked.
     QList<JournalEntry> entries(const QString &panelId = {}) const;
+    // Where an entry keeps its configurations, as data files "Ouvrir" opens.
+    QString beforePath(const JournalEntry &entry) const;
+    QString sentPath(const JournalEntry &entry) const;
+
     // One entry by its id, or none.
     std::optional<JournalEntry> entry(const QString &id) const;
 

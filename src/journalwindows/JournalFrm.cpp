@@ -135,11 +135,11 @@ JournalFrm::JournalFrm(const Journal &journal, OpenFn open, QWidget *parent)
     connect(Table_Entries, &QTableWidget::itemSelectionChanged, this, &JournalFrm::showEntry);
     connect(Command_OpenBefore, &QPushButton::clicked, this, [this] {
         if (const JournalEntry *e = chosenEntry())
-            openConfiguration(e->before);
+            openConfiguration(m_journal.beforePath(*e));
     });
     connect(Command_OpenSent, &QPushButton::clicked, this, [this] {
         if (const JournalEntry *e = chosenEntry())
-            openConfiguration(e->sent);
+            openConfiguration(m_journal.sentPath(*e));
     });
     connect(Command_Close, &QPushButton::clicked, this, &QDialog::reject);
     showPanels();
@@ -198,9 +198,9 @@ void JournalFrm::showEntry()
     Command_OpenSent->setVisible(!receive);
 }
 
-void JournalFrm::openConfiguration(const std::optional<QByteArray> &bytes)
+void JournalFrm::openConfiguration(const QString &path)
 {
     const JournalEntry *e = chosenEntry();
-    if (e && bytes && m_open && m_open(*e, *bytes))
+    if (e && m_open && m_open(*e, path))
         accept();
 }

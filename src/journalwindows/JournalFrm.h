@@ -19,9 +19,9 @@ class JournalFrm : public QDialog
 {
     Q_OBJECT
 public:
-    // Called with the entry and the configuration chosen ("before" or "sent"), as a data file's
-    // bytes; the window closes when it returns true (the editor took it).
-    using OpenFn = std::function<bool(const JournalEntry &entry, const QByteArray &bytes)>;
+    // Called with the entry and the data file of the configuration chosen ("before" or "sent");
+    // the window closes when it returns true (the editor took it).
+    using OpenFn = std::function<bool(const JournalEntry &entry, const QString &path)>;
 
     JournalFrm(const Journal &journal, OpenFn open, QWidget *parent = nullptr);
 
@@ -40,7 +40,7 @@ private:
     void showPanels();
     void showEntries();
     void showEntry();
-    void openConfiguration(const std::optional<QByteArray> &bytes);
+    void openConfiguration(const QString &path);
 
     const Journal &m_journal;
     OpenFn m_open;

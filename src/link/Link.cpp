@@ -81,6 +81,7 @@ bool Link::openPort(const PortChoice &choice)
     m_aborted = false;
     m_step.clear();
     closePort();
+    m_choice = choice;
     m_port = m_factory ? m_factory(choice) : nullptr;
     if (!m_port || !m_port->open()) {
         // The box's detailed text says why (missing device, rights, in use) and what to do.

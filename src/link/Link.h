@@ -82,6 +82,13 @@ public:
     // Closes the port if open and opens the chosen one at "9600,N,8,1", flushing what waits.
     // On failure: "Port série introuvable ou déjà ouvert !" / "ERREUR DE COM", and false.
     bool openPort(const PortChoice &choice);
+    // The port asked for last, opened or not: the journal names it.
+    const PortChoice &lastChoice() const { return m_choice; }
+    // Its name for people: the device, or "ECS simulée".
+    QString lastPortName() const
+    {
+        return m_choice.kind == PortChoice::Kind::Simulated ? QStringLiteral("ECS simulée") : m_choice.device;
+    }
     void closePort();
     bool isPortOpen() const;
     SerialPort *port() const { return m_port.get(); }
@@ -176,6 +183,7 @@ private:
     std::unique_ptr<Private> d;
     Prompts &m_prompts;
     PortFactory m_factory;
+    PortChoice m_choice;
     std::unique_ptr<SerialPort> m_port;
     LinkReply m_lastFailure; // why the last attempt of the running or last request failed
     LinkRequest m_lastRequest;

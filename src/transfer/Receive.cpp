@@ -152,8 +152,7 @@ TransferResult readPanelConfiguration(TransferContext &c, const QString &title, 
     // receive does not read hold the same values on both sides; the session is a copy too.
     ConfigurationHolder held(c.view.configuration());
     Session session = c.session;
-    TransferContext apart{c.link,     session,      held,    c.prompts,
-                          c.progress, c.selectPort, nullptr, c.emulatedPanel};
+    TransferContext apart{c.link, session, held, c.prompts, c.progress, c.selectPort};
     const TransferResult result = receiveUnder(apart, title);
     if (result == TransferResult::Done)
         panel = held.configuration();

@@ -184,8 +184,7 @@ TransferResult readBeforeWriting(TransferContext &c, PanelIdentity &identity, Pa
 {
     ConfigurationHolder held(c.view.configuration());
     Session session = c.session;
-    TransferContext apart{c.link,     session,      held,    c.prompts,
-                          c.progress, c.selectPort, nullptr, c.emulatedPanel};
+    TransferContext apart{c.link, session, held, c.prompts, c.progress, c.selectPort};
     const TransferResult result = readPanelItems(apart, panel, identity, PartialRead::Quiet);
     if (result == TransferResult::Done)
         panel = held.configuration();

@@ -35,7 +35,6 @@ struct TransferContext
     ProgressView &progress;
     std::function<PortOutcome()> selectPort;
     TransferRecord *record = nullptr; // where the procedure notes what it learnt, when wanted
-    bool emulatedPanel = false;       // the built-in "ECS simulée": its identity says so
 };
 
 // How a receive or a send ended; every end but Done and Aborted has told the installer why.

@@ -98,7 +98,8 @@ inline TransferResult readPanelIdentity(TransferContext &c, PanelIdentity &ident
 {
     showStep(c, QStringLiteral("Lecture identité ECS"));
     identity = {};
-    identity.emulated = c.emulatedPanel;
+    // The built-in "ECS simulée" is no site's panel: its entries say so.
+    identity.emulated = c.link.lastChoice().kind == PortChoice::Kind::Simulated;
     return readIdentity(c, PanelCommand::PanelVersion, PanelCommand::PanelSerial, identity.version,
                         identity.serialNumber);
 }

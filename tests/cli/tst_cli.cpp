@@ -6,6 +6,7 @@
 #include "support/TestRegistry.h"
 
 #include "files/DataFile.h"
+#include "journal/Journal.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -208,10 +209,11 @@ private slots:
         QTest::newRow("alarm mode of loop 3 unanswered: receive")
             << QStringList{"--fault", "silence:21:2"} << receive << none << false << 4
             << timeOut + "\npendant : Lecture modes alarme, boucle 3\n";
-        // A verification read without reply is a missing reply, not an item read back otherwise.
-        QTest::newRow("second relay read back unanswered: send")
+        // A send reads the panel's configuration before it writes: a read without reply there
+        // stops it before any write, named as the receive names it.
+        QTest::newRow("second relay unanswered before writing: send")
             << QStringList{"--fault", "silence:12:1"} << send << none << false << 4
-            << timeOut + "\npendant : Vérification Relais programmables, relais 2\n";
+            << timeOut + "\npendant : Lecture relais programmable, relais 2\n";
         QTest::newRow("manual mode: send")
             << QStringList{"--manual"} << send << none << false << 5
             << "ACCES ECS : Le mode de configuration manuelle est engagé, accès PC interdit !";
@@ -565,6 +567,43 @@ private slots:
     // A file written with -o whose last step, the rename of the new file over the earlier one, is
     // refused: status 8 and the message on standard error, the earlier file as it was and nothing
     // left beside it.
+    // Every receive and send that reached the panel leaves an entry: a send keeps what the panel
+    // held before, byte for byte, and what was sent.
+    void journalKeepsEachProcedure()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the journal lives in the account's local application data, which no test may touch");
+#endif
+        const QTemporaryDir dir;
+        QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "held.dat"}).status, 0);
+        QFile held(dir.filePath(QStringLiteral("held.dat")));
+        QVERIFY(held.open(QIODevice::ReadOnly));
+        const QByteArray heldBytes = held.readAll();
+        PanelConfig changed = *DataFile::parse(heldBytes, DataFile::Version::V2).content;
+        changed.setAlarmMode(0, changed.alarmMode(0) == AlarmMode::Normal ? AlarmMode::Discrimination
+                                                                          : AlarmMode::Normal);
+        const QByteArray sentBytes = DataFile::format(changed);
+        QVERIFY(!write(dir, "new.dat", sentBytes).isEmpty());
+        QCOMPARE(cli(dir, {"send", "new.dat", "--port", "sim"}).status, 0);
+
+        const QList<JournalEntry> entries =
+            Journal(dir.filePath(QStringLiteral("data/torva-pc/journal"))).entries();
+        QCOMPARE(entries.size(), 2);
+        const JournalEntry &send = entries[0];
+        const JournalEntry &receive = entries[1];
+        QVERIFY2(!send.damaged && !receive.damaged, qPrintable(send.damage + receive.damage));
+        QCOMPARE(send.operation, JournalEntry::Operation::Send);
+        QCOMPARE(send.outcome, QStringLiteral("done"));
+        QCOMPARE(send.before, std::optional(heldBytes));
+        QCOMPARE(send.sent, std::optional(sentBytes));
+        QCOMPARE(send.differences.size(), 1);
+        QVERIFY(send.panel.emulated);
+        QCOMPARE(send.program, QStringLiteral("torva-cli"));
+        QCOMPARE(receive.operation, JournalEntry::Operation::Receive);
+        QCOMPARE(receive.before, std::optional(heldBytes));
+        QCOMPARE(receive.dataFile, std::optional<QString>(QStringLiteral("held.dat")));
+    }
+
     void outputNotReplaced_data()
     {
         QTest::addColumn<QStringList>("arguments"); // in a folder holding v1.dat

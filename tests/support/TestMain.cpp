@@ -14,6 +14,8 @@ using Application = QApplication;
 using Application = QCoreApplication; // the subsystems below the editor need no widget
 #endif
 
+#include <QStandardPaths>
+
 #include <cstring>
 
 namespace {
@@ -39,6 +41,8 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The journal and the emulated panel's file go to a test folder, never into the account's.
+    QStandardPaths::setTestModeEnabled(true);
     Application app(argc, argv);
 
     const char *only = nullptr;
