@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "config/PanelIdentity.h"
+
 #include "cli/ExitCode.h"
 #include "cli/FailureWords.h"
 #include "cli/TextTable.h"
@@ -77,12 +79,21 @@ Cli::Probe Cli::probe(const QString &port)
                                             {}};
         const LinkReply reply = link.request(PanelCommand::PanelMode);
         switch (Reads::outcomeOf(reply, 1)) {
-        case Reads::Outcome::Read:
+        case Reads::Outcome::Read: {
+            // Which panel answered, as every receive and send reads it after the mode.
+            PanelIdentity identity;
+            link.setStep(QStringLiteral("Lecture identité ECS"));
+            const QString panel =
+                Reads::identity(link, Reads::Board::Panel, identity.version, identity.serialNumber) ==
+                        Reads::Outcome::Read
+                    ? QStringLiteral("%1 (version %2)").arg(identity.panelName(), identity.version)
+                    : QStringLiteral("ECS (identité illisible)");
             if (reply.data[0] == 1)
                 return {Verdict::Panel,
-                        QStringLiteral("ECS, en mode de configuration manuelle : accès PC interdit"),
+                        panel + QStringLiteral(", en mode de configuration manuelle : accès PC interdit"),
                         {}};
-            return {Verdict::Panel, QStringLiteral("ECS, accès PC autorisé"), {}};
+            return {Verdict::Panel, panel + QStringLiteral(", accès PC autorisé"), {}};
+        }
         case Reads::Outcome::Refused:
             return {Verdict::NoPanel,
                     QStringLiteral("une réponse de %1 octets de données au lieu d'un : pas une ECS TORVA")

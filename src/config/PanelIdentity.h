@@ -17,4 +17,11 @@ struct PanelIdentity
     bool emulated = false; // the built-in "ECS simulée", which no site holds
 
     bool operator==(const PanelIdentity &) const = default;
+
+    // "ECS N° 020712345", or "ECS sans numéro de série".
+    QString panelName() const
+    {
+        return serialNumber ? QStringLiteral("ECS N° %1").arg(*serialNumber)
+                            : QStringLiteral("ECS sans numéro de série");
+    }
 };

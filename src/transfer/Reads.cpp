@@ -1,5 +1,6 @@
 #include "transfer/Reads.h"
 
+#include "config/SerialNumber.h"
 #include "link/Link.h"
 
 #include <algorithm>
@@ -163,6 +164,25 @@ Outcome version(Link &link, PanelCommand command, std::array<std::uint8_t, 2> &v
 Outcome serialNumber(Link &link, PanelCommand command, std::array<std::uint8_t, 3> &serial)
 {
     return readBytes(link, command, serial);
+}
+
+Outcome identity(Link &link, Board board, QString &version, std::optional<QString> &serial)
+{
+    const bool panel = board == Board::Panel;
+    std::array<std::uint8_t, 2> versionBytes{};
+    std::array<std::uint8_t, 3> serialBytes{};
+    if (const Outcome outcome = Reads::version(
+            link, panel ? PanelCommand::PanelVersion : PanelCommand::CardVersion, versionBytes);
+        outcome != Outcome::Read)
+        return outcome;
+    if (const Outcome outcome =
+            serialNumber(link, panel ? PanelCommand::PanelSerial : PanelCommand::CardSerial, serialBytes);
+        outcome != Outcome::Read)
+        return outcome;
+    version = QStringLiteral("%1.%2").arg(versionBytes[0]).arg(versionBytes[1]);
+    const SerialNumber number{serialBytes};
+    serial = number.isStored() ? std::optional<QString>(number.digits(QLocale::c())) : std::nullopt;
+    return Outcome::Read;
 }
 
 } // namespace Reads

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 class Link;
 struct LinkReply;
@@ -44,5 +45,10 @@ Outcome aesChoice(Link &link, PanelConfig &config);             // command 27
 // 23 for the panel, 24 for its card: major, minor) and a serial number (16, 17: three bytes).
 Outcome version(Link &link, PanelCommand command, std::array<std::uint8_t, 2> &version);
 Outcome serialNumber(Link &link, PanelCommand command, std::array<std::uint8_t, 3> &serial);
+
+// The version ("3.0") and serial number (the digits the diagnostic shows, none when the board
+// stores none) of the panel (commands 23, 16) or of its card (24, 17), as the journal names them.
+enum class Board { Panel, Card };
+Outcome identity(Link &link, Board board, QString &version, std::optional<QString> &serial);
 
 } // namespace Reads

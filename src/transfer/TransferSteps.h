@@ -76,39 +76,20 @@ TransferResult readPanelItems(TransferContext &c, PanelConfig &config, PanelIden
 
 // The panel's version and serial number, read after the mode and before any item, as the
 // diagnostic reads them; the card's come later, once the card is known to work.
-inline TransferResult readIdentity(TransferContext &c, PanelCommand versionCommand,
-                                   PanelCommand serialCommand, QString &version,
-                                   std::optional<QString> &serial)
-{
-    std::array<std::uint8_t, 2> versionBytes{};
-    std::array<std::uint8_t, 3> serialBytes{};
-    if (const TransferResult result = resultOf(Reads::version(c.link, versionCommand, versionBytes));
-        result != TransferResult::Done)
-        return result;
-    if (const TransferResult result = resultOf(Reads::serialNumber(c.link, serialCommand, serialBytes));
-        result != TransferResult::Done)
-        return result;
-    version = QStringLiteral("%1.%2").arg(versionBytes[0]).arg(versionBytes[1]);
-    const SerialNumber number{serialBytes};
-    serial = number.isStored() ? std::optional<QString>(number.digits(QLocale::c())) : std::nullopt;
-    return TransferResult::Done;
-}
-
 inline TransferResult readPanelIdentity(TransferContext &c, PanelIdentity &identity)
 {
     showStep(c, QStringLiteral("Lecture identité ECS"));
     identity = {};
     // The built-in "ECS simulée" is no site's panel: its entries say so.
     identity.emulated = c.link.lastChoice().kind == PortChoice::Kind::Simulated;
-    return readIdentity(c, PanelCommand::PanelVersion, PanelCommand::PanelSerial, identity.version,
-                        identity.serialNumber);
+    return resultOf(Reads::identity(c.link, Reads::Board::Panel, identity.version, identity.serialNumber));
 }
 
 inline TransferResult readCardIdentity(TransferContext &c, PanelIdentity &identity)
 {
     showStep(c, QStringLiteral("Lecture identité carte UGA/CMSI"));
-    const TransferResult result = readIdentity(c, PanelCommand::CardVersion, PanelCommand::CardSerial,
-                                               identity.cardVersion, identity.cardSerialNumber);
+    const TransferResult result = resultOf(
+        Reads::identity(c.link, Reads::Board::Card, identity.cardVersion, identity.cardSerialNumber));
     identity.cardRead = result == TransferResult::Done;
     return result;
 }

@@ -648,13 +648,14 @@ private slots:
         QTest::addColumn<QStringList>("lines"); // how each line of the output starts
         const QStringList probe{"ports", "--probe", "DEV"};
         QTest::newRow("a panel") << QStringList{"--steady"} << probe << 0
-                                 << QStringList{"DEV : ECS, accès PC autorisé"};
+                                 << QStringList{"DEV : ECS N° 020712345 (version 3.0), accès PC autorisé"};
         QTest::newRow("a silent line") << QStringList{"--fault", "silence"} << probe << 4
                                        << QStringList{"DEV : pas de réponse en 3 essais"};
         QTest::newRow("a missing device beside a panel")
             << QStringList{"--steady"} << QStringList{"ports", "--probe", "/dev/no-such-port", "DEV"} << 0
             << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
-                           "  Raison donnée par le système : ", "DEV : ECS, accès PC autorisé"};
+                           "  Raison donnée par le système : ",
+                           "DEV : ECS N° 020712345 (version 3.0), accès PC autorisé"};
         QTest::newRow("a missing device alone")
             << QStringList() << QStringList{"ports", "--probe", "/dev/no-such-port"} << 3
             << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
