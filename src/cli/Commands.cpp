@@ -21,13 +21,15 @@ const std::array<Command, 11> kCommands{{
      "reçoit la configuration de l'ECS dans un fichier",
      "Lit la configuration de l'ECS dans l'ordre de « RECEVOIR LA CONFIGURATION », puis l'enregistre\n"
      "comme « Enregistrer » : le fichier est écrit en entier ou pas du tout. Un fichier du même nom\n"
-     "n'est remplacé qu'une fois toute la configuration reçue ; interrompue, la réception n'écrit rien.",
+     "n'est remplacé qu'une fois toute la configuration reçue ; interrompue, la réception n'écrit rien.\n"
+     "Le journal des interventions la garde (« torva-cli journal »), qu'elle ait abouti ou non.",
      0, 0, statuses(Done, Usage, PortFailed, NoReply, ManualMode, TransferError, WriteFailed, Interrupted)},
     {"send", &Cli::send, "send FICHIER.dat --port PORT [--ecs NUMERO]",
      "envoie un fichier à l'ECS et vérifie chaque élément",
      "Vérifie le fichier comme « Ouvrir », puis écrit chaque élément dans l'ECS et le relit, comme\n"
      "« ENVOYER LA CONFIGURATION ». Les deux codes doivent avoir 4 lettres et être différents.\n"
-     "Avant la première écriture, l'envoi lit toute la configuration de l'ECS pour le journal ;\n"
+     "Avant la première écriture, l'envoi lit toute la configuration de l'ECS pour le journal des\n"
+     "interventions (« torva-cli journal »), qui garde l'envoi, qu'il ait abouti ou non ;\n"
      "avec --ecs, il n'écrit rien dans une ECS d'un autre numéro de série (code 9).\n"
      "Interrompu (Ctrl-C) après la première écriture, l'envoi laisse l'ECS avec une partie de la\n"
      "nouvelle configuration : il faut l'envoyer de nouveau.",
