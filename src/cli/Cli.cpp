@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DiagView.h"
+#include "cli/DifferencesView.h"
 #include "cli/ExitCode.h"
 #include "cli/FailureWords.h"
 #include "cli/FileProblem.h"
@@ -41,16 +42,6 @@ QJsonObject itemJson(const ConfigItem &item)
             {QStringLiteral("value"), item.data},
             {QStringLiteral("label"), item.name},
             {QStringLiteral("text"), item.value}};
-}
-
-QJsonObject differenceJson(const Difference &d)
-{
-    return {{QStringLiteral("key"), d.key},
-            {QStringLiteral("label"), d.item},
-            {QStringLiteral("first"),
-             QJsonObject{{QStringLiteral("value"), d.firstData}, {QStringLiteral("text"), d.first}}},
-            {QStringLiteral("second"),
-             QJsonObject{{QStringLiteral("value"), d.secondData}, {QStringLiteral("text"), d.second}}}};
 }
 
 // A request that may change what the panel holds.
@@ -184,8 +175,8 @@ void Cli::sayWhere(Where where)
 void Cli::endProcedure(TransferResult result)
 {
     // A missing or unusable reply names the request it was for; a refusal or a difference found
-    // in a verification concerns the step's whole item.
-    if (result != TransferResult::Done)
+    // in a verification concerns the step's whole item. Another panel is no failure on the line.
+    if (result != TransferResult::Done && result != TransferResult::OtherPanel)
         sayWhere(result == TransferResult::NoReply || result == TransferResult::Refused
                      ? Where::StepAndElement
                      : Where::Step);
@@ -218,7 +209,13 @@ struct Cli::Procedure
 void Cli::journal(JournalEntry::Operation operation, const Procedure &procedure, TransferResult result,
                   const QString &dataFile)
 {
-    const Intervenant who = Intervenant::load();
+    // A name given on the command line, even empty, stands for the one in the settings.
+    Intervenant who = Intervenant::load();
+    for (const auto &[option, name] :
+         {std::pair{Option::Technician, &who.technician}, std::pair{Option::Company, &who.company},
+          std::pair{Option::Site, &who.site}})
+        if (m_options.isSet(option))
+            *name = m_options.value(option);
     const Intervention what{operation,
                             QStringLiteral("torva-cli"),
                             m_options.value(Option::Port),
@@ -228,8 +225,13 @@ void Cli::journal(JournalEntry::Operation operation, const Procedure &procedure,
                             who.site};
     // The panel holds what it holds: the status stays the procedure's, the warning goes to stderr.
     QString why;
-    if (!journalIntervention(Journal(JournalSettings::folder()), what, procedure.record, result, &why))
+    if (!journalIntervention(Journal(journalFolder()), what, procedure.record, result, &why))
         m_console.print(journalNotWritten(why));
+}
+
+QString Cli::journalFolder() const
+{
+    return m_options.isSet(Option::Journal) ? m_options.value(Option::Journal) : JournalSettings::folder();
 }
 
 // The receive procedure, then the file exactly as "Enregistrer" writes it: whole or not at all.
@@ -286,6 +288,11 @@ int Cli::send()
         return ExitCode::Refused;
     Procedure procedure(line(), m_console, m_prompts, *config);
     TransferContext &context = procedure.context;
+    // --ecs names the panel the file is for: the send asks before writing to another, and the
+    // console's answer is No.
+    const QString ecs = m_options.value(Option::Ecs);
+    if (!ecs.isEmpty())
+        procedure.session.SourcePanelSerial = ecs;
     // Once a write has gone out, an interrupted send leaves the panel with part of the new
     // configuration: the installer must know to send it again.
     bool written = false;
@@ -296,6 +303,16 @@ int Cli::send()
     QObject::disconnect(&link, &Link::requestSent, &link, nullptr);
     endProcedure(result);
     journal(JournalEntry::Operation::Send, procedure, result, m_options.arguments.first());
+    if (result == TransferResult::OtherPanel && !Interrupt::requested()) {
+        const std::optional<PanelIdentity> &connected = procedure.record.identity;
+        m_prompts.message(
+            QStringLiteral(
+                "Rien n'a été envoyé : l'ECS raccordé (%1) n'est pas l'ECS N° %2 que --ecs désigne.")
+                .arg(connected && connected->serialNumber ? QStringLiteral("N° ") + *connected->serialNumber
+                                                          : QStringLiteral("sans numéro de série"),
+                     ecs),
+            QStringLiteral("AUTRE ECS"), Prompts::Icon::Warning);
+    }
     if (!Interrupt::requested())
         return ExitCode::of(result);
     if (written)
@@ -380,9 +397,6 @@ int Cli::diff()
 
     const QList<Difference> found = differences(*first, *second);
     if (m_options.isSet(Option::Json)) {
-        QJsonArray array;
-        for (const Difference &d : found)
-            array.append(differenceJson(d));
         const QJsonObject second = files.size() == 2
                                        ? QJsonObject{{QStringLiteral("file"), secondName}}
                                        : QJsonObject{{QStringLiteral("port"), m_options.value(Option::Port)}};
@@ -390,13 +404,10 @@ int Cli::diff()
                                             QJsonObject{{QStringLiteral("file"), files.first()}}},
                                            {QStringLiteral("second"), second},
                                            {QStringLiteral("count"), found.size()},
-                                           {QStringLiteral("differences"), array}})
+                                           {QStringLiteral("differences"), differencesJson(found)}})
                      .toJson(QJsonDocument::Indented);
-    } else if (!found.isEmpty()) {
-        QList<QStringList> rows{{QStringLiteral("Élément"), files.first(), secondName}};
-        for (const Difference &d : found)
-            rows << QStringList{d.item, d.first, d.second};
-        m_out << textTable(rows);
+    } else {
+        m_out << differencesText(found, files.first(), secondName);
     }
     return found.isEmpty() ? ExitCode::Done : ExitCode::Refused;
 }

@@ -39,6 +39,9 @@ public:
     int convert();
     int diag();
     int ports();
+    int journalList();
+    int journalShow();
+    int journalGet();
 
 private:
     // A data file as Open (version 2) or Import (version 1) takes it, or why it is refused.
@@ -72,6 +75,11 @@ private:
     // standard error and changes no status.
     void journal(JournalEntry::Operation operation, const Procedure &procedure, TransferResult result,
                  const QString &dataFile);
+
+    // The journal's folder: --journal, else the settings' one.
+    QString journalFolder() const;
+    // The entry named by the command's argument; none, said, when there is no such entry.
+    std::optional<JournalEntry> journalEntry();
 
     // Opens `port` and reads the panel's mode as a receive starts; what answered, or why not.
     struct Probe;

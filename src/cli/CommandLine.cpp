@@ -75,8 +75,36 @@ std::optional<QString> misused(const Command &command, const QCommandLineParser 
             return QString::fromUtf8(spec.orLastFile);
         if (needed && (!given || empty))
             return QString::fromUtf8(given && spec.empty ? spec.empty : spec.missing);
+        // A folder or a name the command may take, but not an empty one.
+        if (need != Needs::No && given && empty && spec.empty)
+            return QString::fromUtf8(spec.empty);
+        if (given && spec.wrongValue)
+            if (const std::optional<QString> wrong = spec.wrongValue(parser.value(QLatin1String(spec.name))))
+                return QStringLiteral("--%1 : %2").arg(QLatin1String(spec.name), *wrong);
     }
+    // One of the options marked OneOf, and only one: journal get writes one configuration.
+    QStringList oneOf;
+    const char *noneGiven = nullptr;
+    for (const OptionSpec &spec : options())
+        if (needs(command, spec.option) == Needs::OneOf) {
+            noneGiven = spec.missing;
+            if (parser.isSet(QLatin1String(spec.name)))
+                oneOf << QStringLiteral("--") + QLatin1String(spec.name);
+        }
+    if (noneGiven && oneOf.isEmpty())
+        return QString::fromUtf8(noneGiven);
+    if (oneOf.size() > 1)
+        return QStringLiteral("%1 ne vont pas ensemble").arg(oneOf.join(QStringLiteral(" et ")));
     return std::nullopt;
+}
+
+// The command `words` start with: "journal show" before "journal". Takes its words from `words`.
+QString commandName(QStringList &words)
+{
+    QString name = words.isEmpty() ? QString() : words.takeFirst();
+    if (!words.isEmpty() && findCommand(name + QLatin1Char(' ') + words.first()))
+        name += QLatin1Char(' ') + words.takeFirst();
+    return name;
 }
 
 } // namespace
@@ -92,12 +120,12 @@ Reading read(const QStringList &arguments)
         return usageError(optionError(parser));
 
     QStringList files = parser.positionalArguments();
-    QString name = files.isEmpty() ? QString() : files.takeFirst();
+    QString name = commandName(files);
     // "help COMMAND" is "COMMAND --help".
     const bool helpAsked =
         parser.isSet(QLatin1String(optionSpec(Option::Help).name)) || name == QLatin1String("help");
     if (name == QLatin1String("help")) {
-        name = files.isEmpty() ? QString() : files.takeFirst();
+        name = commandName(files);
         if (!files.isEmpty())
             return usageError(QStringLiteral("help : argument en trop « %1 »").arg(files.first()));
         if (!name.isEmpty() && !findCommand(name))
@@ -114,7 +142,7 @@ Reading read(const QStringList &arguments)
 
     const QString prefix = QString::fromUtf8(command->name) + QStringLiteral(" : ");
     if (files.size() < command->minFiles)
-        return usageError(prefix + QStringLiteral("fichier manquant"), command);
+        return usageError(prefix + QString::fromUtf8(command->missingArgument), command);
     if (command->maxFiles >= 0 && files.size() > command->maxFiles)
         return usageError(prefix + QStringLiteral("argument en trop « %1 »").arg(files.at(command->maxFiles)),
                           command);

@@ -16,22 +16,26 @@ std::vector<int> statuses(Codes... codes)
     return {codes...};
 }
 
-const std::array<Command, 8> kCommands{{
+const std::array<Command, 11> kCommands{{
     {"receive", &Cli::receive, "receive --port PORT -o FICHIER.dat",
      "reçoit la configuration de l'ECS dans un fichier",
      "Lit la configuration de l'ECS dans l'ordre de « RECEVOIR LA CONFIGURATION », puis l'enregistre\n"
      "comme « Enregistrer » : le fichier est écrit en entier ou pas du tout. Un fichier du même nom\n"
-     "n'est remplacé qu'une fois toute la configuration reçue ; interrompue, la réception n'écrit rien.",
+     "n'est remplacé qu'une fois toute la configuration reçue ; interrompue, la réception n'écrit rien.\n"
+     "Le journal des interventions la garde (« torva-cli journal »), qu'elle ait abouti ou non.",
      0, 0, statuses(Done, Usage, PortFailed, NoReply, ManualMode, TransferError, WriteFailed, Interrupted)},
-    {"send", &Cli::send, "send FICHIER.dat --port PORT",
+    {"send", &Cli::send, "send FICHIER.dat --port PORT [--ecs NUMERO]",
      "envoie un fichier à l'ECS et vérifie chaque élément",
      "Vérifie le fichier comme « Ouvrir », puis écrit chaque élément dans l'ECS et le relit, comme\n"
      "« ENVOYER LA CONFIGURATION ». Les deux codes doivent avoir 4 lettres et être différents.\n"
+     "Avant la première écriture, l'envoi lit toute la configuration de l'ECS pour le journal des\n"
+     "interventions (« torva-cli journal »), qui garde l'envoi, qu'il ait abouti ou non ;\n"
+     "avec --ecs, il n'écrit rien dans une ECS d'un autre numéro de série (code 9).\n"
      "Interrompu (Ctrl-C) après la première écriture, l'envoi laisse l'ECS avec une partie de la\n"
      "nouvelle configuration : il faut l'envoyer de nouveau.",
      1, 1,
      statuses(Done, Refused, Usage, PortFailed, NoReply, ManualMode, VerifyFailed, TransferError, WriteFailed,
-              Interrupted)},
+              OtherPanel, Interrupted)},
     {"show", &Cli::show, "show FICHIER.dat [--json]", "montre la configuration d'un fichier",
      "Montre chaque élément de la configuration d'un fichier avec les mots de l'éditeur, dans\n"
      "l'ordre de la fiche de configuration. Avec --json, chaque élément a une clé qui ne change\n"
@@ -76,6 +80,29 @@ const std::array<Command, 8> kCommands{{
      "en a aucun). Sans --probe, 0 même sans port détecté (« aucun port série détecté » sur la\n"
      "sortie d'erreur).",
      0, -1, statuses(Done, Usage, PortFailed, NoReply, WriteFailed, Interrupted)},
+    {"journal", &Cli::journalList, "journal [--panel NUMERO] [--json]",
+     "les interventions du journal, la plus récente d'abord",
+     "Les entrées du journal des interventions (chaque réception et chaque envoi qui a atteint une\n"
+     "ECS, de TORVA-PC ou de torva-cli), la plus récente d'abord : date, ECS, opération, résultat,\n"
+     "intervenant, nombre de modifications et nom de l'entrée. Une entrée illisible est listée\n"
+     "comme telle. « torva-cli journal show ENTREE » en montre une, « torva-cli journal get\n"
+     "ENTREE » en écrit une configuration. Avec --json, la liste pour un programme.",
+     0, 0, statuses(Done, Usage)},
+    {"journal show", &Cli::journalShow, "journal show ENTREE [--json]",
+     "une intervention du journal et ses modifications",
+     "Une entrée du journal : qui, quand, sur quelle ECS, par quel port, son résultat, les\n"
+     "empreintes SHA-256 de ses configurations et, pour un envoi, les éléments modifiés avec les\n"
+     "mots de l'éditeur. Avec --json, les modifications comme « diff --json » les écrit.\n"
+     "Le code de sortie est 1 pour une entrée inconnue ou illisible.",
+     1, 1, statuses(Done, Refused, Usage), "ENTREE manquante"},
+    {"journal get", &Cli::journalGet, "journal get ENTREE --before|--sent -o FICHIER.dat",
+     "écrit une configuration d'une intervention dans un fichier",
+     "Écrit la configuration lue dans l'ECS (--before : avant l'envoi, ou celle de la réception) ou\n"
+     "celle qui a été envoyée (--sent) d'une entrée du journal, octet pour octet comme le journal la\n"
+     "garde, en entier ou pas du tout. Pour remettre une ECS dans son état d'avant un envoi :\n"
+     "« journal get ENTREE --before -o avant.dat », puis « send avant.dat ».\n"
+     "Le code de sortie est 1 pour une entrée inconnue ou illisible, ou sans cette configuration.",
+     1, 1, statuses(Done, Refused, Usage, WriteFailed, Interrupted), "ENTREE manquante"},
 }};
 
 } // namespace

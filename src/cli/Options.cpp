@@ -1,15 +1,28 @@
 #include "cli/Options.h"
 
 #include "cli/Commands.h"
+#include "journal/Journal.h"
 #include "link/SerialPort.h"
+
+#include <QDir>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
+// A serial number as the diagnostic writes it: its nine digits.
+std::optional<QString> serialNumberWrong(const QString &value)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{9}$"));
+    if (digits.match(value).hasMatch())
+        return std::nullopt;
+    return QStringLiteral("« %1 » n'est pas un numéro de série en 9 chiffres (020712345)").arg(value);
+}
+
 // In the order the help lists them.
-const std::array<OptionSpec, 9> kOptions{{
+const std::array<OptionSpec, 17> kOptions{{
     {Option::Port,
      nullptr,
      "port",
@@ -33,11 +46,63 @@ const std::array<OptionSpec, 9> kOptions{{
      "output",
      "FICHIER",
      [] { return QStringLiteral("le fichier à écrire"); },
-     {{"receive", Needs::Required}, {"convert", Needs::Required}},
+     {{"receive", Needs::Required}, {"convert", Needs::Required}, {"journal get", Needs::Required}},
      true,
      "-o FICHIER manque",
      nullptr,
      nullptr},
+    {Option::Ecs,
+     nullptr,
+     "ecs",
+     "NUMERO",
+     [] {
+         return QStringLiteral("le numéro de série de l'ECS qui doit recevoir l'envoi, en\n"
+                               "chiffres comme diag --json l'écrit (020712345) : rien\n"
+                               "n'est écrit dans une autre ECS");
+     },
+     {{"send", Needs::Optional}},
+     true,
+     nullptr,
+     nullptr,
+     nullptr,
+     serialNumberWrong},
+    {Option::Before,
+     nullptr,
+     "before",
+     nullptr,
+     [] {
+         return QStringLiteral("la configuration lue dans l'ECS : avant l'envoi, ou celle\n"
+                               "de la réception");
+     },
+     {{"journal get", Needs::OneOf}},
+     true,
+     "--before ou --sent manque",
+     nullptr,
+     nullptr},
+    {Option::Sent,
+     nullptr,
+     "sent",
+     nullptr,
+     [] { return QStringLiteral("la configuration envoyée"); },
+     {{"journal get", Needs::OneOf}},
+     true,
+     "--before ou --sent manque",
+     nullptr,
+     nullptr},
+    {Option::Panel,
+     nullptr,
+     "panel",
+     "NUMERO",
+     [] {
+         return QStringLiteral("les entrées de l'ECS de ce numéro de série seulement,\n"
+                               "en chiffres comme diag --json l'écrit");
+     },
+     {{"journal", Needs::Optional}},
+     true,
+     nullptr,
+     nullptr,
+     nullptr,
+     serialNumberWrong},
     {Option::Probe,
      nullptr,
      "probe",
@@ -70,7 +135,11 @@ const std::array<OptionSpec, 9> kOptions{{
      "json",
      nullptr,
      [] { return QStringLiteral("le résultat en JSON, pour un programme"); },
-     {{"show", Needs::Optional}, {"diff", Needs::Optional}, {"diag", Needs::Optional}},
+     {{"show", Needs::Optional},
+      {"diff", Needs::Optional},
+      {"diag", Needs::Optional},
+      {"journal", Needs::Optional},
+      {"journal show", Needs::Optional}},
      true,
      nullptr,
      nullptr,
@@ -81,6 +150,54 @@ const std::array<OptionSpec, 9> kOptions{{
      nullptr,
      [] { return QStringLiteral("le diagnostic à chaque cycle, jusqu'à Ctrl-C"); },
      {{"diag", Needs::Optional}},
+     true,
+     nullptr,
+     nullptr,
+     nullptr},
+    {Option::Journal,
+     nullptr,
+     "journal",
+     "DOSSIER",
+     [] {
+         return QStringLiteral("le dossier du journal des interventions, au lieu de celui\n"
+                               "des réglages (par défaut %1)")
+             .arg(QDir::toNativeSeparators(Journal::defaultFolder()));
+     },
+     {{"receive", Needs::Optional},
+      {"send", Needs::Optional},
+      {"journal", Needs::Optional},
+      {"journal show", Needs::Optional},
+      {"journal get", Needs::Optional}},
+     true,
+     nullptr,
+     "--journal attend un dossier",
+     nullptr},
+    {Option::Technician,
+     nullptr,
+     "intervenant",
+     "NOM",
+     [] { return QStringLiteral("le technicien, pour le journal (sinon celui des réglages)"); },
+     {{"receive", Needs::Optional}, {"send", Needs::Optional}},
+     true,
+     nullptr,
+     nullptr,
+     nullptr},
+    {Option::Company,
+     nullptr,
+     "entreprise",
+     "NOM",
+     [] { return QStringLiteral("son entreprise, pour le journal (sinon celle des réglages)"); },
+     {{"receive", Needs::Optional}, {"send", Needs::Optional}},
+     true,
+     nullptr,
+     nullptr,
+     nullptr},
+    {Option::Site,
+     nullptr,
+     "site",
+     "NOM",
+     [] { return QStringLiteral("le site, pour le journal (sinon celui des réglages)"); },
+     {{"receive", Needs::Optional}, {"send", Needs::Optional}},
      true,
      nullptr,
      nullptr,

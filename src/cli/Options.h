@@ -4,13 +4,32 @@
 #include <QStringList>
 
 #include <map>
+#include <optional>
 #include <span>
 #include <vector>
 
 struct Command;
 
 // An option of torva-cli.
-enum class Option { Port, Output, Probe, Trace, Json, Watch, Quiet, Help, Version };
+enum class Option {
+    Port,
+    Output,
+    Ecs,
+    Before,
+    Sent,
+    Panel,
+    Probe,
+    Trace,
+    Json,
+    Watch,
+    Journal,
+    Technician,
+    Company,
+    Site,
+    Quiet,
+    Help,
+    Version
+};
 
 // How a command takes an option.
 enum class Needs {
@@ -18,6 +37,7 @@ enum class Needs {
     Optional,   // may be given
     Required,   // must be given, with a value
     OrLastFile, // given, with a value, exactly when the command's last file is not
+    OneOf,      // this one or another so marked for the command, and only one of them
 };
 
 // A command that takes an option.
@@ -42,6 +62,8 @@ struct OptionSpec
     const char *missing;         // said when a command that needs it is not given it
     const char *empty;           // said when given empty where needed; nullptr: `missing`
     const char *orLastFile;      // said when given together with the last file, or neither
+    // What is wrong with a value given, or nothing; nullptr: any value goes.
+    std::optional<QString> (*wrongValue)(const QString &value) = nullptr;
 };
 
 std::span<const OptionSpec> options();
@@ -52,12 +74,12 @@ Needs needs(const Command &command, Option option);
 // What the command line asked for, once parsed and checked.
 struct CliOptions
 {
-    QString command;                 // "receive", "send", "show", "check", "diff", "convert", "diag", "ports"
-    QStringList arguments;           // the files (the ports of "ports --probe"), in order
+    QString command;                 // "receive", "send", ..., "journal show" (cli/Commands.cpp)
+    QStringList arguments;           // the files (the ports of "ports --probe", an entry), in order
     std::map<Option, QString> given; // each option given, with its value (empty for a switch)
 
     bool isSet(Option option) const { return given.contains(option); }
-    // The option's value: a device, COMn or "sim" for --port, a file for -o and --trace; empty
-    // when not given.
+    // The option's value: a device, COMn or "sim" for --port, a file for -o and --trace, a folder,
+    // a name or a serial number; empty when not given.
     QString value(Option option) const;
 };

@@ -38,6 +38,8 @@ std::optional<QString> optionalText(const QJsonValue &value)
     return std::nullopt;
 }
 
+} // namespace
+
 QJsonObject identityJson(const PanelIdentity &identity)
 {
     QJsonObject card;
@@ -49,6 +51,8 @@ QJsonObject identityJson(const PanelIdentity &identity)
             {QStringLiteral("emulated"), identity.emulated},
             {QStringLiteral("card"), identity.cardRead ? QJsonValue(card) : QJsonValue(QJsonValue::Null)}};
 }
+
+namespace {
 
 PanelIdentity identityOf(const QJsonObject &json)
 {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -42,6 +43,10 @@ struct JournalEntry
     // A SHA-256 of the bytes, in lowercase hex; empty for none.
     static QString sha256(const std::optional<QByteArray> &bytes);
 };
+
+// A panel's identity as the journal keeps it and torva-cli writes it: "serialNumber" (the
+// digits, or null), "version", "emulated", "card" (null, or its "serialNumber" and "version").
+QJsonObject identityJson(const PanelIdentity &identity);
 
 // The words of an operation, for programs ("receive", "send") and for people ("Réception",
 // "Envoi").

@@ -12,11 +12,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -30,17 +32,16 @@ struct Run
     QString err;
 };
 
-// Runs torva-cli in `dir` (its emulated panel's state kept there too), without a display; sends
-// SIGINT after `interruptAfter` ms when given; under `locale` (LANG and LC_ALL) when given. "DEV"
-// in the arguments stands for `device`.
-Run cli(const QTemporaryDir &dir, QStringList arguments, const QString &device = {}, int interruptAfter = -1,
-        const QString &locale = {})
+// Starts torva-cli in `dir` (its emulated panel's state and its settings kept there too), without a
+// display; under `locale` (LANG and LC_ALL) when given. "DEV" in the arguments stands for `device`.
+void startCli(QProcess &process, const QTemporaryDir &dir, QStringList arguments, const QString &device = {},
+              const QString &locale = {})
 {
     arguments.replaceInStrings(QStringLiteral("DEV"), device);
-    QProcess process;
     process.setWorkingDirectory(dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     if (!locale.isEmpty()) {
         env.insert(QStringLiteral("LANG"), locale);
         env.insert(QStringLiteral("LC_ALL"), locale);
@@ -50,6 +51,11 @@ Run cli(const QTemporaryDir &dir, QStringList arguments, const QString &device =
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(TORVA_CLI_PATH), arguments);
     process.waitForStarted();
+}
+
+// What torva-cli did once it ended; sends SIGINT after `interruptAfter` ms when given.
+Run finished(QProcess &process, int interruptAfter = -1)
+{
 #ifndef Q_OS_WIN
     if (interruptAfter >= 0 && !process.waitForFinished(interruptAfter))
         ::kill(pid_t(process.processId()), SIGINT);
@@ -61,6 +67,15 @@ Run cli(const QTemporaryDir &dir, QStringList arguments, const QString &device =
     const auto text = [](const QByteArray &bytes) { return QString::fromUtf8(bytes).replace("\r\n", "\n"); };
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             text(process.readAllStandardOutput()), text(process.readAllStandardError())};
+}
+
+// Runs torva-cli as startCli() starts it, to its end.
+Run cli(const QTemporaryDir &dir, const QStringList &arguments, const QString &device = {},
+        int interruptAfter = -1, const QString &locale = {})
+{
+    QProcess process;
+    startCli(process, dir, arguments, device, locale);
+    return finished(process, interruptAfter);
 }
 
 QString write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
@@ -127,6 +142,64 @@ void forgetBuiltInPanel()
 #else
 #define skipWithoutPseudoTerminal() (void)0
 #endif
+
+// A journal of three entries made by torva-cli against the built-in panel, newest first: a
+// receive whose kept configuration was changed since (DAMAGED), a send of one change by nobody
+// named (SEND), a receive by Jean Dupont of Torva Services (RECEIVE). `named` puts the entries'
+// names and the configurations' SHA-256 (RECEIVED-SHA, SENT-SHA) in place of those words.
+struct JournalFixture
+{
+    JournalFixture()
+    {
+        forgetBuiltInPanel();
+        const QStringList journal{"--journal", "j"};
+        if (cli(dir, QStringList{"receive", "--port", "sim", "-o", "held.dat", "--intervenant", "Jean Dupont",
+                                 "--entreprise", "Torva Services", "--site", ""} +
+                         journal)
+                .status != 0)
+            return;
+        QFile held(dir.filePath(QStringLiteral("held.dat")));
+        if (!held.open(QIODevice::ReadOnly))
+            return;
+        received = held.readAll();
+        PanelConfig changed = *DataFile::parse(received, DataFile::Version::V2).content;
+        changed.setAlarmMode(0, AlarmMode::Normal);
+        sent = DataFile::format(changed);
+        write(dir, "changed.dat", sent);
+        if (cli(dir,
+                QStringList{"send", "changed.dat", "--port", "sim", "--intervenant", "", "--entreprise", ""} +
+                    journal)
+                .status != 0)
+            return;
+        if (cli(dir, QStringList{"receive", "--port", "sim", "-o", "again.dat"} + journal).status != 0)
+            return;
+        const Journal kept(dir.filePath(QStringLiteral("j")));
+        const QList<JournalEntry> entries = kept.entries();
+        if (entries.size() != 3)
+            return;
+        QFile before(kept.beforePath(entries[0]));
+        if (!before.open(QIODevice::Append) || before.write("\r\n") != 2)
+            return;
+        // The hashes first: RECEIVE is in RECEIVED-SHA.
+        names = {{"RECEIVED-SHA", JournalEntry::sha256(received)},
+                 {"SENT-SHA", JournalEntry::sha256(sent)},
+                 {"DAMAGED", entries[0].id},
+                 {"SEND", entries[1].id},
+                 {"RECEIVE", entries[2].id}};
+        made = true;
+    }
+    QStringList named(QStringList texts) const
+    {
+        for (const auto &[word, name] : names)
+            texts.replaceInStrings(word, name);
+        return texts;
+    }
+    QTemporaryDir dir;
+    QByteArray received;
+    QByteArray sent;
+    std::vector<std::pair<QString, QString>> names;
+    bool made = false;
+};
 
 } // namespace
 
@@ -466,6 +539,25 @@ private slots:
             << "  --watch            le diagnostic à chaque cycle, jusqu'à Ctrl-C";
         QTest::newRow("help of convert lists -o") << QStringList{"convert", "--help"} << 0 << Stream::Out
                                                   << "  -o, --output FICHIER  le fichier à écrire";
+        QTest::newRow("--ecs that is no serial number")
+            << QStringList{"send", "good.dat", "--port", "sim", "--ecs", "20712345"} << 2 << Stream::Err
+            << "torva-cli : send : --ecs : « 20712345 » n'est pas un numéro de série en 9 chiffres "
+               "(020712345)";
+        QTest::newRow("--journal empty") << receive + QStringList{"--journal="} << 2 << Stream::Err
+                                         << "torva-cli : receive : --journal attend un dossier";
+        QTest::newRow("journal get without a configuration")
+            << QStringList{"journal", "get", "X", "-o", "x.dat"} << 2 << Stream::Err
+            << "torva-cli : journal get : --before ou --sent manque";
+        QTest::newRow("journal get of both configurations")
+            << QStringList{"journal", "get", "X", "--before", "--sent", "-o", "x.dat"} << 2 << Stream::Err
+            << "torva-cli : journal get : --before et --sent ne vont pas ensemble";
+        QTest::newRow("journal show without its entry") << QStringList{"journal", "show"} << 2 << Stream::Err
+                                                        << "torva-cli : journal show : ENTREE manquante";
+        QTest::newRow("--before with journal show")
+            << QStringList{"journal", "show", "X", "--before"} << 2 << Stream::Err
+            << "torva-cli : journal show : l'option --before ne va pas avec cette commande";
+        QTest::newRow("help of journal show") << QStringList{"help", "journal", "show"} << 0 << Stream::Out
+                                              << "Utilisation : torva-cli journal show ENTREE [--json]";
         QTest::newRow("help lists --version")
             << QStringList{"--help"} << 0 << Stream::Out << "  --version          la version";
     }
@@ -490,8 +582,13 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("listed"); // the options its help lists, in order
-        QTest::newRow("receive") << "receive" << QStringList{"--port", "-o", "--trace", "--quiet", "-h"};
-        QTest::newRow("send") << "send" << QStringList{"--port", "--trace", "--quiet", "-h"};
+        QTest::newRow("receive") << "receive"
+                                 << QStringList{
+                                        "--port",       "-o",     "--trace", "--journal", "--intervenant",
+                                        "--entreprise", "--site", "--quiet", "-h"};
+        QTest::newRow("send") << "send" << QStringList{"--port",    "--ecs",         "--trace",
+                                                       "--journal", "--intervenant", "--entreprise",
+                                                       "--site",    "--quiet",       "-h"};
         QTest::newRow("show") << "show" << QStringList{"--json", "--quiet", "-h"};
         QTest::newRow("check") << "check" << QStringList{"--quiet", "-h"};
         QTest::newRow("diff") << "diff" << QStringList{"--port", "--trace", "--json", "--quiet", "-h"};
@@ -499,13 +596,19 @@ private slots:
         QTest::newRow("diag") << "diag"
                               << QStringList{"--port", "--trace", "--json", "--watch", "--quiet", "-h"};
         QTest::newRow("ports") << "ports" << QStringList{"--probe", "--trace", "--quiet", "-h"};
+        QTest::newRow("journal") << "journal"
+                                 << QStringList{"--panel", "--json", "--journal", "--quiet", "-h"};
+        QTest::newRow("journal show")
+            << "journal show" << QStringList{"--json", "--journal", "--quiet", "-h"};
+        QTest::newRow("journal get") << "journal get"
+                                     << QStringList{"-o", "--before", "--sent", "--journal", "--quiet", "-h"};
     }
     void helpListsWhatIsTaken()
     {
         QFETCH(QString, command);
         QFETCH(QStringList, listed);
         QTemporaryDir dir;
-        const Run run = cli(dir, {"help", command});
+        const Run run = cli(dir, QStringList{"help"} + command.split(u' '));
         QCOMPARE(run.status, 0);
         // The options' lines start with two blanks and a dash.
         QStringList found;
@@ -564,9 +667,6 @@ private slots:
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
     }
 
-    // A file written with -o whose last step, the rename of the new file over the earlier one, is
-    // refused: status 8 and the message on standard error, the earlier file as it was and nothing
-    // left beside it.
     // Every receive and send that reached the panel leaves an entry: a send keeps what the panel
     // held before, byte for byte, and what was sent.
     void journalKeepsEachProcedure()
@@ -604,6 +704,335 @@ private slots:
         QCOMPARE(receive.dataFile, std::optional<QString>(QStringLiteral("held.dat")));
     }
 
+    // A send that fails past the port's opening leaves an entry that says how it ended; once the
+    // panel's configuration was read, the entry holds it byte for byte, and what was to be sent.
+    void failedSendIsJournaled_data()
+    {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<int>("interruptAfter"); // ms before Ctrl-C; -1: none
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<bool>("backedUp"); // the panel's configuration was read before the writes
+        const int none = -1;
+        QTest::newRow("silent panel") << QStringList{"--fault", "silence"} << none << 4 << "noReply" << false;
+        QTest::newRow("manual mode") << QStringList{"--manual"} << none << 5 << "manualMode" << false;
+        QTest::newRow("relays read back otherwise")
+            << QStringList{"--fault", "read-back-differs:12:1"} << none << 6 << "verifyFailed" << true;
+        QTest::newRow("Ctrl-C during the writes")
+            << QStringList{"--steady", "--fault", "silence:22"} << 900 << 130 << "aborted" << true;
+    }
+    void failedSendIsJournaled()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(int, interruptAfter);
+        QFETCH(int, status);
+        QFETCH(QString, outcome);
+        QFETCH(bool, backedUp);
+        skipWithoutPseudoTerminal();
+        QTemporaryDir dir;
+        const QByteArray sent = DataFile::format(otherConfig());
+        write(dir, "other.dat", sent);
+        const SimProcess sim(simulator);
+        QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
+        // What the panel answers, as a receive reads it: the send's entry keeps the same bytes.
+        std::optional<QByteArray> held;
+        if (backedUp) {
+            QCOMPARE(
+                cli(dir, {"receive", "--port", "DEV", "-o", "held.dat", "--journal", "r"}, sim.device).status,
+                0);
+            QFile file(dir.filePath(QStringLiteral("held.dat")));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            held = file.readAll();
+        }
+        const Run run =
+            cli(dir, {"send", "other.dat", "--port", "DEV", "--journal", "j"}, sim.device, interruptAfter);
+        QCOMPARE(run.status, status);
+
+        const QList<JournalEntry> entries = Journal(dir.filePath(QStringLiteral("j"))).entries();
+        QCOMPARE(entries.size(), 1);
+        const JournalEntry &entry = entries.first();
+        QVERIFY2(!entry.damaged, qPrintable(entry.damage));
+        QCOMPARE(entry.operation, JournalEntry::Operation::Send);
+        QCOMPARE(entry.outcome, outcome);
+        QCOMPARE(entry.port, sim.device);
+        QCOMPARE(entry.before, held);
+        QCOMPARE(entry.sent, backedUp ? std::optional(sent) : std::nullopt);
+    }
+
+    // --ecs names the panel the file is for: another serial number on the line writes nothing
+    // (status 9, the entry says so), the right one sends.
+    void sendsOnlyToThePanelNamed_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("another panel") << "020799999" << 9 << "otherPanel";
+        QTest::newRow("the panel named") << "020712345" << 0 << "done";
+    }
+    void sendsOnlyToThePanelNamed()
+    {
+        QFETCH(QString, serial);
+        QFETCH(int, status);
+        QFETCH(QString, outcome);
+        forgetBuiltInPanel();
+        QTemporaryDir dir;
+        write(dir, "other.dat", DataFile::format(otherConfig()));
+        const Run run = cli(dir, {"send", "other.dat", "--port", "sim", "--ecs", serial, "--journal", "j"});
+        QCOMPARE(run.status, status);
+        const bool refused = status == 9;
+        QCOMPARE(run.err, refused ? QStringLiteral(
+                                        "AUTRE ECS : Cette configuration a été lue sur l'ECS N° 020799999 ; "
+                                        "l'ECS raccordé est le N° 020712345 . Envoyer quand même ? Non\n"
+                                        "AUTRE ECS : Rien n'a été envoyé : l'ECS raccordé (N° 020712345) "
+                                        "n'est pas l'ECS N° 020799999 que --ecs désigne.\n")
+                                  : QString());
+        QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "after.dat", "--journal", "j"}).status, 0);
+        QCOMPARE(readConfig(dir, "after.dat"),
+                 std::optional(refused ? configOf(PanelState()) : otherConfig()));
+        const QList<JournalEntry> entries = Journal(dir.filePath(QStringLiteral("j"))).entries();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[1].outcome, outcome);
+        QCOMPARE(entries[1].sent.has_value(), !refused);
+    }
+
+    // A journal that cannot be written is said on standard error and changes no status.
+    void journalNotWritten_data()
+    {
+        QTest::addColumn<QStringList>("simulator"); // empty: the built-in panel
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::newRow("done receive")
+            << QStringList() << QStringList{"receive", "--port", "sim", "-o", "out.dat"} << 0;
+        QTest::newRow("send in manual mode")
+            << QStringList{"--manual"} << QStringList{"send", "out.dat", "--port", "DEV"} << 5;
+    }
+    void journalNotWritten()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        forgetBuiltInPanel();
+        QTemporaryDir dir;
+        write(dir, "out.dat", DataFile::format(otherConfig()));
+        const QString blocked = write(dir, "blocked", "not a folder");
+        std::optional<SimProcess> sim;
+        if (!simulator.isEmpty()) {
+            skipWithoutPseudoTerminal();
+            QVERIFY2(!sim.emplace(simulator).device.isEmpty(), qPrintable(sim->error));
+        }
+        const Run run =
+            cli(dir, arguments + QStringList{"--journal", blocked}, sim ? sim->device : QString());
+        QCOMPARE(run.status, status);
+        const QStringList lines = run.err.split(u'\n');
+        QVERIFY2(
+            lines.filter(QRegularExpression(QStringLiteral("^Le journal n'a pas pu être écrit : .*blocked")))
+                    .size() == 1,
+            qPrintable(run.err));
+    }
+
+    // Two torva-cli writing one journal at once, each to its own panel, lose no entry.
+    void twoProgramsShareOneJournal()
+    {
+        const QTemporaryDir journal;
+        const QTemporaryDir first;
+        const QTemporaryDir second;
+        const QStringList receive{"receive", "--port", "sim", "-o", "out.dat", "--journal", journal.path()};
+        QProcess processes[2];
+        startCli(processes[0], first, receive);
+        startCli(processes[1], second, receive);
+        for (QProcess &process : processes)
+            QCOMPARE(finished(process).status, 0);
+        const QList<JournalEntry> entries = Journal(journal.path()).entries();
+        QCOMPARE(entries.size(), 2);
+        for (const JournalEntry &entry : entries)
+            QVERIFY2(!entry.damaged, qPrintable(entry.damage));
+    }
+
+    // The journal's commands over one journal: a receive (by a technician of a company), a send of
+    // one change (nobody named), then a receive whose kept configuration was changed since.
+    void journalCommands_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // RECEIVE, SEND, DAMAGED: those entries' names
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("lines"); // the lines the output holds, in order, as patterns
+        const QString damaged =
+            QStringLiteral(R"(ENTRÉE ILLISIBLE \(fichier modifié : DAMAGED-avant\.dat\))");
+        QTest::newRow("list, newest first")
+            << QStringList{"journal"} << 0
+            << QStringList{"Date +ECS +Opération +Résultat +Intervenant +Modifications +Entrée",
+                           ".* ECS N° 020712345 \\(simulée\\) +Réception +" + damaged + " .* +0 +DAMAGED",
+                           ".* ECS N° 020712345 \\(simulée\\) +Envoi +terminé +non renseigné +1 +SEND",
+                           ".* ECS N° 020712345 \\(simulée\\) +Réception +terminé +Jean Dupont +0 +RECEIVE"};
+        QTest::newRow("show a send")
+            << QStringList{"journal", "show", "SEND"} << 0
+            << QStringList{"Entrée : SEND",
+                           "Opération : Envoi",
+                           "Résultat : terminé",
+                           "ECS N° 020712345 \\(simulée\\), version 3\\.0",
+                           "Intervenant : non renseigné",
+                           "Entreprise : non renseigné",
+                           "Port : sim",
+                           "Fichier : changed\\.dat",
+                           "Configuration avant : .*SEND-avant\\.dat \\(SHA-256 [0-9a-f]{64}\\)",
+                           "Configuration envoyée : .*SEND-envoyee\\.dat \\(SHA-256 [0-9a-f]{64}\\)",
+                           "Modifications : 1",
+                           "Élément +Avant +Envoyé",
+                           "Boucle 1 : mode alarme +Discrimination +Mode Alarme simple"};
+        QTest::newRow("show a damaged entry")
+            << QStringList{"journal", "show", "DAMAGED"} << 1
+            << QStringList{"Entrée : DAMAGED", "Entrée illisible : fichier modifié : DAMAGED-avant\\.dat"};
+    }
+    void journalCommands()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QStringList, lines);
+        const JournalFixture &journal = sharedJournal();
+        QVERIFY(journal.made);
+        const Run run = cli(journal.dir, journal.named(arguments) + QStringList{"--journal", "j"});
+        QCOMPARE(run.status, status);
+        const QStringList found = run.out.split(u'\n');
+        qsizetype at = 0;
+        for (const QString &line : journal.named(lines)) {
+            const QRegularExpression pattern(QRegularExpression::anchoredPattern(line));
+            while (at < found.size() && !pattern.match(found[at]).hasMatch())
+                ++at;
+            QVERIFY2(at < found.size(), qPrintable(line + QStringLiteral(" not in:\n") + run.out));
+        }
+    }
+
+    // --json over the same journal: the keys a program reads, the differences as diff --json
+    // writes them.
+    void journalJson_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QJsonObject>("expected"); // the value at each path
+        const QJsonObject emulatedPanel{
+            {"serialNumber", "020712345"},
+            {"version", "3.0"},
+            {"emulated", true},
+            {"card", QJsonObject{{"serialNumber", "010304321"}, {"version", "2.1"}}}};
+        QTest::newRow("list") << QStringList{"journal", "--json"} << 0
+                              << QJsonObject{{"entries/0/id", "DAMAGED"},
+                                             {"entries/0/damaged", true},
+                                             {"entries/0/damage", "fichier modifié : DAMAGED-avant.dat"},
+                                             {"entries/0/sha256/before", QJsonValue()},
+                                             {"entries/1/id", "SEND"},
+                                             {"entries/1/operation", "send"},
+                                             {"entries/1/outcome", "done"},
+                                             {"entries/1/message", "terminé"},
+                                             {"entries/1/panel", emulatedPanel},
+                                             {"entries/1/technician", ""},
+                                             {"entries/1/port", "sim"},
+                                             {"entries/1/program", "torva-cli"},
+                                             {"entries/1/dataFile", "changed.dat"},
+                                             {"entries/1/differences", 1},
+                                             {"entries/1/sha256/before", "RECEIVED-SHA"},
+                                             {"entries/1/sha256/sent", "SENT-SHA"},
+                                             {"entries/1/damaged", false},
+                                             {"entries/2/operation", "receive"},
+                                             {"entries/2/technician", "Jean Dupont"},
+                                             {"entries/2/company", "Torva Services"},
+                                             {"entries/2/site", ""},
+                                             {"entries/2/sha256/before", "RECEIVED-SHA"},
+                                             {"entries/2/sha256/sent", QJsonValue()}};
+        QTest::newRow("list of the panel") << QStringList{"journal", "--panel", "020712345", "--json"} << 0
+                                           << QJsonObject{{"entries/2/id", "RECEIVE"}};
+        QTest::newRow("list of another panel") << QStringList{"journal", "--panel", "020799999", "--json"}
+                                               << 0 << QJsonObject{{"entries", QJsonArray()}};
+        const QJsonObject loop1{
+            {"key", "loop1.alarmMode"},
+            {"label", "Boucle 1 : mode alarme"},
+            {"first", QJsonObject{{"value", "discrimination"}, {"text", "Discrimination"}}},
+            {"second", QJsonObject{{"value", "simple"}, {"text", "Mode Alarme simple"}}}};
+        QTest::newRow("show a send") << QStringList{"journal", "show", "SEND", "--json"} << 0
+                                     << QJsonObject{
+                                            {"id", "SEND"}, {"operation", "send"}, {"differences/0", loop1}};
+    }
+    void journalJson()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QJsonObject, expected);
+        const JournalFixture &journal = sharedJournal();
+        QVERIFY(journal.made);
+        const Run run = cli(journal.dir, journal.named(arguments) + QStringList{"--journal", "j"});
+        QCOMPARE(run.status, status);
+        QJsonParseError error;
+        const QJsonDocument found = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + run.out));
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            const QJsonValue value = it.value();
+            QCOMPARE(at(found.object(), it.key()),
+                     value.isString() ? QJsonValue(journal.named({value.toString()}).first()) : value);
+        }
+        // Every entry has the keys a program reads, whatever it holds.
+        const QJsonArray entries = found.object().contains("entries")
+                                       ? found.object().value("entries").toArray()
+                                       : QJsonArray{found.object()};
+        for (const QJsonValue entry : entries)
+            for (const char *key :
+                 {"id", "time", "operation", "outcome", "message", "panel", "technician", "company", "site",
+                  "port", "program", "dataFile", "differences", "sha256", "damaged"})
+                QVERIFY2(entry.toObject().contains(QLatin1String(key)), key);
+    }
+
+    // journal get writes the bytes the journal keeps, unchanged, or nothing and says why.
+    void journalGet_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("file"); // what got.dat holds: "received", "sent" or nothing
+        QTest::addColumn<QString>("err");  // the start of standard error
+        const auto get = [](const char *entry, const char *which) {
+            return QStringList{"journal", "get", entry, which, "-o", "got.dat"};
+        };
+        QTest::newRow("the configuration before a send") << get("SEND", "--before") << 0 << "received"
+                                                         << "";
+        QTest::newRow("the configuration sent") << get("SEND", "--sent") << 0 << "sent"
+                                                << "";
+        QTest::newRow("the configuration received") << get("RECEIVE", "--before") << 0 << "received"
+                                                    << "";
+        QTest::newRow("none sent in a receive")
+            << get("RECEIVE", "--sent") << 1 << ""
+            << "torva-cli : journal get : l'entrée « RECEIVE » n'a pas de configuration envoyée\n";
+        QTest::newRow("a damaged entry") << get("DAMAGED", "--before") << 1 << ""
+                                         << "torva-cli : journal get : l'entrée « DAMAGED » est illisible "
+                                            "(fichier modifié : DAMAGED-avant.dat)\n";
+        QTest::newRow("an unknown entry")
+            << get("20261207T171500123Z-pc-00000000", "--before") << 1 << ""
+            << "torva-cli : journal get : aucune entrée « 20261207T171500123Z-pc-00000000 » dans le journal";
+        QTest::newRow("a file that cannot be written")
+            << QStringList{"journal", "get", "SEND", "--sent", "-o", "missing/got.dat"} << 8 << ""
+            << "FICHIER DONNEES : Impossible d'enregistrer le fichier !\n";
+    }
+    void journalGet()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, file);
+        QFETCH(QString, err);
+        const JournalFixture &journal = sharedJournal();
+        QVERIFY(journal.made);
+        QFile::remove(journal.dir.filePath(QStringLiteral("got.dat")));
+        const Run run = cli(journal.dir, journal.named(arguments) + QStringList{"--journal", "j"});
+        QCOMPARE(run.status, status);
+        if (err.isEmpty())
+            QCOMPARE(run.err, QString());
+        else
+            QVERIFY2(run.err.startsWith(journal.named({err}).first()), qPrintable(run.err));
+        QFile got(journal.dir.filePath(QStringLiteral("got.dat")));
+        QCOMPARE(got.exists(), !file.isEmpty());
+        if (!file.isEmpty()) {
+            QVERIFY(got.open(QIODevice::ReadOnly));
+            QCOMPARE(got.readAll(), file == "sent" ? journal.sent : journal.received);
+        }
+    }
+
+    // A file written with -o whose last step, the rename of the new file over the earlier one, is
+    // refused: status 8 and the message on standard error, the earlier file as it was and nothing
+    // left beside it.
     void outputNotReplaced_data()
     {
         QTest::addColumn<QStringList>("arguments"); // in a folder holding v1.dat
@@ -682,6 +1111,16 @@ private slots:
             QVERIFY2(found[i].startsWith(lines[i]), qPrintable(found[i]));
         QCOMPARE(run.err, QString());
     }
+
+private:
+    // The journal the journal commands' tests read, made once.
+    const JournalFixture &sharedJournal()
+    {
+        if (!m_journal)
+            m_journal = std::make_unique<JournalFixture>();
+        return *m_journal;
+    }
+    std::unique_ptr<JournalFixture> m_journal;
 };
 
 TORVA_TEST(CliTest)
