@@ -45,7 +45,8 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     connect(controls.CompareFile_Menu, &QAction::triggered, this, &MainCommands::compareWithFile);
     connect(controls.Log_Menu, &QAction::triggered, this, &MainCommands::showExchangeLog);
     connect(controls.Journal_Menu, &QAction::triggered, this, &MainCommands::showJournal);
-    connect(controls.Intervenant_Menu, &QAction::triggered, this, [this] { IntervenantFrm::run(&m_window); });
+    connect(controls.Intervenant_Menu, &QAction::triggered, this,
+            [this] { IntervenantFrm::run(m_prompts, &m_window); });
     connect(controls.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
     connect(controls.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
     connect(controls.Print_Menu, &QAction::triggered, this, [this] { m_sheet.print(); });
