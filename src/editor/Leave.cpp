@@ -13,10 +13,17 @@ bool leaveProgram(Link &link, Session &session, Prompts &prompts, const std::fun
     if (link.isPortOpen())
         link.closePort();
 
+    const std::optional<SaveResult> saved = offerToSave(session, prompts, save);
+    return saved != SaveResult::Failed;
+}
+
+std::optional<SaveResult> offerToSave(const Session &session, Prompts &prompts,
+                                      const std::function<SaveResult()> &save)
+{
     if (session.ConfigSaved)
-        return true;
+        return std::nullopt;
     if (!prompts.askYesNo(QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
                           QStringLiteral("FICHIER DONNEES"), Prompts::Icon::Critical))
-        return true;
-    return save() != SaveResult::Failed;
+        return std::nullopt;
+    return save();
 }

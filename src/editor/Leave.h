@@ -3,6 +3,7 @@
 #include "files/FileCommands.h"
 
 #include <functional>
+#include <optional>
 
 class Link;
 class Prompts;
@@ -17,4 +18,9 @@ struct Session;
 // save and nothing was saved although a file was chosen (the write failed) or the save was
 // refused (short codes): ending then would lose the configuration, so the main window stays.
 // A cancelled save dialog still ends the program, as does a No.
+// While the configuration is unsaved, asks "DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?" and
+// runs the save command on Yes. The save's result; none when nothing was asked or the answer was No.
+std::optional<SaveResult> offerToSave(const Session &session, Prompts &prompts,
+                                      const std::function<SaveResult()> &save);
+
 bool leaveProgram(Link &link, Session &session, Prompts &prompts, const std::function<SaveResult()> &save);

@@ -45,7 +45,8 @@ MainCommands::MainCommands(MainWindow &window, Link &link, Session &session, Pro
     connect(controls.CompareFile_Menu, &QAction::triggered, this, &MainCommands::compareWithFile);
     connect(controls.Log_Menu, &QAction::triggered, this, &MainCommands::showExchangeLog);
     connect(controls.Journal_Menu, &QAction::triggered, this, &MainCommands::showJournal);
-    connect(controls.Intervenant_Menu, &QAction::triggered, this, [this] { IntervenantFrm::run(&m_window); });
+    connect(controls.Intervenant_Menu, &QAction::triggered, this,
+            [this] { IntervenantFrm::run(m_prompts, &m_window); });
     connect(controls.Open_Menu, &QAction::triggered, this, [this] { m_files.open(); });
     connect(controls.Save_Menu, &QAction::triggered, this, [this] { m_files.save(); });
     connect(controls.Print_Menu, &QAction::triggered, this, [this] { m_sheet.print(); });
@@ -126,14 +127,24 @@ void MainCommands::showJournal()
     const Journal journal(JournalSettings::folder());
     JournalFrm window(
         journal,
-        [this](const JournalEntry &entry, const QString &path) {
-            if (m_files.openPath(path) != LoadResult::Loaded)
-                return false;
-            m_session.SourcePanelSerial = entry.panel.serialNumber;
-            return true;
-        },
+        [this](const JournalEntry &entry, const QString &path) { return openFromJournal(entry, path); },
         &m_window);
     window.exec();
+}
+
+bool MainCommands::openFromJournal(const JournalEntry &entry, const QString &path)
+{
+    // As on leaving: an unsaved configuration is offered a save first; a save refused, failed or
+    // whose dialog was cancelled keeps the editor as it is.
+    const std::optional<SaveResult> saved =
+        offerToSave(m_session, m_prompts, [this] { return m_files.save(); });
+    if (saved && saved != SaveResult::Saved)
+        return false;
+    if (m_files.openPath(path) != LoadResult::Loaded)
+        return false;
+    // Read on that panel: a send to another one asks first.
+    m_session.SourcePanelSerial = entry.panel.serialNumber;
+    return true;
 }
 
 void MainCommands::diagnostic()
@@ -202,9 +213,9 @@ void MainCommands::runExchange(const std::function<void()> &exchange)
 void MainCommands::setCommandsEnabled(bool enabled)
 {
     const MainWindow::Commands &controls = m_window.commands();
-    for (QAction *action :
-         {controls.Diag_Menu, controls.Compare_Menu, controls.CompareFile_Menu, controls.Open_Menu,
-          controls.Save_Menu, controls.Print_Menu, controls.Pdf_Menu, controls.Import_Mnu})
+    for (QAction *action : {controls.Diag_Menu, controls.Compare_Menu, controls.CompareFile_Menu,
+                            controls.Open_Menu, controls.Save_Menu, controls.Print_Menu, controls.Pdf_Menu,
+                            controls.Import_Mnu, controls.Journal_Menu})
         action->setEnabled(enabled);
     controls.Command1->setEnabled(enabled);
     controls.Command2->setEnabled(enabled);

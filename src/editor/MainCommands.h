@@ -54,7 +54,8 @@ public:
     // "Journal des échanges": shows the exchange log window, even while an exchange runs.
     void showExchangeLog();
     // "Journal des interventions...": the panels' journal; an entry's configuration opens in the
-    // editor as "Ouvrir" opens a file.
+    // editor as "Ouvrir" opens a file, after the leave question's offer to save an unsaved
+    // configuration.
     void showJournal();
     // The desktop is ending the session: runs the leave procedure's question while the
     // configuration is unsaved. False when the session's end must be cancelled (the installer
@@ -66,6 +67,8 @@ private:
     // Keeps the receive's or the send's entry in the journal; warns when it cannot.
     void journal(JournalEntry::Operation operation, const TransferRecord &record, TransferResult result,
                  const std::optional<QString> &dataFile);
+    // The journal window's "Ouvrir dans l'éditeur"; true when the editor took the configuration.
+    bool openFromJournal(const JournalEntry &entry, const QString &path);
     void setCommandsEnabled(bool enabled);
     bool onCloseRequested();
 

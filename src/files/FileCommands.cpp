@@ -78,6 +78,8 @@ LoadResult FileCommands::show(const ReadFile &file)
     if (file.result == LoadResult::Loaded) {
         m_view.show(file.config);
         m_session.DataFileName = file.path;
+        // A file is no panel's configuration as read: a send asks about no other panel.
+        m_session.SourcePanelSerial.reset();
     }
     return file.result;
 }

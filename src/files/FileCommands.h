@@ -26,7 +26,8 @@ enum class LoadResult { Loaded, Cancelled, Refused };
 // over the old one in place. Open and Import check the whole file before they touch
 // anything: a refused file changes nothing in the editor.
 // A successful open, import or save records the file's path in the session (DataFileName), for
-// the configuration sheet; a cancelled or failed one leaves the previous path.
+// the configuration sheet; a cancelled or failed one leaves the previous path. A successful open
+// or import also forgets the panel the previous configuration was read on (SourcePanelSerial).
 class FileCommands
 {
 public:

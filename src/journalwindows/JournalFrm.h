@@ -15,6 +15,9 @@ class QTableWidget;
 // changes). The entry chosen shows its details and its differences, and offers to open one of its
 // configurations in the editor: putting a panel back is opening the earlier configuration and
 // sending it. A damaged entry is listed as such and offers nothing to open.
+//
+// The three lists are reached with Tab (and Alt+E, Alt+I, Alt+D), browsed with the arrow keys;
+// Escape or Enter closes the window. It fits the screen it opens on, whatever its scale.
 class JournalFrm : public QDialog
 {
     Q_OBJECT
@@ -25,10 +28,14 @@ public:
 
     JournalFrm(const Journal &journal, OpenFn open, QWidget *parent = nullptr);
 
+    // The entries' columns.
+    enum EntryColumn { Date, Operation, Outcome, Technician, Changes };
+
     QTableWidget *Table_Panels = nullptr;
     QTableWidget *Table_Entries = nullptr;
     QTableWidget *Table_Diff = nullptr;
     QLabel *Label_Entry = nullptr;
+    QLabel *Label_Diff = nullptr;
     QPushButton *Command_OpenBefore = nullptr;
     QPushButton *Command_OpenSent = nullptr;
     QPushButton *Command_Close = nullptr;

@@ -1,6 +1,7 @@
 // The journal: an entry keeps its configurations byte for byte and reads back as written, a
 // damaged entry is listed as damaged, a folder that cannot be written says so, and two writers
 // at once lose no entry.
+#include "support/JournalFixtures.h"
 #include "support/TestRegistry.h"
 
 #include "config/PanelConfig.h"
@@ -15,37 +16,8 @@
 
 namespace {
 
-PanelIdentity panel(const QString &serial)
-{
-    PanelIdentity identity;
-    identity.serialNumber = serial;
-    identity.version = QStringLiteral("3.0");
-    identity.cardRead = true;
-    identity.cardSerialNumber = QStringLiteral("010304321");
-    identity.cardVersion = QStringLiteral("2.1");
-    return identity;
-}
-
-// A send to `serial`: the panel held the delivery configuration, loop 3 was set to
-// discrimination and relay 2 to follow loop 5.
-JournalEntry send(const QString &serial)
-{
-    PanelConfig changed;
-    changed.setAlarmMode(2, AlarmMode::Discrimination);
-    changed.setRelayFollows(1, 4, true);
-    JournalEntry entry;
-    entry.program = QStringLiteral("torva-cli");
-    entry.programVersion = QStringLiteral("3.0");
-    entry.technician = QStringLiteral("Élise Martin");
-    entry.company = QStringLiteral("Sécurité Incendie Services");
-    entry.port = QStringLiteral("/dev/ttyUSB0");
-    entry.panel = panel(serial);
-    entry.operation = JournalEntry::Operation::Send;
-    entry.message = QStringLiteral("terminé");
-    entry.before = DataFile::format(PanelConfig{});
-    entry.sent = DataFile::format(changed);
-    return entry;
-}
+using JournalFixtures::panel;
+using JournalFixtures::send;
 
 QString entryPath(const Journal &journal, const JournalEntry &entry, const QString &suffix)
 {
