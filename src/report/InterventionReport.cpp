@@ -277,7 +277,8 @@ QString observationsBox(const QString &observations)
 {
     QString out = section(QStringLiteral("OBSERVATIONS"));
     QString text = esc(observations.trimmed());
-    text.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\n'), QStringLiteral("<br>"));
     if (text.isEmpty())
         text = QStringLiteral("<br><br><br>"); // room to write by hand
     return out + tableStart(4) + QStringLiteral("<tr><td>%1</td></tr></table>").arg(text);
@@ -331,7 +332,8 @@ QString configuration(const JournalEntry &e, const PanelConfig &config)
     content.config.AccessCodes = {QString(), QString()}; // never in the document, not even hidden
     content.codesHidden = true;
     content.madeAt = e.time;
-    QString out = QStringLiteral("<h1 style=\"page-break-before: always;\">%1</h1>")
+    QString out = QStringLiteral("<p style=\"page-break-before: always; margin-bottom: 4px;\">"
+                                 "<span style=\"font-size: 12pt; font-weight: bold;\">%1</span></p>")
                       .arg(esc(QStringLiteral("CONFIGURATION DE L'ECS APRÈS L'INTERVENTION")));
     out += line(QStringLiteral("Entrée du journal"), e.id);
     out += line(
