@@ -81,7 +81,8 @@ phase_done "Tests under Wine"
 # 5. The installed folder: the programs, the DLLs they import, the plugins, the French texts.
 stage=build-windows/stage
 rm -rf "$stage"
-scripts/windows/deploy.sh "$stage" "$qt" build-windows/app/torva-pc.exe build-windows/app/torva-cli.exe
+scripts/windows/deploy.sh "$stage" "$qt" build-windows/app/torva-pc.exe build-windows/app/torva-cli.exe \
+    build-windows/app/torva-report.exe
 x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe
 scripts/windows/package.sh "$stage" build-windows "$(torva_version)" "$PWD/build/packaging/icons/torva-pc.ico"
 phase_done "Installer and zip"

@@ -1,10 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
-# The test "layers": the configuration, the data files and the sheet link no serial code (neither
+# The test "layers": the configuration, the data files, the sheet and the report link no serial code (neither
 # the link nor Qt's serial port), and the transfer library does (a closure computed wrong would
 # otherwise pass everything). LINKS is the file LinkInterfaces.cmake wrote at configure time.
 include(${LINKS})
 set(failures "")
-foreach(library torva_config torva_files torva_sheet)
+foreach(library torva_config torva_files torva_sheet torva_report)
   foreach(serial torva_link Qt6::SerialPort torva_transfer)
     if(serial IN_LIST ${library}_links)
       string(APPEND failures "${library} links ${serial}\n")
@@ -20,3 +20,4 @@ endif()
 message(STATUS "torva_config: ${torva_config_links}")
 message(STATUS "torva_files: ${torva_files_links}")
 message(STATUS "torva_sheet: ${torva_sheet_links}")
+message(STATUS "torva_report: ${torva_report_links}")

@@ -1,5 +1,5 @@
 # Which libraries each library brings in, all the way down, written at configure time for the
-# test "layers" (LayerCheck.cmake): the configuration, the data files and the sheet must reach
+# test "layers" (LayerCheck.cmake): the configuration, the data files, the sheet and the report must reach
 # no serial code, so that a program that only edits files never carries the link.
 
 # torva_link_closure(target out): every library `target` links, directly or through others.
@@ -23,7 +23,7 @@ function(torva_link_closure target out)
 endfunction()
 
 set(contents "")
-foreach(library torva_config torva_files torva_sheet torva_transfer)
+foreach(library torva_config torva_files torva_sheet torva_report torva_transfer)
   torva_link_closure(${library} closure)
   string(APPEND contents "set(${library}_links \"${closure}\")\n")
 endforeach()

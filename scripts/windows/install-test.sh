@@ -23,7 +23,7 @@ echo "== installer: $(basename "$setup"), $(du -k "$setup" | cut -f1) KiB"
 torva_wine "$setup" /S || fail "the silent install exited with $?"
 /usr/lib/wine/wineserver -w
 folder="$WINEPREFIX/drive_c/Program Files/TORVA-PC"
-for file in torva-pc.exe torva-cli.exe Uninstall.exe Qt6Core.dll platforms/qwindows.dll translations/qtbase_fr.qm; do
+for file in torva-pc.exe torva-cli.exe torva-report.exe Uninstall.exe Qt6Core.dll platforms/qwindows.dll translations/qtbase_fr.qm; do
     [ -f "$folder/$file" ] || fail "not installed: $file"
 done
 shortcut=$(find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'TORVA-PC.lnk' | head -1)
@@ -42,6 +42,15 @@ shown=$(cd "$prefix" && torva_wine "$folder/torva-cli.exe" receive --port sim -o
     fail "torva-cli.exe receive --port sim: $shown"
 [ -f "$WINEPREFIX/drive_c/users/recu.dat" ] || fail "torva-cli.exe receive --port sim wrote no file"
 echo "  torva-cli.exe receive --port sim -o C:\\users\\recu.dat: written"
+
+# The installed torva-report writes the intervention report of that receive's journal entry.
+entry=$(find "$WINEPREFIX/drive_c/users" -path '*torva-pc/journal/*' -name '*.json' | head -1)
+[ -n "$entry" ] || fail "torva-cli.exe receive --port sim left no journal entry"
+journal="Z:$(dirname "$(dirname "$entry")")"
+shown=$(cd "$prefix" && torva_wine "$folder/torva-report.exe" "$journal" "$(basename "$entry" .json)" \
+    -o 'C:\users\rapport.pdf' 2>&1 | tr -d '\r') || fail "torva-report.exe: $shown"
+[ -s "$WINEPREFIX/drive_c/users/rapport.pdf" ] || fail "torva-report.exe wrote no report"
+echo "  torva-report.exe $(basename "$entry" .json) -o C:\\users\\rapport.pdf: written"
 
 # Uninstalled silently: the folder, the shortcut and the entry go. `_?=` keeps the uninstaller in
 # place, so that it has finished when it returns.

@@ -118,8 +118,9 @@ QString misc(const SheetContent &c)
 {
     QString out = section(groupTitle(Group::Misc));
     out += line(groupTitle(Group::Output12v), output12v(c.config.output12v()));
-    out += line(codeName(0), accessCode(c.config.AccessCodes[0]));
-    out += line(codeName(1), accessCode(c.config.AccessCodes[1]));
+    for (int box = 0; box < 2; ++box)
+        out += line(codeName(box),
+                    c.codesHidden ? QStringLiteral("****") : accessCode(c.config.AccessCodes[box]));
     return out;
 }
 
@@ -137,18 +138,24 @@ QString signature()
 
 } // namespace
 
+QString stylesheet()
+{
+    return QStringLiteral("h1 { font-size: 13pt; margin-bottom: 2px; }"
+                          "h3 { font-size: 10pt; margin-top: 8px; margin-bottom: 3px; }"
+                          "p { margin-top: 1px; margin-bottom: 1px; }");
+}
+
+QString body(const SheetContent &content)
+{
+    return loops(content) + relays(content) + card(content) + misc(content);
+}
+
 QString html(const SheetContent &content)
 {
-    QString out = QStringLiteral("<html><head><style>"
-                                 "h1 { font-size: 13pt; margin-bottom: 2px; }"
-                                 "h3 { font-size: 10pt; margin-top: 8px; margin-bottom: 3px; }"
-                                 "p { margin-top: 1px; margin-bottom: 1px; }"
-                                 "</style></head><body>");
+    QString out =
+        QStringLiteral("<html><head><style>") + stylesheet() + QStringLiteral("</style></head><body>");
     out += header(content);
-    out += loops(content);
-    out += relays(content);
-    out += card(content);
-    out += misc(content);
+    out += body(content);
     out += signature();
     return out + QStringLiteral("</body></html>");
 }

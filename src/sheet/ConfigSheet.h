@@ -14,4 +14,9 @@ namespace ConfigSheet {
 // outside the program (the file name) is escaped.
 QString html(const SheetContent &content);
 
+// The sheet's sections alone (loops, relays, card, other items), without its header and its
+// signature box, for a document that has its own; the styles are stylesheet()'s.
+QString body(const SheetContent &content);
+QString stylesheet();
+
 } // namespace ConfigSheet

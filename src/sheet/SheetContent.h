@@ -21,6 +21,9 @@ struct SheetContent
     std::optional<QString> panelVersion; // as the diagnostic window showed them
     std::optional<QString> panelSerial;
     QDateTime madeAt;
+    // The access codes print as "****": a page that stays where many people read it (the
+    // intervention report) must not open the panel's protected levels.
+    bool codesHidden = false;
 
     static SheetContent fromEditor(const EditorView &view, const Session &session, const QDateTime &madeAt);
 };

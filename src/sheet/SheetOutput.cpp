@@ -32,19 +32,33 @@ void setUpPage(QPagedPaintDevice &device)
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMarginsMm, QPageLayout::Millimeter));
 }
 
+namespace {
+
+// The sheet laid out at kLayoutDpi in the sheet's font.
+struct SheetDocument
+{
+    QImage layoutDevice{1, 1, QImage::Format_RGB32};
+    QTextDocument document;
+
+    explicit SheetDocument(const QString &html)
+    {
+        layoutDevice.setDotsPerMeterX(qRound(kLayoutDpi / kMetresPerInch));
+        layoutDevice.setDotsPerMeterY(qRound(kLayoutDpi / kMetresPerInch));
+        document.documentLayout()->setPaintDevice(&layoutDevice);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setStyleHint(QFont::SansSerif);
+        font.setPointSize(kFontPoints);
+        document.setDefaultFont(font);
+        document.setHtml(html);
+    }
+};
+
+} // namespace
+
 int render(QPagedPaintDevice &device, const QString &html)
 {
-    QImage layoutDevice(1, 1, QImage::Format_RGB32);
-    layoutDevice.setDotsPerMeterX(qRound(kLayoutDpi / kMetresPerInch));
-    layoutDevice.setDotsPerMeterY(qRound(kLayoutDpi / kMetresPerInch));
-
-    QTextDocument document;
-    document.documentLayout()->setPaintDevice(&layoutDevice);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(kFontPoints);
-    document.setDefaultFont(font);
-    document.setHtml(html);
+    SheetDocument sheet(html);
+    QTextDocument &document = sheet.document;
 
     const QRect paintRect = device.pageLayout().paintRectPixels(device.logicalDpiX());
     const double scaleX = device.logicalDpiX() / double(kLayoutDpi);
@@ -68,7 +82,20 @@ int render(QPagedPaintDevice &device, const QString &html)
     return painter.end() ? pages : 0;
 }
 
-PdfResult writePdf(const QString &path, const QString &html)
+int pageCount(const QString &html)
+{
+    // As render() lays it out on a PDF writer's page (1200 dots per inch).
+    constexpr int kPdfDpi = 1200;
+    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMarginsMm,
+                             QPageLayout::Millimeter);
+    const QRect paintRect = layout.paintRectPixels(kPdfDpi);
+    const double scale = kPdfDpi / double(kLayoutDpi);
+    SheetDocument sheet(html);
+    sheet.document.setPageSize(QSizeF(paintRect.width() / scale, paintRect.height() / scale));
+    return sheet.document.pageCount();
+}
+
+PdfResult writePdf(const QString &path, const QString &html, const QString &title)
 {
     QSaveFile file(path);
     // Unbuffered, so that a write refused by the disk shows at once in the file's error state
@@ -79,7 +106,7 @@ PdfResult writePdf(const QString &path, const QString &html)
     int pages = 0;
     {
         QPdfWriter writer(&file);
-        writer.setTitle(QStringLiteral("Fiche de configuration TORVA"));
+        writer.setTitle(title);
         writer.setCreator(QStringLiteral("TORVA-PC ") + Version::label());
         setUpPage(writer);
         pages = render(writer, html);

@@ -14,6 +14,9 @@ void setUpPage(QPagedPaintDevice &device);
 // fit one). Returns the number of pages painted, 0 when the device refused to be painted on.
 int render(QPagedPaintDevice &device, const QString &html);
 
+// The number of pages render() paints on the A4 page setUpPage() sets.
+int pageCount(const QString &html);
+
 struct PdfResult
 {
     bool ok = false;
@@ -23,7 +26,8 @@ struct PdfResult
 
 // Writes the sheet to `path` as a PDF. The document goes to a temporary file beside the target
 // that replaces it only once complete: a failure leaves neither a partial file nor a damaged
-// earlier one.
-PdfResult writePdf(const QString &path, const QString &html);
+// earlier one. `title` is the document's title in the file's properties.
+PdfResult writePdf(const QString &path, const QString &html,
+                   const QString &title = QStringLiteral("Fiche de configuration TORVA"));
 
 } // namespace SheetOutput

@@ -26,7 +26,7 @@ set(root ${WORK_DIR}/root)
 run(${CMAKE_COMMAND} -E env DESTDIR=${root} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr)
 
 # The programs.
-foreach(program torva-pc torva-cli torva-ecs-sim)
+foreach(program torva-pc torva-cli torva-report torva-ecs-sim)
   if(NOT EXISTS ${root}/usr/bin/${program})
     fail("usr/bin/${program} not installed")
   endif()
@@ -48,6 +48,13 @@ endforeach()
 run(ldd ${root}/usr/bin/torva-cli)
 if(run_output MATCHES "libQt6(Widgets|Gui)")
   fail("torva-cli links a display library:\n${run_output}")
+endif()
+
+# torva-report (Qt Gui) starts where there is no display at all, on Qt's offscreen platform.
+run(${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+    ${root}/usr/bin/torva-report --help)
+if(NOT run_output MATCHES "Usage : torva-report DOSSIER_DU_JOURNAL ENTREE -o FICHIER.pdf")
+  fail("torva-report --help without a display:\n${run_output}")
 endif()
 
 # The desktop entry, as the menu reads it.
@@ -110,7 +117,7 @@ foreach(expected "Package: torva-pc" "libqt6widgets6" "libqt6serialport6" "libqt
   endif()
 endforeach()
 run(dpkg-deb --contents ${debs})
-foreach(expected ./usr/bin/torva-pc ./usr/bin/torva-cli ./usr/bin/torva-ecs-sim
+foreach(expected ./usr/bin/torva-pc ./usr/bin/torva-cli ./usr/bin/torva-report ./usr/bin/torva-ecs-sim
                  ./usr/share/applications/torva-pc.desktop
                  ./usr/share/icons/hicolor/scalable/apps/torva-pc.svg
                  ./usr/share/icons/hicolor/48x48/apps/torva-pc.png)
