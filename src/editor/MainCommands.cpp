@@ -9,6 +9,7 @@
 #include "journal/Intervenant.h"
 #include "journalwindows/IntervenantFrm.h"
 #include "journalwindows/JournalFrm.h"
+#include "journalwindows/ReportFrm.h"
 #include "link/ExchangeLog.h"
 #include "link/Link.h"
 #include "linkwindows/PortFrm.h"
@@ -129,6 +130,10 @@ void MainCommands::showJournal()
         journal,
         [this](const JournalEntry &entry, const QString &path) { return openFromJournal(entry, path); },
         &m_window);
+    window.setReportCommand([this, &window](const JournalEntry &entry) {
+        ReportFrm report(entry, m_prompts, &window);
+        report.exec();
+    });
     window.exec();
 }
 

@@ -193,6 +193,13 @@ JournalFrm::JournalFrm(const Journal &journal, OpenFn open, QWidget *parent)
     Command_OpenSent->setObjectName(QStringLiteral("Command_OpenSent"));
     Command_OpenSent->setToolTip(QStringLiteral("Charger dans l'éditeur la configuration envoyée à l'ECS"));
     Command_OpenSent->setAutoDefault(false);
+    Command_Report = new QPushButton(QStringLiteral("Rapport d'intervention..."), this);
+    Command_Report->setObjectName(QStringLiteral("Command_Report"));
+    Command_Report->setToolTip(
+        QStringLiteral("Imprimer ou exporter en PDF le rapport de l'intervention choisie, "
+                       "pour le registre de sécurité"));
+    Command_Report->setAutoDefault(false);
+    Command_Report->hide();
     Command_Close = new QPushButton(QStringLiteral("FERMER"), this);
     Command_Close->setObjectName(QStringLiteral("Command_Close"));
     Command_Close->setDefault(true);
@@ -223,6 +230,7 @@ JournalFrm::JournalFrm(const Journal &journal, OpenFn open, QWidget *parent)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Command_OpenBefore);
     buttons->addWidget(Command_OpenSent);
+    buttons->addWidget(Command_Report);
     buttons->addStretch();
     buttons->addWidget(Command_Close);
     auto *layout = new QVBoxLayout(this);
@@ -233,7 +241,8 @@ JournalFrm::JournalFrm(const Journal &journal, OpenFn open, QWidget *parent)
     setTabOrder(Table_Entries, Table_Diff);
     setTabOrder(Table_Diff, Command_OpenBefore);
     setTabOrder(Command_OpenBefore, Command_OpenSent);
-    setTabOrder(Command_OpenSent, Command_Close);
+    setTabOrder(Command_OpenSent, Command_Report);
+    setTabOrder(Command_Report, Command_Close);
 
     const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     const QSize room =
@@ -250,10 +259,20 @@ JournalFrm::JournalFrm(const Journal &journal, OpenFn open, QWidget *parent)
         if (const JournalEntry *e = chosenEntry())
             openConfiguration(m_journal.sentPath(*e));
     });
+    connect(Command_Report, &QPushButton::clicked, this, [this] {
+        if (const JournalEntry *e = chosenEntry(); e && m_report)
+            m_report(*e);
+    });
     connect(Command_Close, &QPushButton::clicked, this, &QDialog::reject);
     showPanels();
     // The arrow keys browse the entries of the panel worked on last from the start.
     Table_Entries->setFocus();
+}
+
+void JournalFrm::setReportCommand(ReportFn report)
+{
+    m_report = std::move(report);
+    Command_Report->setVisible(bool(m_report));
 }
 
 const JournalEntry *JournalFrm::chosenEntry() const
@@ -319,6 +338,7 @@ void JournalFrm::showEntry()
     Command_OpenBefore->setEnabled(e && !e->damaged && e->before);
     Command_OpenSent->setEnabled(e && !e->damaged && e->sent);
     Command_OpenSent->setVisible(!receive);
+    Command_Report->setEnabled(e && !e->damaged);
 }
 
 void JournalFrm::openConfiguration(const QString &path)

@@ -28,6 +28,10 @@ public:
 
     JournalFrm(const Journal &journal, OpenFn open, QWidget *parent = nullptr);
 
+    // "Rapport d'intervention...": called with the entry chosen; without one the button is hidden.
+    using ReportFn = std::function<void(const JournalEntry &entry)>;
+    void setReportCommand(ReportFn report);
+
     // The entries' columns.
     enum EntryColumn { Date, Operation, Outcome, Technician, Changes };
 
@@ -38,6 +42,7 @@ public:
     QLabel *Label_Diff = nullptr;
     QPushButton *Command_OpenBefore = nullptr;
     QPushButton *Command_OpenSent = nullptr;
+    QPushButton *Command_Report = nullptr;
     QPushButton *Command_Close = nullptr;
 
     // The entry chosen in the list; none when the list is empty.
@@ -51,6 +56,7 @@ private:
 
     const Journal &m_journal;
     OpenFn m_open;
+    ReportFn m_report;
     QList<JournalPanel> m_panels;
     QList<JournalEntry> m_entries;
 };
