@@ -42,6 +42,7 @@ public:
     int journalList();
     int journalShow();
     int journalGet();
+    int journalReport();
 
 private:
     // A data file as Open (version 2) or Import (version 1) takes it, or why it is refused.

@@ -16,7 +16,7 @@ std::vector<int> statuses(Codes... codes)
     return {codes...};
 }
 
-const std::array<Command, 11> kCommands{{
+const std::array<Command, 12> kCommands{{
     {"receive", &Cli::receive, "receive --port PORT -o FICHIER.dat",
      "reçoit la configuration de l'ECS dans un fichier",
      "Lit la configuration de l'ECS dans l'ordre de « RECEVOIR LA CONFIGURATION », puis l'enregistre\n"
@@ -103,6 +103,14 @@ const std::array<Command, 11> kCommands{{
      "« journal get ENTREE --before -o avant.dat », puis « send avant.dat ».\n"
      "Le code de sortie est 1 pour une entrée inconnue ou illisible, ou sans cette configuration.",
      1, 1, statuses(Done, Refused, Usage, WriteFailed, Interrupted), "ENTREE manquante"},
+    {"journal report", &Cli::journalReport, "journal report ENTREE -o FICHIER.pdf [--observations TEXTE]",
+     "écrit le rapport d'intervention d'une entrée en PDF",
+     "Écrit en PDF (A4) le rapport d'intervention d'une entrée du journal, pour le registre de\n"
+     "sécurité du site : l'ECS, l'opération et son résultat, les modifications, les essais à\n"
+     "réaliser, les observations, les empreintes SHA-256 et les cadres de signature ; jamais les\n"
+     "codes d'accès. Il est fait par torva-report, installé à côté de torva-cli (il lui faut Qt Gui,\n"
+     "sans écran). Le code de sortie est 1 pour une entrée inconnue ou illisible.",
+     1, 1, statuses(Done, Refused, Usage, WriteFailed), "ENTREE manquante"},
 }};
 
 } // namespace

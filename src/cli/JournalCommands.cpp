@@ -5,9 +5,12 @@
 #include "cli/JournalView.h"
 #include "cli/TextTable.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 
 #include <algorithm>
 
@@ -96,4 +99,34 @@ int Cli::journalGet()
     }
     return save(m_options.value(Option::Output), *bytes) ? ExitCode::Done
                                                          : unlessInterrupted(ExitCode::WriteFailed);
+}
+
+// The report is torva-report's, a program beside this one: it needs Qt Gui to lay the page out,
+// which torva-cli never loads. Its messages and status are passed on as they are.
+int Cli::journalReport()
+{
+    const std::optional<JournalEntry> entry = journalEntry();
+    if (!entry)
+        return ExitCode::Refused;
+    const QString program = QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QStringLiteral("torva-report") + QStringLiteral(TORVA_EXE_SUFFIX));
+    if (!QFileInfo(program).isExecutable()) {
+        m_console.print(
+            QStringLiteral("torva-cli : journal report : %1 introuvable, il s'installe avec torva-cli")
+                .arg(QDir::toNativeSeparators(program)));
+        return ExitCode::Refused;
+    }
+    QStringList arguments{journalFolder(), entry->id, QStringLiteral("-o"), m_options.value(Option::Output)};
+    if (m_options.isSet(Option::Observations))
+        arguments << QStringLiteral("--observations") << m_options.value(Option::Observations);
+    QProcess report;
+    report.setProcessChannelMode(QProcess::ForwardedChannels);
+    report.start(program, arguments);
+    if (!report.waitForStarted() || !report.waitForFinished(-1) ||
+        report.exitStatus() != QProcess::NormalExit) {
+        m_console.print(QStringLiteral("torva-cli : journal report : %1 s'est arrêté sans finir")
+                            .arg(QDir::toNativeSeparators(program)));
+        return ExitCode::WriteFailed;
+    }
+    return report.exitCode();
 }

@@ -22,7 +22,7 @@ std::optional<QString> serialNumberWrong(const QString &value)
 }
 
 // In the order the help lists them.
-const std::array<OptionSpec, 17> kOptions{{
+const std::array<OptionSpec, 18> kOptions{{
     {Option::Port,
      nullptr,
      "port",
@@ -46,9 +46,25 @@ const std::array<OptionSpec, 17> kOptions{{
      "output",
      "FICHIER",
      [] { return QStringLiteral("le fichier à écrire"); },
-     {{"receive", Needs::Required}, {"convert", Needs::Required}, {"journal get", Needs::Required}},
+     {{"receive", Needs::Required},
+      {"convert", Needs::Required},
+      {"journal get", Needs::Required},
+      {"journal report", Needs::Required}},
      true,
      "-o FICHIER manque",
+     nullptr,
+     nullptr},
+    {Option::Observations,
+     nullptr,
+     "observations",
+     "TEXTE",
+     [] {
+         return QStringLiteral(
+             "le texte du cadre « Observations » du rapport (sinon des\nlignes à remplir à la main)");
+     },
+     {{"journal report", Needs::Optional}},
+     true,
+     nullptr,
      nullptr,
      nullptr},
     {Option::Ecs,
@@ -167,7 +183,8 @@ const std::array<OptionSpec, 17> kOptions{{
       {"send", Needs::Optional},
       {"journal", Needs::Optional},
       {"journal show", Needs::Optional},
-      {"journal get", Needs::Optional}},
+      {"journal get", Needs::Optional},
+      {"journal report", Needs::Optional}},
      true,
      nullptr,
      "--journal attend un dossier",

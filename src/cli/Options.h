@@ -14,6 +14,7 @@ struct Command;
 enum class Option {
     Port,
     Output,
+    Observations,
     Ecs,
     Before,
     Sent,

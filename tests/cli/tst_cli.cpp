@@ -1,6 +1,7 @@
 // torva-cli as the installer runs it: the program against torva-ecs-sim on a pseudo-terminal,
 // through the real QSerialPort, and against files; its exit status, what it prints, what it writes.
 #include "support/PanelBench.h"
+#include "support/PdfText.h"
 #include "support/SimProcess.h"
 #include "support/StickyFolder.h"
 #include "support/TestRegistry.h"
@@ -1028,6 +1029,29 @@ private slots:
             QVERIFY(got.open(QIODevice::ReadOnly));
             QCOMPARE(got.readAll(), file == "sent" ? journal.sent : journal.received);
         }
+    }
+
+    // The report is torva-report's, run beside torva-cli: its PDF for the entry named, its status.
+    void journalReport()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("pdftotext is Linux's");
+#endif
+        const JournalFixture &journal = sharedJournal();
+        QVERIFY(journal.made);
+        const QString pdf = journal.dir.filePath(QStringLiteral("rapport.pdf"));
+        QFile::remove(pdf);
+        const Run run =
+            cli(journal.dir, journal.named({"journal", "report", "SEND", "-o", "rapport.pdf",
+                                            "--observations", "Boucle 3 essayée", "--journal", "j"}));
+        QCOMPARE(run.status, 0);
+        const QString text = PdfText::pages(pdf).join(QLatin1Char('\n'));
+        QVERIFY2(text.contains(QStringLiteral("RAPPORT D'INTERVENTION")), qPrintable(text.left(300)));
+        QVERIFY(text.contains(QStringLiteral("Boucle 3 essayée")));
+        QCOMPARE(cli(journal.dir,
+                     journal.named({"journal", "report", "DAMAGED", "-o", "r2.pdf", "--journal", "j"}))
+                     .status,
+                 1);
     }
 
     // A file written with -o whose last step, the rename of the new file over the earlier one, is
