@@ -22,8 +22,10 @@ std::optional<SaveResult> offerToSave(const Session &session, Prompts &prompts,
 {
     if (session.ConfigSaved)
         return std::nullopt;
+    // The save runs unless the answer is No: Escape or the close box save as Yes does.
     if (!prompts.askYesNo(QStringLiteral("DESIREZ-VOUS SAUVEGARDER CETTE CONFIGURATION ?"),
-                          QStringLiteral("FICHIER DONNEES"), Prompts::Icon::Critical))
+                          QStringLiteral("FICHIER DONNEES"), Prompts::Icon::Critical,
+                          Prompts::Preferred::Yes))
         return std::nullopt;
     return save();
 }

@@ -8,7 +8,8 @@ class Prompts
 {
 public:
     enum class Icon { Information, Warning, Critical };
-    // The button Enter presses in a question.
+    // The safe answer of a question: Enter, Escape and the question's close box all give it, so
+    // that a reflex key never loses work nor writes to a panel.
     enum class Preferred { Yes, No };
 
     virtual ~Prompts() = default;

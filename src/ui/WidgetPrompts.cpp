@@ -38,7 +38,10 @@ void WidgetPrompts::message(const QString &text, const QString &title, Icon icon
 bool WidgetPrompts::askYesNo(const QString &text, const QString &title, Icon icon, Preferred preferred)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(preferred == Preferred::No ? QMessageBox::No : QMessageBox::Yes);
+    const QMessageBox::StandardButton safe = preferred == Preferred::No ? QMessageBox::No : QMessageBox::Yes;
+    box.setDefaultButton(safe);
+    // Without this, Qt takes Escape and the close box for No whatever the question.
+    box.setEscapeButton(box.button(safe));
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -34,7 +34,8 @@ private slots:
     }
 
     // The leave question shown by the program's own code, read while it waits, then closed with
-    // Escape, which answers No. It is drawn into TORVA_LEAVE_QUESTION_PNG when that is set (README).
+    // Escape, which runs the save as Yes does (a reflex key must not lose the configuration). It
+    // is drawn into TORVA_LEAVE_QUESTION_PNG when that is set (README).
     void frenchTexts()
     {
         QFETCH(QStringList, texts);
@@ -55,7 +56,13 @@ private slots:
         Session session;
         session.ConfigSaved = false;
         Link link(prompts, [](const PortChoice &) { return std::unique_ptr<SerialPort>(); });
-        QVERIFY(leaveProgram(link, session, prompts, [] { return SaveResult::Failed; }));
+        int saves = 0;
+        // The save fails: the program stays, the configuration kept.
+        QVERIFY(!leaveProgram(link, session, prompts, [&saves] {
+            ++saves;
+            return SaveResult::Failed;
+        }));
+        QCOMPARE(saves, 1);
         QVERIFY(drawn);
         seen.sort();
         texts.sort();
