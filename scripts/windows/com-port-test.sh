@@ -24,7 +24,8 @@ work=$(mktemp -d)
 # The Linux torva-cli keeps its journal and settings in the work folder, never in the account's,
 # and has the account's name as a login gives it; torva-cli.exe starts from a fresh account in the
 # build's own prefix.
-linux_home=(XDG_DATA_HOME="$work/linux-data" XDG_CONFIG_HOME="$work/linux-config" USER="${USER:-$(id -un)}")
+linux_home=(XDG_DATA_HOME="$work/linux-data" XDG_CONFIG_HOME="$work/linux-config"
+            USER="${USER:-$(id -un)}")
 linux_journal=$work/linux-data/torva-pc/journal
 torva_wine_forget_programs
 windows_journal=$(torva_wine_local_app_data)/torva-pc/journal
@@ -69,8 +70,8 @@ run() {
     mkdir -p "$work/$side"
     local status=0
     if [ "$side" = linux ]; then
-        (cd "$work/linux" && env "${linux_home[@]}" "$linux_cli" "$@" --port "$linux_port") >"$work/$side/$name.out" \
-            2>"$work/$side/$name.err" || status=$?
+        (cd "$work/linux" && env "${linux_home[@]}" "$linux_cli" "$@" --port "$linux_port") \
+            >"$work/$side/$name.out" 2>"$work/$side/$name.err" || status=$?
     else
         (cd "$work/windows" && torva_wine "$windows_cli" "$@" --port COM5) >"$work/$side/$name.out" \
             2>"$work/$side/$name.err" || status=$?
