@@ -4,15 +4,20 @@
 // every frame into its ring, and with the log window open as well (offscreen, following every
 // frame). For each case it prints the wall time, the wire-time floor of the bytes
 // actually exchanged (10 bits a byte at 9600 baud, plus a turnaround per reply and the 200 ms
-// wake-up), their ratio, and the process's CPU time as a share of the wall time: the medians of
+// wake-up; counted on the port, so a send's reads before its first write, the panel's identity
+// and its whole configuration, are in it), their ratio, and the process's CPU time as a share of
+// the wall time: the medians of
 // kRuns runs, the runs of the three kinds taking turns so that a busy machine weighs on all
 // alike. The last column compares each ratio with the one without the log. On a shared machine
 // the medians still move by about a percent from one run of the benchmark to the next, so it also
-// prints what a record costs on its own, made and kept the way the link does.
+// prints what a record costs on its own, made and kept the way the link does. After each send it
+// prints the two parts of its floor: up to its first write, and the writes with their checks.
 #include "config/Session.h"
 #include "editor/MainWindow.h"
 #include "link/ExchangeLog.h"
+#include "link/Frame.h"
 #include "link/Link.h"
+#include "link/PanelCommand.h"
 #include "link/SystemPorts.h"
 #include "linkwindows/LogFrm.h"
 #include "linkwindows/WaitFrm.h"
@@ -32,6 +37,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -40,7 +46,35 @@ constexpr std::chrono::milliseconds kTurnaround{5};
 constexpr double kByteSeconds = 10.0 / 9600.0;
 constexpr int kRuns = 7;
 
-// Counts the bytes that cross a port in each direction.
+// A request that changes what the panel holds.
+bool isWrite(std::uint8_t command)
+{
+    switch (PanelCommand(command)) {
+    case PanelCommand::WriteCommandMatrix:
+    case PanelCommand::WriteFunctionType:
+    case PanelCommand::WriteAccessCodes:
+    case PanelCommand::WriteRelay:
+    case PanelCommand::WriteOutput12v:
+    case PanelCommand::WriteAlarmMode:
+    case PanelCommand::WriteAesChoice:
+    case PanelCommand::WriteCardPresence:
+    case PanelCommand::WritePanelSerial:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What had crossed the line when a transfer's first write began.
+struct BeforeFirstWrite
+{
+    long sent = 0;
+    long received = 0;
+    long frames = 0;
+};
+
+// Counts the bytes that cross a port in each direction, and the request frames, noting where the
+// first write began.
 class CountingPort : public SerialPort
 {
 public:
@@ -61,6 +95,7 @@ public:
     }
     bool writeByte(std::uint8_t byte) override
     {
+        noteFrameByte(byte);
         const bool ok = m_inner->writeByte(byte);
         sent += ok;
         return ok;
@@ -70,9 +105,33 @@ public:
 
     long sent = 0;
     long received = 0;
+    long frames = 0;
+    std::optional<BeforeFirstWrite> firstWrite;
 
 private:
+    // Follows the request frames byte by byte: the start byte, the length, then the command.
+    void noteFrameByte(std::uint8_t byte)
+    {
+        if (m_frameAt == 0) {
+            if (byte != Frame::kStartByte)
+                return; // the wake-up
+            m_frameStart = {sent, received, frames};
+            ++frames;
+        } else if (m_frameAt == 1) {
+            m_frameLength = byte;
+        } else if (m_frameAt == 2 && isWrite(byte) && !firstWrite) {
+            firstWrite = m_frameStart;
+        }
+        if (++m_frameAt == std::max<int>(m_frameLength, Frame::kMinLength)) {
+            m_frameAt = 0;
+            m_frameLength = 0;
+        }
+    }
+
     std::unique_ptr<SerialPort> m_inner;
+    int m_frameAt = 0;
+    int m_frameLength = 0;
+    BeforeFirstWrite m_frameStart;
 };
 
 // Prompts that must never be needed: any message means the transfer failed.
@@ -115,7 +174,16 @@ struct Run
     double floor = 0; // seconds
     double cpu = 0;   // seconds
     double ratio() const { return wall / floor; }
+    // A send's part before its first write: the mode, the identity, the whole configuration read.
+    std::optional<BeforeFirstWrite> beforeWrite;
 };
+
+// The wire time of bytes and requests after the wake-up, in seconds.
+double floorOf(long sent, long received, long frames)
+{
+    return (sent + received) * kByteSeconds + frames * std::chrono::duration<double>(kTurnaround).count() +
+           std::chrono::duration<double>(Link::kWakeUpPause).count();
+}
 
 bool runOnce(Path path, Direction direction, Recording recording, Run &run)
 {
@@ -174,9 +242,8 @@ bool runOnce(Path path, Direction direction, Recording recording, Run &run)
     run.frames = long(panel.requests().size());
     run.records = long(log.records().size());
     run.wall = wallSeconds;
-    run.floor = (counter->sent + counter->received) * kByteSeconds +
-                run.frames * std::chrono::duration<double>(kTurnaround).count() +
-                std::chrono::duration<double>(Link::kWakeUpPause).count();
+    run.floor = floorOf(counter->sent, counter->received, run.frames);
+    run.beforeWrite = counter->firstWrite;
     run.cpu = cpu;
     return true;
 }
@@ -234,6 +301,14 @@ bool runCase(Path path, Direction direction)
                     std::array{"off", "ring", "window"}[kind], m.sent, m.received, m.frames, m.records,
                     m.wall, m.floor, ratio, 100.0 * m.cpu / m.wall, change.constData());
         std::fflush(stdout);
+    }
+    if (const std::optional<BeforeFirstWrite> before = runs[0].front().beforeWrite) {
+        const Run &whole = runs[0].front();
+        const double floorBefore = floorOf(before->sent, before->received, before->frames);
+        std::printf(
+            "%-8s %-22s of which up to the first write: %ld frames, floor %.3f s; the writes and their "
+            "checks: %ld frames, floor %.3f s\n",
+            "", "", before->frames, floorBefore, whole.frames - before->frames, whole.floor - floorBefore);
     }
     return true;
 }

@@ -37,7 +37,9 @@ transfer() {
     local arguments=(-o "$drive$work/panel.dat")
     [ "$command" = send ] && arguments=("$drive$work/panel.dat")
     if [ "$system" = linux ]; then
-        "$linux_cli" "$command" "${arguments[@]}" --port "$pty" --trace "$trace" --quiet
+        # Its journal goes to the work folder, not into the account's.
+        XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config \
+            "$linux_cli" "$command" "${arguments[@]}" --port "$pty" --trace "$trace" --quiet
     else
         torva_wine "$windows_cli" "$command" "${arguments[@]}" --port COM9 --trace "Z:$trace" --quiet
     fi

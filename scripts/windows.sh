@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows build: installs what is missing (Debian packages), builds Qt for Windows once into a
 # cache, cross-builds the programs and their tests with MinGW-w64, runs the tests under Wine,
-# checks the Windows serial port against torva-ecs-sim over a Wine COM port, and writes the
-# installer (build-windows/torva-pc-3.0-setup.exe) and a zip of the same folder.
+# checks the Windows serial port against torva-ecs-sim over a Wine COM port and the journal the
+# programs keep in %LOCALAPPDATA%, and writes the installer (build-windows/torva-pc-3.0-setup.exe)
+# and a zip of the same folder.
 #
 #   scripts/windows.sh              everything
 #   TORVA_WINDOWS_QT=DIR scripts/windows.sh   with a Qt for Windows already built (its prefix)
@@ -39,8 +40,9 @@ else
     fi
 fi
 
+# jq reads the journal's entries in the Wine checks.
 TORVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build wine64 nsis zip
-                        xvfb xauth qt6-translations-l10n)
+                        xvfb xauth qt6-translations-l10n jq)
 torva_install_packages "${TORVA_PACKAGES[@]}" "${TORVA_WINDOWS_PACKAGES[@]}"
 
 started=$SECONDS
@@ -87,11 +89,13 @@ x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe
 scripts/windows/package.sh "$stage" build-windows "$(torva_version)" "$PWD/build/packaging/icons/torva-pc.ico"
 phase_done "Installer and zip"
 
-# 6. The staged programs against torva-ecs-sim over a Wine COM port, and the installer.
+# 6. The staged programs against torva-ecs-sim over a Wine COM port, their journal in
+# %LOCALAPPDATA%, and the installer.
 unset WINEPATH # the programs must run from their own folder
 scripts/windows/com-port-test.sh "$stage/torva-cli.exe" build/app/torva-cli build/app/torva-ecs-sim
+scripts/windows/journal-test.sh "$stage/torva-cli.exe" build/app/torva-cli
 scripts/windows/install-test.sh "build-windows/torva-pc-$(torva_version)-setup.exe"
-phase_done "COM port and installer"
+phase_done "COM port, journal and installer"
 
 if $picture; then
     scripts/windows/window-picture.sh "$stage/torva-pc.exe" docs/windows-main-window.png

@@ -2,8 +2,9 @@
 # The Windows serial port end to end: torva-cli.exe under Wine talks to torva-ecs-sim (Linux) on
 # a pseudo-terminal that Wine's COM5 leads to, and must give what the Linux torva-cli gives over
 # the same kind of line: the same exit statuses, the same output (Windows ends its lines with
-# CR LF), byte-identical data files. Then a silent panel (TIME OUT after the three attempts) and
-# a line that disappears during a read (a message, no hang).
+# CR LF), byte-identical data files and the same journal entries. Then a silent panel (TIME OUT
+# after the three attempts) and a line that disappears during a read (a message, no hang, an
+# entry that says so).
 #
 #   scripts/windows/com-port-test.sh TORVA-CLI.EXE LINUX-TORVA-CLI LINUX-TORVA-ECS-SIM
 #
@@ -20,6 +21,14 @@ if ! declare -F torva_wine >/dev/null; then
 fi
 
 work=$(mktemp -d)
+# The Linux torva-cli keeps its journal and settings in the work folder, never in the account's,
+# and has the account's name as a login gives it; torva-cli.exe starts from a fresh account in the
+# build's own prefix.
+linux_home=(XDG_DATA_HOME="$work/linux-data" XDG_CONFIG_HOME="$work/linux-config"
+            USER="${USER:-$(id -un)}")
+linux_journal=$work/linux-data/torva-pc/journal
+torva_wine_forget_programs
+windows_journal=$(torva_wine_local_app_data)/torva-pc/journal
 sim_pid=
 stop_sim() {
     if [ -n "$sim_pid" ]; then
@@ -61,8 +70,8 @@ run() {
     mkdir -p "$work/$side"
     local status=0
     if [ "$side" = linux ]; then
-        (cd "$work/linux" && "$linux_cli" "$@" --port "$linux_port") >"$work/$side/$name.out" \
-            2>"$work/$side/$name.err" || status=$?
+        (cd "$work/linux" && env "${linux_home[@]}" "$linux_cli" "$@" --port "$linux_port") \
+            >"$work/$side/$name.out" 2>"$work/$side/$name.err" || status=$?
     else
         (cd "$work/windows" && torva_wine "$windows_cli" "$@" --port COM5) >"$work/$side/$name.out" \
             2>"$work/$side/$name.err" || status=$?
@@ -105,6 +114,41 @@ done
 cmp -s "$work/windows/other.dat" "$work/windows/back.dat" || fail "the panel does not hold what was sent"
 [ "$(cat "$work/windows/diff-before.status")" = 1 ] || fail "diff before the send: status is not 1"
 [ "$(cat "$work/windows/diff-after.status")" = 0 ] || fail "diff after the send: status is not 0"
+
+# entries JOURNAL: the journal's entries, oldest first, one "panel-folder file" a line.
+entries() {
+    (cd "$1" 2>/dev/null && find . -name '*.json' -printf '%h %f\n' | sed 's|^\./||' | sort -k2) || true
+}
+
+# The session's journal: a receive, a send and a receive, in the panel's folder (torva-ecs-sim is
+# no emulated panel), the send with the configuration the panel held before and the one sent; the
+# same entries on both systems but for their id, time and port.
+echo "== the session's journal"
+for side in linux windows; do
+    journal=$linux_journal
+    [ "$side" = windows ] && journal=$windows_journal
+    mapfile -t listed < <(entries "$journal")
+    : >"$work/$side-journal.json"
+    for line in "${listed[@]}"; do
+        jq -S 'del(.id, .time, .files, .port)' "$journal/${line% *}/${line#* }" >>"$work/$side-journal.json"
+    done
+    summary=$(jq -s -r 'map(.operation + " " + .outcome + " " + (.panel.emulated | tostring)) | join(", ")' \
+        "$work/$side-journal.json")
+    echo "  $side: ${listed[*]%% *}: $summary"
+    [ "$summary" = "receive done false, send done false, receive done false" ] ||
+        fail "$side journal: not the session's receive, send and receive"
+    [ "${#listed[@]}" = 3 ] && [[ ${listed[0]} == ECS-[0-9]* ]] || continue
+    send=$journal/${listed[1]% *}/${listed[1]#* }
+    cmp -s "${send%.json}-avant.dat" "$work/$side/panel.dat" || fail "$side journal: the panel before is not panel.dat"
+    cmp -s "${send%.json}-envoyee.dat" "$work/$side/other.dat" || fail "$side journal: the sent file is not other.dat"
+    port=$linux_port
+    [ "$side" = windows ] && port=COM5
+    [ "$(jq -r .port "$send")" = "$port" ] || fail "$side journal: the port is not $port"
+done
+if ! cmp -s "$work/linux-journal.json" "$work/windows-journal.json"; then
+    fail "the journal's entries differ between the two systems"
+    diff "$work/linux-journal.json" "$work/windows-journal.json" | head -20 >&2 || true
+fi
 
 # The ports Windows knows (the registry's SERIALCOMM map), as "Autre :" lists them: Wine declares
 # COM1 for the machine's first serial port.
@@ -164,6 +208,19 @@ echo "  status $(cat "$work/windows/lost.status") after $ms ms: $(head -1 "$work
 grep -qx "TIME OUT : Pas de réponse de l'ECS !" "$work/windows/lost.err" || fail "line lost: no message"
 [ "$ms" -lt 15000 ] || fail "line lost: the command hung for $ms ms"
 [ ! -e "$work/windows/lost.dat" ] || fail "line lost: a file was written"
+
+# The silent panel and the lost line each left an entry that says so, without the panel's
+# identity; the port that does not exist left none, since nothing reached a panel.
+echo "== the journal of the failed receives"
+mapfile -t listed < <(entries "$windows_journal")
+summary=$(for line in "${listed[@]:3}"; do
+    jq -r '[.operation, .outcome, .message, .port, (.panel.serialNumber | tostring)] | join(" | ")' \
+        "$windows_journal/${line% *}/${line#* }"
+done)
+echo "$summary" | sed 's/^/  /'
+expected="receive | noReply | Pas de réponse de l'ECS ! | COM5 | null"
+[ "${#listed[@]}" = 5 ] && [ "$summary" = "$(printf '%s\n%s' "$expected" "$expected")" ] ||
+    fail "failed receives: the journal holds ${listed[*]}"
 
 if [ "$failures" -gt 0 ]; then
     echo "== Wine COM port: $failures failure(s)" >&2

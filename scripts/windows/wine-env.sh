@@ -74,3 +74,21 @@ torva_wine_server() {
 torva_wine_wait() {
     "$TORVA_WINESERVER" -w
 }
+
+# The Wine account's local application data (%LOCALAPPDATA%) as a Linux path: the programs keep
+# the built-in emulated panel and the journal there, in torva-pc\.
+torva_wine_local_app_data() {
+    local windows_path
+    windows_path=$("$TORVA_WINE64" cmd.exe /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+    "$TORVA_WINE64" winepath.exe -u "$windows_path" 2>/dev/null | tr -d '\r'
+}
+
+# Gives the programs a fresh start in the prefix: no built-in panel's state, no journal, no
+# settings (HKEY_CURRENT_USER\Software\torva-pc). Only for the build's own prefix.
+torva_wine_forget_programs() {
+    local local_app_data
+    local_app_data=$(torva_wine_local_app_data)
+    [ -d "$local_app_data" ] || { echo "no %LOCALAPPDATA% in the Wine prefix $WINEPREFIX" >&2; return 1; }
+    rm -rf "$local_app_data/torva-pc"
+    "$TORVA_WINE64" reg.exe delete 'HKCU\Software\torva-pc' /f >/dev/null 2>&1 || true
+}

@@ -127,12 +127,14 @@ PanelConfig showConfig()
 
 // The built-in panel starts from its state of origin: on Linux each run's state is in its own
 // folder (XDG_DATA_HOME); on Windows it lives in the account's local application data, which no
-// variable moves.
+// variable moves. torva-cli is not in the tests' test mode: its folder is the account's own.
 void forgetBuiltInPanel()
 {
 #ifdef Q_OS_WIN
-    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                  QStringLiteral("/torva-pc/ecs-simulee.dat"));
+    QStandardPaths::setTestModeEnabled(false);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QStandardPaths::setTestModeEnabled(true);
+    QFile::remove(data + QStringLiteral("/torva-pc/ecs-simulee.dat"));
 #endif
 }
 
@@ -622,15 +624,15 @@ private slots:
     // The files alone: check, show, convert.
     void files_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, aux.dat, v1.dat
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, opt.dat, v1.dat
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::newRow("check")
-            << QStringList{"check", "good.dat", "bad.dat", "aux.dat", "v1.dat", "none.dat"} << 1
+            << QStringList{"check", "good.dat", "bad.dat", "opt.dat", "v1.dat", "none.dat"} << 1
             << "good.dat : correct\n"
                "bad.dat : FORMAT FICHIER INCOMPATIBLE !\n"
                "  ligne 7 : double détection sur une seule boucle de la paire (1-2, 3-4, 5-6 ou 7-8)\n"
-               "aux.dat : FORMAT FICHIER INCOMPATIBLE !\n"
+               "opt.dat : FORMAT FICHIER INCOMPATIBLE !\n"
                "  ligne 19 : « 65 » : « Mise Hors Service avec le Contact Auxiliaire » sans le type "
                "« Rupture Sans Contrôle Associé à l'UGA »\n"
                "v1.dat : FICHIER AU FORMAT TORVA VERSION 1\n"
@@ -653,9 +655,10 @@ private slots:
         write(dir, "good.dat", DataFile::format(otherConfig()));
         write(dir, "bad.dat", DataFile::format(unpaired));
         // Function 2's type line: Rupture Sans Contrôle (1) with the auxiliary contact's bit (64).
+        // Not "aux.dat": Windows keeps the name AUX for a device, whatever the extension.
         QList<QByteArray> lines = DataFile::format(otherConfig()).split('\n');
         lines[18] = " 65 \r";
-        write(dir, "aux.dat", lines.join('\n'));
+        write(dir, "opt.dat", lines.join('\n'));
         write(dir, "v1.dat",
               DataFile::format(otherConfig()).replace("TORVA_DATA_V2", "TORVA_DATA").chopped(5));
         const Run run = cli(dir, arguments);
