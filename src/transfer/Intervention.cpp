@@ -7,6 +7,20 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+
+// The system's account, as the desktop session names it (Windows: USERNAME; Linux: USER, or
+// LOGNAME where a service starts the program without USER).
+QString accountName()
+{
+    for (const char *variable : {"USER", "LOGNAME", "USERNAME"})
+        if (const QString name = qEnvironmentVariable(variable); !name.isEmpty())
+            return name;
+    return {};
+}
+
+} // namespace
+
 QString resultKey(TransferResult result)
 {
     switch (result) {
@@ -67,7 +81,7 @@ bool journalIntervention(const Journal &journal, const Intervention &what, const
     entry.time = QDateTime::currentDateTime();
     entry.program = what.program;
     entry.programVersion = Version::text();
-    entry.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    entry.user = accountName();
     entry.technician = what.technician;
     entry.company = what.company;
     entry.site = what.site;
