@@ -27,12 +27,12 @@ Reading answered(const QString &text)
     return {std::nullopt, ExitCode::Done};
 }
 
-QCommandLineOption parserOption(const OptionSpec &spec)
+QCommandLineOption parserOption(const OptionSpec &row)
 {
-    QStringList names{QLatin1String(spec.name)};
-    if (spec.shortName)
-        names.prepend(QLatin1String(spec.shortName));
-    return QCommandLineOption(names, {}, spec.valueName ? QLatin1String(spec.valueName) : QString());
+    QStringList names{QLatin1String(row.name)};
+    if (row.shortName)
+        names.prepend(QLatin1String(row.shortName));
+    return QCommandLineOption(names, {}, row.valueName ? QLatin1String(row.valueName) : QString());
 }
 
 // What is wrong with options the parser refused, in the program's words: an option it does not
@@ -47,12 +47,11 @@ QString optionError(const QCommandLineParser &parser)
     // Qt names the option between quotes in its own text, whatever its language.
     static const QRegularExpression quoted(QStringLiteral("['«\"]\\s*-*([^'»\"\\s]+)"));
     const QString name = quoted.match(parser.errorText()).captured(1);
-    for (const OptionSpec &spec : options())
-        if (name == QLatin1String(spec.name) || (spec.shortName && name == QLatin1String(spec.shortName)))
-            return spec.valueName
-                       ? QStringLiteral("l'option « %1 » attend une valeur (%2)")
-                             .arg(dashed(name), QLatin1String(spec.valueName))
-                       : QStringLiteral("l'option « %1 » ne prend pas de valeur").arg(dashed(name));
+    for (const OptionSpec &row : options())
+        if (name == QLatin1String(row.name) || (row.shortName && name == QLatin1String(row.shortName)))
+            return row.valueName ? QStringLiteral("l'option « %1 » attend une valeur (%2)")
+                                       .arg(dashed(name), QLatin1String(row.valueName))
+                                 : QStringLiteral("l'option « %1 » ne prend pas de valeur").arg(dashed(name));
     return parser.errorText();
 }
 
@@ -60,36 +59,35 @@ QString optionError(const QCommandLineParser &parser)
 std::optional<QString> misused(const Command &command, const QCommandLineParser &parser,
                                const QStringList &arguments)
 {
-    for (const OptionSpec &spec : options())
-        if (parser.isSet(QLatin1String(spec.name)) && needs(command, spec.option) == Needs::No)
-            return QStringLiteral("l'option --%1 ne va pas avec cette commande")
-                .arg(QLatin1String(spec.name));
-    for (const OptionSpec &spec : options()) {
-        const Needs need = needs(command, spec.option);
-        const bool given = parser.isSet(QLatin1String(spec.name));
-        const bool empty = parser.value(QLatin1String(spec.name)).isEmpty();
+    for (const OptionSpec &row : options())
+        if (parser.isSet(QLatin1String(row.name)) && needs(command, row.option) == Needs::No)
+            return QStringLiteral("l'option --%1 ne va pas avec cette commande").arg(QLatin1String(row.name));
+    for (const OptionSpec &row : options()) {
+        const Needs need = needs(command, row.option);
+        const bool given = parser.isSet(QLatin1String(row.name));
+        const bool empty = parser.value(QLatin1String(row.name)).isEmpty();
         // diff compares two files, or one file and the panel.
         const bool needed =
             need == Needs::Required || (need == Needs::OrLastFile && arguments.size() < command.maxFiles);
         if (need == Needs::OrLastFile && needed != given)
-            return QString::fromUtf8(spec.orLastFile);
+            return QString::fromUtf8(row.orLastFile);
         if (needed && (!given || empty))
-            return QString::fromUtf8(given && spec.empty ? spec.empty : spec.missing);
+            return QString::fromUtf8(given && row.empty ? row.empty : row.missing);
         // A folder or a name the command may take, but not an empty one.
-        if (need != Needs::No && given && empty && spec.empty)
-            return QString::fromUtf8(spec.empty);
-        if (given && spec.wrongValue)
-            if (const std::optional<QString> wrong = spec.wrongValue(parser.value(QLatin1String(spec.name))))
-                return QStringLiteral("--%1 : %2").arg(QLatin1String(spec.name), *wrong);
+        if (need != Needs::No && given && empty && row.empty)
+            return QString::fromUtf8(row.empty);
+        if (given && row.wrongValue)
+            if (const std::optional<QString> wrong = row.wrongValue(parser.value(QLatin1String(row.name))))
+                return QStringLiteral("--%1 : %2").arg(QLatin1String(row.name), *wrong);
     }
     // One of the options marked OneOf, and only one: journal get writes one configuration.
     QStringList oneOf;
     const char *noneGiven = nullptr;
-    for (const OptionSpec &spec : options())
-        if (needs(command, spec.option) == Needs::OneOf) {
-            noneGiven = spec.missing;
-            if (parser.isSet(QLatin1String(spec.name)))
-                oneOf << QStringLiteral("--") + QLatin1String(spec.name);
+    for (const OptionSpec &row : options())
+        if (needs(command, row.option) == Needs::OneOf) {
+            noneGiven = row.missing;
+            if (parser.isSet(QLatin1String(row.name)))
+                oneOf << QStringLiteral("--") + QLatin1String(row.name);
         }
     if (noneGiven && oneOf.isEmpty())
         return QString::fromUtf8(noneGiven);
@@ -114,8 +112,8 @@ namespace CommandLine {
 Reading read(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    for (const OptionSpec &spec : options())
-        parser.addOption(parserOption(spec));
+    for (const OptionSpec &row : options())
+        parser.addOption(parserOption(row));
     if (!parser.parse(arguments))
         return usageError(optionError(parser));
 
@@ -159,9 +157,9 @@ Reading read(const QStringList &arguments)
     CliOptions chosen;
     chosen.command = name;
     chosen.arguments = files;
-    for (const OptionSpec &spec : options())
-        if (parser.isSet(QLatin1String(spec.name)))
-            chosen.given[spec.option] = parser.value(QLatin1String(spec.name));
+    for (const OptionSpec &row : options())
+        if (parser.isSet(QLatin1String(row.name)))
+            chosen.given[row.option] = parser.value(QLatin1String(row.name));
     return {chosen, ExitCode::Done};
 }
 

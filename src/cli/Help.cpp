@@ -15,16 +15,16 @@ namespace {
 constexpr qsizetype kHelpColumn = 21;
 
 // "  -o, --output FICHIER  le fichier à écrire": the names, then the help beyond them.
-QString optionLines(const OptionSpec &spec)
+QString optionLines(const OptionSpec &row)
 {
-    QString names = QStringLiteral("--") + QLatin1String(spec.name);
-    if (spec.shortName)
-        names = QStringLiteral("-%1, ").arg(QLatin1String(spec.shortName)) + names;
-    if (spec.valueName)
-        names += QLatin1Char(' ') + QLatin1String(spec.valueName);
+    QString names = QStringLiteral("--") + QLatin1String(row.name);
+    if (row.shortName)
+        names = QStringLiteral("-%1, ").arg(QLatin1String(row.shortName)) + names;
+    if (row.valueName)
+        names += QLatin1Char(' ') + QLatin1String(row.valueName);
     const QString indent(kHelpColumn, QLatin1Char(' '));
     QString text = QStringLiteral("  ") + names.leftJustified(kHelpColumn - 4) + QStringLiteral("  ");
-    text += spec.help().replace(QLatin1Char('\n'), QLatin1Char('\n') + indent);
+    text += row.help().replace(QLatin1Char('\n'), QLatin1Char('\n') + indent);
     return text + QLatin1Char('\n');
 }
 
@@ -32,9 +32,9 @@ QString optionLines(const OptionSpec &spec)
 QString optionsText(const Command *only)
 {
     QString text = QStringLiteral("Options :\n");
-    for (const OptionSpec &spec : options())
-        if (only ? spec.inCommandHelp && needs(*only, spec.option) != Needs::No : true)
-            text += optionLines(spec);
+    for (const OptionSpec &row : options())
+        if (only ? row.inCommandHelp && needs(*only, row.option) != Needs::No : true)
+            text += optionLines(row);
     return text;
 }
 

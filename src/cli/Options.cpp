@@ -259,15 +259,15 @@ std::span<const OptionSpec> options() { return kOptions; }
 const OptionSpec &optionSpec(Option option)
 {
     return *std::find_if(kOptions.begin(), kOptions.end(),
-                         [option](const OptionSpec &spec) { return spec.option == option; });
+                         [option](const OptionSpec &row) { return row.option == option; });
 }
 
 Needs needs(const Command &command, Option option)
 {
-    const OptionSpec &spec = optionSpec(option);
-    if (spec.uses.empty())
+    const OptionSpec &row = optionSpec(option);
+    if (row.uses.empty())
         return Needs::Optional;
-    for (const OptionUse &use : spec.uses)
+    for (const OptionUse &use : row.uses)
         if (QLatin1String(use.command) == QLatin1String(command.name))
             return use.needs;
     return Needs::No;

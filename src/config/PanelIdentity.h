@@ -10,7 +10,7 @@
 struct PanelIdentity
 {
     std::optional<QString> serialNumber;
-    QString version; // "3.0"
+    QString version; // major.minor, as the panel reports it
     bool cardRead = false;
     std::optional<QString> cardSerialNumber;
     QString cardVersion;
