@@ -41,8 +41,15 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The journal and the emulated panel's file go to a test folder, never into the account's.
-    QStandardPaths::setTestModeEnabled(true);
+    // The journal, the emulated panel's file and the settings go to folders of this run's own,
+    // never into the account's, nor into another test program's running at the same time.
+    const QTemporaryDir home;
+#ifdef Q_OS_WIN
+    QStandardPaths::setTestModeEnabled(true); // the settings are the registry's there
+#else
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+#endif
     Application app(argc, argv);
 
     const char *only = nullptr;
