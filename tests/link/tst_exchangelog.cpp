@@ -1,5 +1,5 @@
-// The exchange log: what the link records of every sequence on the line, the ring that keeps it,
-// and the window that shows it.
+// The exchange log: what the link records of every sequence on the line, and the window that
+// shows it.
 #include "support/FakeEditor.h"
 #include "support/PanelBench.h"
 #include "support/TestRegistry.h"
