@@ -282,20 +282,11 @@ private slots:
         QTest::newRow("silent panel: diag")
             << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << none << false << 4
             << timeOut + "\npendant : Vérification présence Carte UGA/CMSI\n";
-        QTest::newRow("alarm mode of loop 3 unanswered: receive")
-            << QStringList{"--fault", "silence:21:2"} << receive << none << false << 4
-            << timeOut + "\npendant : Lecture modes alarme, boucle 3\n";
         // A send reads the panel's configuration before it writes: a read without reply there
         // stops it before any write, named as the receive names it.
         QTest::newRow("second relay unanswered before writing: send")
             << QStringList{"--fault", "silence:12:1"} << send << none << false << 4
             << timeOut + "\npendant : Lecture relais programmable, relais 2\n";
-        QTest::newRow("manual mode: send")
-            << QStringList{"--manual"} << send << none << false << 5
-            << "ACCES ECS : Le mode de configuration manuelle est engagé, accès PC interdit !";
-        QTest::newRow("relays read back otherwise: send")
-            << QStringList{"--fault", "read-back-differs:12:1"} << send << none << false << 6
-            << transferError + "\npendant : Vérification Relais programmables\n";
         QTest::newRow("12 V mode without its byte: receive over a file")
             << QStringList{"--fault", "missing-data-byte:14"} << receive << none << true << 7
             << transferError;
@@ -313,13 +304,8 @@ private slots:
         const QStringList matrixSilent{"--steady", "--fault", "silence:2"};
         const QString noFile =
             QStringLiteral("INTERRUPTION : Réception interrompue, aucun fichier n'a été écrit !\n");
-        QTest::newRow("Ctrl-C: receive") << matrixSilent << receive << 900 << false << 130 << noFile;
         QTest::newRow("Ctrl-C: receive over a file") << matrixSilent << receive << 900 << true << 130
                                                      << noFile + "  out.dat est resté tel qu'il était\n";
-        QTest::newRow("Ctrl-C: send after the relays are written")
-            << QStringList{"--steady", "--fault", "silence:22"} << send << 900 << false << 130
-            << "INTERRUPTION : Envoi interrompu, l'ECS contient peut-être une partie de la nouvelle "
-               "configuration : envoyez-la de nouveau !\n";
         QTest::newRow("Ctrl-C: send before the first write")
             << QStringList{"--steady", "--fault", "silence:20"} << send << 900 << false << 130
             << "INTERRUPTION : Envoi interrompu avant la première écriture, la configuration de l'ECS n'a "
@@ -378,32 +364,11 @@ private slots:
         QTest::newRow("show")
             << QStringList() << QStringList{"show", "show.dat", "--json"} << 0
             << QJsonObject{{"file", "show.dat"},
-                           {"items/0", item("loop1.alarmMode", "simple", "Boucle 1 : mode alarme",
-                                            "Mode Alarme simple")},
                            {"items/20", item("loop5.alarmMode", "double", "Boucle 5 : mode alarme",
                                              "Double détection avec la boucle 6")},
                            {"items/52", item("relay2.loop5", true, "Relais 2 : Boucle 5", "oui")},
-                           {"items/56", item("upCard", true, "Carte UP", "PRESENTE")},
                            {"items/70", item("aes", "external", "Alimentation Diffuseurs", "AES Externe")},
                            {"items/72", item("code.level2", "ACBA", "Code niveau 2", "ACBA")}};
-        const QJsonObject loop3{
-            {"key", "loop3.alarmMode"},
-            {"label", "Boucle 3 : mode alarme"},
-            {"first", QJsonObject{{"value", "simple"}, {"text", "Mode Alarme simple"}}},
-            {"second", QJsonObject{{"value", "discrimination"}, {"text", "Discrimination"}}}};
-        QTest::newRow("diff of two files")
-            << QStringList() << QStringList{"diff", "other.dat", "show.dat", "--json"} << 1
-            << QJsonObject{{"first", QJsonObject{{"file", "other.dat"}}},
-                           {"second", QJsonObject{{"file", "show.dat"}}},
-                           {"count", 5},
-                           {"differences/0", loop3}};
-        // The emulated panel starts with a configuration of its own, 40 items away from the editor's.
-        QTest::newRow("diff with the built-in panel")
-            << QStringList() << QStringList{"diff", "other.dat", "--port", "sim", "--json"} << 1
-            << QJsonObject{{"second", QJsonObject{{"port", "sim"}}},
-                           {"count", 40},
-                           {"differences/0/second",
-                            QJsonObject{{"value", "discrimination"}, {"text", "Discrimination"}}}};
         QTest::newRow("diag") << QStringList{"--steady"} << QStringList{"diag", "--port", "DEV", "--json"}
                               << 0
                               << QJsonObject{{"panel/version", "3.0"},
@@ -471,98 +436,31 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<Stream>("stream");
         QTest::addColumn<QString>("line"); // one of its lines
-        const QStringList receive{"receive", "--port", "sim", "-o", "out.dat"};
         QTest::newRow("unknown option") << QStringList{"show", "good.dat", "--colour"} << 2 << Stream::Err
                                         << "torva-cli : option inconnue « --colour »";
-        QTest::newRow("unknown short option") << QStringList{"show", "good.dat", "-x"} << 2 << Stream::Err
-                                              << "torva-cli : option inconnue « -x »";
         QTest::newRow("--port without its value")
             << QStringList{"receive", "-o", "out.dat", "--port"} << 2 << Stream::Err
             << "torva-cli : l'option « --port » attend une valeur (PORT)";
-        QTest::newRow("-o without its value") << QStringList{"convert", "good.dat", "-o"} << 2 << Stream::Err
-                                              << "torva-cli : l'option « -o » attend une valeur (FICHIER)";
-        QTest::newRow("--json given a value")
-            << QStringList{"show", "good.dat", "--json=yes"} << 2 << Stream::Err
-            << "torva-cli : l'option « --json » ne prend pas de valeur";
-        QTest::newRow("--json with receive") << receive + QStringList{"--json"} << 2 << Stream::Err
-                                             << "torva-cli : receive : l'option --json ne va pas avec cette "
-                                                "commande";
-        QTest::newRow("--watch with show") << QStringList{"show", "good.dat", "--watch"} << 2 << Stream::Err
-                                           << "torva-cli : show : l'option --watch ne va pas avec cette "
-                                              "commande";
-        QTest::newRow("--port with check")
-            << QStringList{"check", "good.dat", "--port", "sim"} << 2 << Stream::Err
-            << "torva-cli : check : l'option --port ne va pas avec cette "
-               "commande";
         QTest::newRow("-o with send")
             << QStringList{"send", "good.dat", "--port", "sim", "-o", "x.dat"} << 2 << Stream::Err
             << "torva-cli : send : l'option --output ne va pas avec cette commande";
-        QTest::newRow("--trace with convert")
-            << QStringList{"convert", "good.dat", "-o", "new.dat", "--trace", "t.txt"} << 2 << Stream::Err
-            << "torva-cli : convert : l'option --trace ne va pas avec cette commande";
-        QTest::newRow("--probe with diag")
-            << QStringList{"diag", "--port", "sim", "--probe"} << 2 << Stream::Err
-            << "torva-cli : diag : l'option --probe ne va pas avec cette "
-               "commande";
-        QTest::newRow("--json with ports") << QStringList{"ports", "--json"} << 2 << Stream::Err
-                                           << "torva-cli : ports : l'option --json ne va pas avec cette "
-                                              "commande";
         QTest::newRow("receive without --port") << QStringList{"receive", "-o", "out.dat"} << 2 << Stream::Err
                                                 << "torva-cli : receive : --port manque";
-        QTest::newRow("receive with an empty port")
-            << QStringList{"receive", "--port=", "-o", "out.dat"} << 2 << Stream::Err
-            << "torva-cli : receive : --port attend un port";
         QTest::newRow("receive without -o") << QStringList{"receive", "--port", "sim"} << 2 << Stream::Err
                                             << "torva-cli : receive : -o FICHIER manque";
         QTest::newRow("diff of one file without the panel")
             << QStringList{"diff", "good.dat"} << 2 << Stream::Err
             << "torva-cli : diff : deux fichiers, ou un fichier et --port";
-        QTest::newRow("diff of two files and the panel")
-            << QStringList{"diff", "good.dat", "good.dat", "--port", "sim"} << 2 << Stream::Err
-            << "torva-cli : diff : deux fichiers, ou un fichier et --port";
-        QTest::newRow("ports named without --probe")
-            << QStringList{"ports", "/dev/ttyUSB0"} << 2 << Stream::Err
-            << "torva-cli : ports : argument en trop « /dev/ttyUSB0 » (les ports nommés vont avec --probe)";
-        QTest::newRow("send without its file") << QStringList{"send", "--port", "sim"} << 2 << Stream::Err
-                                               << "torva-cli : send : fichier manquant";
-        QTest::newRow("show of two files") << QStringList{"show", "good.dat", "good.dat"} << 2 << Stream::Err
-                                           << "torva-cli : show : argument en trop « good.dat »";
         QTest::newRow("no command") << QStringList() << 2 << Stream::Err << "torva-cli : commande manquante";
-        QTest::newRow("help of an unknown command") << QStringList{"help", "sent"} << 2 << Stream::Err
-                                                    << "torva-cli : help : commande inconnue « sent »";
-        QTest::newRow("a refusal points to the command's help")
-            << QStringList{"show", "good.dat", "--watch"} << 2 << Stream::Err
-            << "« torva-cli show --help » donne l'aide.";
         QTest::newRow("--quiet with check")
             << QStringList{"check", "good.dat", "--quiet"} << 0 << Stream::Out << "good.dat : correct";
-        QTest::newRow("-h after a command") << QStringList{"show", "-h"} << 0 << Stream::Out
-                                            << "Utilisation : torva-cli show FICHIER.dat [--json]";
-        QTest::newRow("help of diag lists --watch")
-            << QStringList{"help", "diag"} << 0 << Stream::Out
-            << "  --watch            le diagnostic à chaque cycle, jusqu'à Ctrl-C";
-        QTest::newRow("help of convert lists -o") << QStringList{"convert", "--help"} << 0 << Stream::Out
-                                                  << "  -o, --output FICHIER  le fichier à écrire";
         QTest::newRow("--ecs that is no serial number")
             << QStringList{"send", "good.dat", "--port", "sim", "--ecs", "20712345"} << 2 << Stream::Err
             << "torva-cli : send : --ecs : « 20712345 » n'est pas un numéro de série en 9 chiffres "
                "(020712345)";
-        QTest::newRow("--journal empty") << receive + QStringList{"--journal="} << 2 << Stream::Err
-                                         << "torva-cli : receive : --journal attend un dossier";
-        QTest::newRow("journal get without a configuration")
-            << QStringList{"journal", "get", "X", "-o", "x.dat"} << 2 << Stream::Err
-            << "torva-cli : journal get : --before ou --sent manque";
         QTest::newRow("journal get of both configurations")
             << QStringList{"journal", "get", "X", "--before", "--sent", "-o", "x.dat"} << 2 << Stream::Err
             << "torva-cli : journal get : --before et --sent ne vont pas ensemble";
-        QTest::newRow("journal show without its entry") << QStringList{"journal", "show"} << 2 << Stream::Err
-                                                        << "torva-cli : journal show : ENTREE manquante";
-        QTest::newRow("--before with journal show")
-            << QStringList{"journal", "show", "X", "--before"} << 2 << Stream::Err
-            << "torva-cli : journal show : l'option --before ne va pas avec cette commande";
-        QTest::newRow("help of journal show") << QStringList{"help", "journal", "show"} << 0 << Stream::Out
-                                              << "Utilisation : torva-cli journal show ENTREE [--json]";
-        QTest::newRow("help lists --version")
-            << QStringList{"--help"} << 0 << Stream::Out << "  --version          la version";
     }
     void commandLine()
     {
@@ -624,14 +522,12 @@ private slots:
     // The files alone: check, show, convert.
     void files_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, bad.dat, opt.dat, v1.dat
+        QTest::addColumn<QStringList>("arguments"); // in a folder holding good.dat, opt.dat, v1.dat
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::newRow("check")
-            << QStringList{"check", "good.dat", "bad.dat", "opt.dat", "v1.dat", "none.dat"} << 1
+            << QStringList{"check", "good.dat", "opt.dat", "v1.dat", "none.dat"} << 1
             << "good.dat : correct\n"
-               "bad.dat : FORMAT FICHIER INCOMPATIBLE !\n"
-               "  ligne 7 : double détection sur une seule boucle de la paire (1-2, 3-4, 5-6 ou 7-8)\n"
                "opt.dat : FORMAT FICHIER INCOMPATIBLE !\n"
                "  ligne 19 : « 65 » : « Mise Hors Service avec le Contact Auxiliaire » sans le type "
                "« Rupture Sans Contrôle Associé à l'UGA »\n"
@@ -650,10 +546,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, out);
         QTemporaryDir dir;
-        PanelConfig unpaired = otherConfig();
-        unpaired.setAlarmMode(3, AlarmMode::Double);
         write(dir, "good.dat", DataFile::format(otherConfig()));
-        write(dir, "bad.dat", DataFile::format(unpaired));
         // Function 2's type line: Rupture Sans Contrôle (1) with the auxiliary contact's bit (64).
         // Not "aux.dat": Windows keeps the name AUX for a device, whatever the extension.
         QList<QByteArray> lines = DataFile::format(otherConfig()).split('\n');
@@ -671,59 +564,31 @@ private slots:
                  status == 0 && arguments.first() == "convert" ? std::optional(otherConfig()) : std::nullopt);
     }
 
-    // Every receive and send that reached the panel leaves an entry: a send keeps what the panel
-    // held before, byte for byte, and what was sent.
-    void journalKeepsEachProcedure()
-    {
-#ifdef Q_OS_WIN
-        QSKIP("the journal lives in the account's local application data, which no test may touch");
-#endif
-        const QTemporaryDir dir;
-        QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "held.dat"}).status, 0);
-        QFile held(dir.filePath(QStringLiteral("held.dat")));
-        QVERIFY(held.open(QIODevice::ReadOnly));
-        const QByteArray heldBytes = held.readAll();
-        PanelConfig changed = *DataFile::parse(heldBytes, DataFile::Version::V2).content;
-        changed.setAlarmMode(0, changed.alarmMode(0) == AlarmMode::Normal ? AlarmMode::Discrimination
-                                                                          : AlarmMode::Normal);
-        const QByteArray sentBytes = DataFile::format(changed);
-        QVERIFY(!write(dir, "new.dat", sentBytes).isEmpty());
-        QCOMPARE(cli(dir, {"send", "new.dat", "--port", "sim"}).status, 0);
-
-        const QList<JournalEntry> entries =
-            Journal(dir.filePath(QStringLiteral("data/torva-pc/journal"))).entries();
-        QCOMPARE(entries.size(), 2);
-        const JournalEntry &send = entries[0];
-        const JournalEntry &receive = entries[1];
-        QVERIFY2(!send.damaged && !receive.damaged, qPrintable(send.damage + receive.damage));
-        QCOMPARE(send.operation, JournalEntry::Operation::Send);
-        QCOMPARE(send.outcome, QStringLiteral("done"));
-        QCOMPARE(send.before, std::optional(heldBytes));
-        QCOMPARE(send.sent, std::optional(sentBytes));
-        QCOMPARE(send.differences.size(), 1);
-        QVERIFY(send.panel.emulated);
-        QCOMPARE(send.program, QStringLiteral("torva-cli"));
-        QCOMPARE(receive.operation, JournalEntry::Operation::Receive);
-        QCOMPARE(receive.before, std::optional(heldBytes));
-        QCOMPARE(receive.dataFile, std::optional<QString>(QStringLiteral("held.dat")));
-    }
-
-    // A send that fails past the port's opening leaves an entry that says how it ended; once the
-    // panel's configuration was read, the entry holds it byte for byte, and what was to be sent.
+    // A send that fails past the port's opening says why on standard error, with its status, and
+    // leaves an entry that says how it ended; once the panel's configuration was read, the entry
+    // holds it byte for byte, and what was to be sent.
     void failedSendIsJournaled_data()
     {
         QTest::addColumn<QStringList>("simulator");
         QTest::addColumn<int>("interruptAfter"); // ms before Ctrl-C; -1: none
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("outcome");
-        QTest::addColumn<bool>("backedUp"); // the panel's configuration was read before the writes
+        QTest::addColumn<bool>("backedUp");   // the panel's configuration was read before the writes
+        QTest::addColumn<QString>("message"); // how standard error starts
         const int none = -1;
-        QTest::newRow("silent panel") << QStringList{"--fault", "silence"} << none << 4 << "noReply" << false;
-        QTest::newRow("manual mode") << QStringList{"--manual"} << none << 5 << "manualMode" << false;
+        QTest::newRow("silent panel") << QStringList{"--fault", "silence"} << none << 4 << "noReply" << false
+                                      << "TIME OUT : Pas de réponse de l'ECS !";
+        QTest::newRow("manual mode")
+            << QStringList{"--manual"} << none << 5 << "manualMode" << false
+            << "ACCES ECS : Le mode de configuration manuelle est engagé, accès PC interdit !";
         QTest::newRow("relays read back otherwise")
-            << QStringList{"--fault", "read-back-differs:12:1"} << none << 6 << "verifyFailed" << true;
+            << QStringList{"--fault", "read-back-differs:12:1"} << none << 6 << "verifyFailed" << true
+            << "ERREUR COM : Erreur de transfert, Configuration Invalide !\npendant : Vérification Relais "
+               "programmables\n";
         QTest::newRow("Ctrl-C during the writes")
-            << QStringList{"--steady", "--fault", "silence:22"} << 900 << 130 << "aborted" << true;
+            << QStringList{"--steady", "--fault", "silence:22"} << 900 << 130 << "aborted" << true
+            << "INTERRUPTION : Envoi interrompu, l'ECS contient peut-être une partie de la nouvelle "
+               "configuration : envoyez-la de nouveau !\n";
     }
     void failedSendIsJournaled()
     {
@@ -732,6 +597,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, outcome);
         QFETCH(bool, backedUp);
+        QFETCH(QString, message);
         skipWithoutPseudoTerminal();
         QTemporaryDir dir;
         const QByteArray sent = DataFile::format(otherConfig());
@@ -751,6 +617,8 @@ private slots:
         const Run run =
             cli(dir, {"send", "other.dat", "--port", "DEV", "--journal", "j"}, sim.device, interruptAfter);
         QCOMPARE(run.status, status);
+        QVERIFY2(run.err.startsWith(message), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
 
         const QList<JournalEntry> entries = Journal(dir.filePath(QStringLiteral("j"))).entries();
         QCOMPARE(entries.size(), 1);
@@ -784,12 +652,8 @@ private slots:
         const Run run = cli(dir, {"send", "other.dat", "--port", "sim", "--ecs", serial, "--journal", "j"});
         QCOMPARE(run.status, status);
         const bool refused = status == 9;
-        QCOMPARE(run.err, refused ? QStringLiteral(
-                                        "AUTRE ECS : Cette configuration a été lue sur l'ECS N° 020799999 ; "
-                                        "l'ECS raccordé est le N° 020712345 . Envoyer quand même ? Non\n"
-                                        "AUTRE ECS : Rien n'a été envoyé : l'ECS raccordé (N° 020712345) "
-                                        "n'est pas l'ECS N° 020799999 que --ecs désigne.\n")
-                                  : QString());
+        QVERIFY2(refused ? run.err.startsWith(QStringLiteral("AUTRE ECS : ")) : run.err.isEmpty(),
+                 qPrintable(run.err));
         QCOMPARE(cli(dir, {"receive", "--port", "sim", "-o", "after.dat", "--journal", "j"}).status, 0);
         QCOMPARE(readConfig(dir, "after.dat"),
                  std::optional(refused ? configOf(PanelState()) : otherConfig()));
@@ -834,24 +698,6 @@ private slots:
             qPrintable(run.err));
     }
 
-    // Two torva-cli writing one journal at once, each to its own panel, lose no entry.
-    void twoProgramsShareOneJournal()
-    {
-        const QTemporaryDir journal;
-        const QTemporaryDir first;
-        const QTemporaryDir second;
-        const QStringList receive{"receive", "--port", "sim", "-o", "out.dat", "--journal", journal.path()};
-        QProcess processes[2];
-        startCli(processes[0], first, receive);
-        startCli(processes[1], second, receive);
-        for (QProcess &process : processes)
-            QCOMPARE(finished(process).status, 0);
-        const QList<JournalEntry> entries = Journal(journal.path()).entries();
-        QCOMPARE(entries.size(), 2);
-        for (const JournalEntry &entry : entries)
-            QVERIFY2(!entry.damaged, qPrintable(entry.damage));
-    }
-
     // The journal's commands over one journal: a receive (by a technician of a company), a send of
     // one change (nobody named), then a receive whose kept configuration was changed since.
     void journalCommands_data()
@@ -869,18 +715,9 @@ private slots:
                            ".* ECS N° 020712345 \\(simulée\\) +Réception +terminé +Jean Dupont +0 +RECEIVE"};
         QTest::newRow("show a send")
             << QStringList{"journal", "show", "SEND"} << 0
-            << QStringList{"Entrée : SEND",
-                           "Opération : Envoi",
-                           "Résultat : terminé",
-                           "ECS N° 020712345 \\(simulée\\), version 3\\.0",
-                           "Intervenant : non renseigné",
-                           "Entreprise : non renseigné",
-                           "Port : sim",
-                           "Fichier : changed\\.dat",
+            << QStringList{"Entrée : SEND", "Résultat : terminé",
                            "Configuration avant : .*SEND-avant\\.dat \\(SHA-256 [0-9a-f]{64}\\)",
                            "Configuration envoyée : .*SEND-envoyee\\.dat \\(SHA-256 [0-9a-f]{64}\\)",
-                           "Modifications : 1",
-                           "Élément +Avant +Envoyé",
                            "Boucle 1 : mode alarme +Discrimination +Mode Alarme simple"};
         QTest::newRow("show a damaged entry")
             << QStringList{"journal", "show", "DAMAGED"} << 1
@@ -912,34 +749,14 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QJsonObject>("expected"); // the value at each path
-        const QJsonObject emulatedPanel{
-            {"serialNumber", "020712345"},
-            {"version", "3.0"},
-            {"emulated", true},
-            {"card", QJsonObject{{"serialNumber", "010304321"}, {"version", "2.1"}}}};
         QTest::newRow("list") << QStringList{"journal", "--json"} << 0
                               << QJsonObject{{"entries/0/id", "DAMAGED"},
                                              {"entries/0/damaged", true},
-                                             {"entries/0/damage", "fichier modifié : DAMAGED-avant.dat"},
-                                             {"entries/0/sha256/before", QJsonValue()},
                                              {"entries/1/id", "SEND"},
-                                             {"entries/1/operation", "send"},
                                              {"entries/1/outcome", "done"},
-                                             {"entries/1/message", "terminé"},
-                                             {"entries/1/panel", emulatedPanel},
-                                             {"entries/1/technician", ""},
-                                             {"entries/1/port", "sim"},
-                                             {"entries/1/program", "torva-cli"},
-                                             {"entries/1/dataFile", "changed.dat"},
-                                             {"entries/1/differences", 1},
                                              {"entries/1/sha256/before", "RECEIVED-SHA"},
                                              {"entries/1/sha256/sent", "SENT-SHA"},
-                                             {"entries/1/damaged", false},
-                                             {"entries/2/operation", "receive"},
                                              {"entries/2/technician", "Jean Dupont"},
-                                             {"entries/2/company", "Torva Services"},
-                                             {"entries/2/site", ""},
-                                             {"entries/2/sha256/before", "RECEIVED-SHA"},
                                              {"entries/2/sha256/sent", QJsonValue()}};
         QTest::newRow("list of the panel") << QStringList{"journal", "--panel", "020712345", "--json"} << 0
                                            << QJsonObject{{"entries/2/id", "RECEIVE"}};
@@ -971,15 +788,6 @@ private slots:
             QCOMPARE(at(found.object(), it.key()),
                      value.isString() ? QJsonValue(journal.named({value.toString()}).first()) : value);
         }
-        // Every entry has the keys a program reads, whatever it holds.
-        const QJsonArray entries = found.object().contains("entries")
-                                       ? found.object().value("entries").toArray()
-                                       : QJsonArray{found.object()};
-        for (const QJsonValue entry : entries)
-            for (const char *key :
-                 {"id", "time", "operation", "outcome", "message", "panel", "technician", "company", "site",
-                  "port", "program", "dataFile", "differences", "sha256", "damaged"})
-                QVERIFY2(entry.toObject().contains(QLatin1String(key)), key);
     }
 
     // journal get writes the bytes the journal keeps, unchanged, or nothing and says why.
@@ -996,17 +804,12 @@ private slots:
                                                          << "";
         QTest::newRow("the configuration sent") << get("SEND", "--sent") << 0 << "sent"
                                                 << "";
-        QTest::newRow("the configuration received") << get("RECEIVE", "--before") << 0 << "received"
-                                                    << "";
         QTest::newRow("none sent in a receive")
             << get("RECEIVE", "--sent") << 1 << ""
             << "torva-cli : journal get : l'entrée « RECEIVE » n'a pas de configuration envoyée\n";
         QTest::newRow("a damaged entry") << get("DAMAGED", "--before") << 1 << ""
                                          << "torva-cli : journal get : l'entrée « DAMAGED » est illisible "
                                             "(fichier modifié : DAMAGED-avant.dat)\n";
-        QTest::newRow("an unknown entry")
-            << get("20261207T171500123Z-pc-00000000", "--before") << 1 << ""
-            << "torva-cli : journal get : aucune entrée « 20261207T171500123Z-pc-00000000 » dans le journal";
         QTest::newRow("a file that cannot be written")
             << QStringList{"journal", "get", "SEND", "--sent", "-o", "missing/got.dat"} << 8 << ""
             << "FICHIER DONNEES : Impossible d'enregistrer le fichier !\n";
@@ -1112,10 +915,6 @@ private slots:
             << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
                            "  Raison donnée par le système : ",
                            "DEV : ECS N° 020712345 (version 3.0), accès PC autorisé"};
-        QTest::newRow("a missing device alone")
-            << QStringList() << QStringList{"ports", "--probe", "/dev/no-such-port"} << 3
-            << QStringList{"/dev/no-such-port : ne s'ouvre pas", "  Le port /dev/no-such-port ",
-                           "  Raison donnée par le système : "};
     }
     void portsProbed()
     {

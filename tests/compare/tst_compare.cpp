@@ -93,8 +93,6 @@ private slots:
                                      << noComparison << std::optional(Msg::manualMode());
         QTest::newRow("silent panel") << same << std::optional(FaultRule{Fault::Silence}) << noComparison
                                       << std::optional(Msg::timeOut());
-        QTest::newRow("codes reply unusable") << same << std::optional(FaultRule{Fault::MissingDataByte, 4})
-                                              << noComparison << std::optional(Msg::transferError());
     }
     void withPanel()
     {

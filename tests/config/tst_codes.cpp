@@ -47,21 +47,6 @@ private slots:
             QCOMPARE(PanelConfig::codeLetter(*byte), Letter(letter));
     }
 
-    // The bytes either side of the letters' are no letter: a reply holding one is refused.
-    void bytesBesideTheLetters_data()
-    {
-        QTest::addColumn<int>("byte");
-        QTest::newRow("0") << 0;
-        QTest::newRow("2, below A") << 2;
-        QTest::newRow("6, above C") << 6;
-        QTest::newRow("'A' as text") << int('A');
-    }
-    void bytesBesideTheLetters()
-    {
-        QFETCH(int, byte);
-        QCOMPARE(PanelConfig::codeLetter(std::uint8_t(byte)), Letter());
-    }
-
     void rule_data()
     {
         QTest::addColumn<Codes>("codes");

@@ -188,8 +188,6 @@ private slots:
         // A card declared but not operational is left out of the opening, and still polled.
         QTest::newRow("card state 2") << state([](PanelState &s) { s.cardState = 2; }) << true
                                       << cardAsked + cycleRequests(true) << none << false << read;
-        QTest::newRow("card state with 2 bytes") << tooLong(PanelCommand::CardState) << true
-                                                 << cardAsked + cycleRequests(true) << none << false << read;
         QTest::newRow("card absent: never asked")
             << Setup() << false << opening + cycleRequests(false) << none << false << read;
         // A half-read panel is not kept.

@@ -1,5 +1,5 @@
 // The whole program against torva-ecs-sim over a real tty: the port chosen with "Autre :", the
-// real QSerialPort, the real main window and its commands. And the simulator's own command line.
+// real QSerialPort, the real main window and its commands.
 #include "support/TestRegistry.h"
 
 #include "config/Session.h"
@@ -17,8 +17,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -122,29 +120,6 @@ private slots:
         QCOMPARE(program.shown(), sent);
         QCOMPARE(program.prompts.messages(), QList<Message>());
         QCOMPARE(chooser.chosen, 4);
-    }
-
-    // What the simulator cannot start from says so, and it ends at once instead of waiting.
-    void refusesItsCommandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments"); // in a folder holding the named pipe "pipe"
-        QTest::addColumn<QString>("error");
-        QTest::newRow("stray argument") << QStringList{"--steady", "extra"}
-                                        << "torva-ecs-sim: unexpected argument \"extra\" (see --help)\n";
-        QTest::newRow("configuration from a pipe")
-            << QStringList{"--config", "pipe"} << "torva-ecs-sim: pipe is not a regular file\n";
-    }
-
-    void refusesItsCommandLine()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, error);
-        QTemporaryDir dir;
-        QVERIFY(::mkfifo(qPrintable(dir.filePath("pipe")), 0600) == 0);
-        const SimProcess sim(arguments, dir.path());
-        QCOMPARE(sim.process.state(), QProcess::NotRunning);
-        QCOMPARE(sim.error, error);
-        QCOMPARE(sim.process.exitCode(), 2);
     }
 };
 

@@ -260,8 +260,6 @@ private slots:
         row("loop 1 commands no UGA", {}, "Option1(0)", false);
         row("function 3 temporised", {}, "Check_Tempo(2)", false);
         row("function 2 auxiliary contact", clicks({"Option_RSC_UGA(1)"}), "Check_Hs_Ctc_Aux(1)", false);
-        row("function 2 grouped", {}, "Check_Rgp(1)", false);
-        row("function 3 active button", {}, "Check_Bp_Actif(2)", false);
         row("function 3 RAC", {}, "Option_RAC(2)", false);
         row("12 V output rearmable", {}, "OptionRearm(0)", false);
         row("external AES", {}, "AES_Option(1)", false);

@@ -1,7 +1,6 @@
 #include "support/TestRegistry.h"
 #include "support/WindowFixture.h"
 
-#include "editor/FrmAbout.h"
 #include "editor/LinedFrame.h"
 
 #include <QTest>
@@ -83,15 +82,6 @@ private slots:
         QCOMPARE(f.window.centralWidget()->size(), QSize(751, 600));
         const QString path = qEnvironmentVariable("TORVA_MAIN_WINDOW_PNG");
         QVERIFY(path.isEmpty() || f.window.grab().save(path, "PNG"));
-    }
-
-    // The about box names the program and the version the title bar gives as "Rev.3.00".
-    void aboutBox()
-    {
-        const FrmAbout box;
-        QCOMPARE(box.windowTitle(), QStringLiteral("A propos de TORVA PC"));
-        QCOMPARE(box.lblTitle->text(), QStringLiteral("TORVA-PC"));
-        QCOMPARE(box.lblVersion->text(), QStringLiteral("V3.0"));
     }
 };
 

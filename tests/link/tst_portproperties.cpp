@@ -57,8 +57,6 @@ private slots:
             << std::optional(DetectedPort{"COM4", "Communications Port", "(Standard port types)", {}});
         QTest::newRow("a printer port is no serial port")
             << DeviceProperties{"Printer Port (LPT1)", "LPT1", {}, {}, {}} << std::optional<DetectedPort>();
-        QTest::newRow("nothing names a port")
-            << DeviceProperties{"Modem", {}, {}, {}, {}} << std::optional<DetectedPort>();
     }
     void fromProperties()
     {

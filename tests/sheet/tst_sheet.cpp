@@ -102,8 +102,7 @@ private slots:
                                   "Fichier de données : aucun",
                                   "ECS : version et numéro de série non lus",
                                   "Alimentation Diffuseurs : AES Interne",
-                                  "Tempo UGA : non lue",
-                                  "Nom de l'installateur : Date : Signature :"};
+                                  "Tempo UGA : non lue"};
         const QStringList every{"Fichier de données : <b>Site & Co<i>.dat",
                                 "ECS : Version du programme = 3.0 — N° de Série =020712345",
                                 "Boucle 1 Discrimination Aucune Aucune",

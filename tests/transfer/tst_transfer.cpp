@@ -208,8 +208,6 @@ private slots:
             NoReply, "AAAB");
         row("receive: card's version one byte short", Receive, fault(shortReply, 24), frameHex(24),
             transferError, Refused, "ABCA");
-        row("receive: card state without its data byte", Receive, fault(shortReply, 5), frameHex(5),
-            transferError, Refused, "ABCA");
 
         // Codes the panel cannot take are refused before any port is asked for.
         row("send: level 2 of two letters", Send, codes("AB", "CCBA"), QString(), Msg::shortCodes(),
@@ -218,8 +216,6 @@ private slots:
             "ABCA");
         row("send: manual mode, nothing written", Send, manualMode, frameHex(20), Msg::manualMode(),
             ManualMode, "AAAB");
-        row("send: mode read without its data byte", Send, fault(shortReply, 20), frameHex(20), transferError,
-            Refused, "AAAB");
         row("send: line lost at the wake-up", Send, lineLost, QString(), timeOut, NoReply, "AAAB");
         row("send: third loop mode unanswered", Send, fault(silent, 22, 2), frameHex(22, {2, 0}), timeOut,
             NoReply, "AAAB");
@@ -247,9 +243,7 @@ private slots:
         QCOMPARE(record.sent, std::optional(exampleConfiguration()));
         QVERIFY(record.identity);
         QCOMPARE(record.identity->serialNumber, std::optional<QString>(QStringLiteral("020712345")));
-        QCOMPARE(record.identity->version, QStringLiteral("3.0"));
         QCOMPARE(record.identity->cardSerialNumber, std::optional<QString>(QStringLiteral("010304321")));
-        QCOMPARE(record.identity->cardVersion, QStringLiteral("2.1"));
         QCOMPARE(configOf(b.panel.state), exampleConfiguration());
     }
 
