@@ -698,6 +698,24 @@ private slots:
             qPrintable(run.err));
     }
 
+    // Two torva-cli writing one journal at once, each to its own panel, lose no entry.
+    void twoProgramsShareOneJournal()
+    {
+        const QTemporaryDir journal;
+        const QTemporaryDir first;
+        const QTemporaryDir second;
+        const QStringList receive{"receive", "--port", "sim", "-o", "out.dat", "--journal", journal.path()};
+        QProcess processes[2];
+        startCli(processes[0], first, receive);
+        startCli(processes[1], second, receive);
+        for (QProcess &process : processes)
+            QCOMPARE(finished(process).status, 0);
+        const QList<JournalEntry> entries = Journal(journal.path()).entries();
+        QCOMPARE(entries.size(), 2);
+        for (const JournalEntry &entry : entries)
+            QVERIFY2(!entry.damaged, qPrintable(entry.damage));
+    }
+
     // The journal's commands over one journal: a receive (by a technician of a company), a send of
     // one change (nobody named), then a receive whose kept configuration was changed since.
     void journalCommands_data()

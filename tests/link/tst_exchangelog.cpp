@@ -2,6 +2,7 @@
 // shows it.
 #include "support/FakeEditor.h"
 #include "support/PanelBench.h"
+#include "support/StickyFolder.h"
 #include "support/TestRegistry.h"
 
 #include "config/Session.h"
@@ -9,6 +10,8 @@
 #include "linkwindows/LogFrm.h"
 #include "transfer/Transfer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -186,6 +189,37 @@ private slots:
             QCOMPARE(QString::fromUtf8(file.readAll()), log.text());
         QTest::mouseClick(window.Effacer, Qt::LeftButton);
         QVERIFY(log.records().empty() && window.Journal->toPlainText().isEmpty());
+    }
+
+    // A save over an earlier log whose last step, the rename of the new file over it, is refused:
+    // said, and the earlier log stays as it was, with nothing left beside it.
+    void saveNotReplacingTheEarlierLog()
+    {
+        if (const QString why = StickyFolder::unavailable(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        ExchangeLog log;
+        FakePrompts prompts;
+        LogFrm window(log, prompts);
+        window.show();
+        log.add(ExchangeRecord{});
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        const QByteArray earlier = "2024-05-02 09:14:03.120 ouverture de COM1\n";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+        file.close();
+        QVERIFY(StickyFolder::protectFromReplacing(dir.path(), path));
+        prompts.fileAnswers << path;
+        {
+            StickyFolder::WithoutOwnerOverride withoutOverride;
+            QVERIFY(withoutOverride.ok());
+            QTest::mouseClick(window.Enregistrer, Qt::LeftButton);
+        }
+        QCOMPARE(prompts.messages(), QList<Message>{Msg::warning("JOURNAL DES ECHANGES",
+                                                                 "Impossible d'enregistrer le fichier !")});
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), earlier);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"log.txt"});
     }
 };
 
