@@ -46,25 +46,6 @@ constexpr std::chrono::milliseconds kTurnaround{5};
 constexpr double kByteSeconds = 10.0 / 9600.0;
 constexpr int kRuns = 7;
 
-// A request that changes what the panel holds.
-bool isWrite(std::uint8_t command)
-{
-    switch (PanelCommand(command)) {
-    case PanelCommand::WriteCommandMatrix:
-    case PanelCommand::WriteFunctionType:
-    case PanelCommand::WriteAccessCodes:
-    case PanelCommand::WriteRelay:
-    case PanelCommand::WriteOutput12v:
-    case PanelCommand::WriteAlarmMode:
-    case PanelCommand::WriteAesChoice:
-    case PanelCommand::WriteCardPresence:
-    case PanelCommand::WritePanelSerial:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // What had crossed the line when a transfer's first write began.
 struct BeforeFirstWrite
 {
@@ -119,7 +100,7 @@ private:
             ++frames;
         } else if (m_frameAt == 1) {
             m_frameLength = byte;
-        } else if (m_frameAt == 2 && isWrite(byte) && !firstWrite) {
+        } else if (m_frameAt == 2 && changesPanel(PanelCommand(byte)) && !firstWrite) {
             firstWrite = m_frameStart;
         }
         if (++m_frameAt == std::max<int>(m_frameLength, Frame::kMinLength)) {

@@ -44,25 +44,6 @@ QJsonObject itemJson(const ConfigItem &item)
             {QStringLiteral("text"), item.value}};
 }
 
-// A request that may change what the panel holds.
-bool writes(PanelCommand command)
-{
-    switch (command) {
-    case PanelCommand::WriteCommandMatrix:
-    case PanelCommand::WriteFunctionType:
-    case PanelCommand::WriteAccessCodes:
-    case PanelCommand::WriteRelay:
-    case PanelCommand::WriteOutput12v:
-    case PanelCommand::WriteAlarmMode:
-    case PanelCommand::WriteAesChoice:
-    case PanelCommand::WriteCardPresence:
-    case PanelCommand::WritePanelSerial:
-        return true;
-    default:
-        return false;
-    }
-}
-
 const QString kInterruptedTitle = QStringLiteral("INTERRUPTION");
 
 } // namespace
@@ -298,7 +279,7 @@ int Cli::send()
     bool written = false;
     Link &link = line().link();
     QObject::connect(&link, &Link::requestSent, &link,
-                     [&] { written = written || writes(link.lastRequest().command); });
+                     [&] { written = written || changesPanel(link.lastRequest().command); });
     const TransferResult result = sendConfiguration(context);
     QObject::disconnect(&link, &Link::requestSent, &link, nullptr);
     endProcedure(result);

@@ -34,3 +34,22 @@ enum class PanelCommand : std::uint8_t {
     CardVersion = 24,
     WritePanelSerial = 25,
 };
+
+// Whether a command changes what the panel holds: a configuration or serial-number write.
+constexpr bool changesPanel(PanelCommand command)
+{
+    switch (command) {
+    case PanelCommand::WriteCommandMatrix:
+    case PanelCommand::WriteFunctionType:
+    case PanelCommand::WriteAccessCodes:
+    case PanelCommand::WriteRelay:
+    case PanelCommand::WriteOutput12v:
+    case PanelCommand::WriteAlarmMode:
+    case PanelCommand::WriteAesChoice:
+    case PanelCommand::WriteCardPresence:
+    case PanelCommand::WritePanelSerial:
+        return true;
+    default:
+        return false;
+    }
+}
