@@ -121,6 +121,11 @@ private slots:
     // Two programs writing one journal (a shared drive) at the same moment lose no entry.
     void twoWritersLoseNothing()
     {
+#ifdef Q_OS_WIN
+        // Under Wine a test program that ran a second writing thread passes, then sometimes never
+        // ends; two torva-cli processes writing one journal (tst_cli) run there instead.
+        QSKIP("a writing thread keeps the program from ending under Wine");
+#endif
         const QString folder = this->folder();
         constexpr int kEach = 40;
         const auto writer = [folder] {
