@@ -1,5 +1,6 @@
 #include "editor/MainWindow.h"
 
+#include "editor/ClientScroll.h"
 #include "editor/CodeEdit.h"
 #include "editor/ProgramIcon.h"
 #include "link/Link.h"
@@ -10,6 +11,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QShowEvent>
+#include <QWindow>
 
 MainWindow::MainWindow(Session &session, Link &link, Prompts &prompts, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_link(link), m_prompts(prompts)
@@ -18,12 +21,12 @@ MainWindow::MainWindow(Session &session, Link &link, Prompts &prompts, QWidget *
     setWindowTitle(QStringLiteral("OSTRALEC CONFIGURATION TORVA ") + Version::revision());
     setWindowIcon(ProgramIcon::windowIcon());
 
-    auto *client = new QWidget(this);
+    auto *client = new QWidget;
     client->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client);
-
     buildMenus();
     build(client);
+    m_scroll = new ClientScroll(client, this);
+    setCentralWidget(m_scroll);
     m_commands.Command1 = Command1;
     m_commands.Command2 = Command2;
     connectRules();
@@ -92,6 +95,17 @@ void MainWindow::setCardFramesVisible(bool visible)
 }
 
 void MainWindow::setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    // The window exists now: the platform knows its frame, and tells when it changes screen.
+    if (!m_fitsScreens) {
+        m_fitsScreens = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitToScreen(*this, *m_scroll); });
+        fitToScreen(*this, *m_scroll);
+    }
+    QMainWindow::showEvent(event);
+}
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {

@@ -10,6 +10,7 @@
 
 class Link;
 class Prompts;
+class ClientScroll;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -73,6 +74,7 @@ public:
     const Commands &commands() const { return m_commands; }
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -93,6 +95,8 @@ private:
     Prompts &m_prompts;
     Commands m_commands;
     std::function<bool()> m_closeHandler;
+    ClientScroll *m_scroll = nullptr;
+    bool m_fitsScreens = false;             // fitted to its screen, and refitted on a change of screen
     std::optional<std::uint8_t> m_ugaTempo; // the tempo the label shows, once one was read
     bool m_validating = false;
 };

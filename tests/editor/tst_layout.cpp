@@ -37,7 +37,7 @@ QStringList controlLines(MainWindow &window)
             walk(w);
         }
     };
-    walk(window.centralWidget());
+    walk(window.findChild<QWidget *>(QStringLiteral("client")));
     for (QAction *a : window.menuBar()->actions())
         add(a->menu() ? a->menu()->objectName() : a->objectName(), a->menu() ? "menu" : "menu item",
             QStringLiteral("menu bar"), {}, a->text(), {});
