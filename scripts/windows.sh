@@ -7,7 +7,8 @@
 #
 #   scripts/windows.sh              everything
 #   TORVA_WINDOWS_QT=DIR scripts/windows.sh   with a Qt for Windows already built (its prefix)
-#   scripts/windows.sh --picture    also redraws docs/windows-main-window.png under Wine
+#   scripts/windows.sh --picture    also redraws docs/windows-main-window.png under Wine, and
+#                                   copies the pictures of each scaling to docs/
 #   scripts/windows.sh --if-cached  does nothing when Qt for Windows is not built yet (CI)
 #
 # The Qt cache is ~/.cache/torva/qt-6.4.2-mingw64-KEY, KEY made from the toolchain file and the
@@ -40,9 +41,9 @@ else
     fi
 fi
 
-# jq reads the journal's entries in the Wine checks.
+# jq reads the journal's entries in the Wine checks; imagemagick puts the scalings' pictures together.
 TORVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build wine64 nsis zip
-                        xvfb xauth qt6-translations-l10n jq)
+                        xvfb xauth qt6-translations-l10n jq imagemagick)
 torva_install_packages "${TORVA_PACKAGES[@]}" "${TORVA_WINDOWS_PACKAGES[@]}"
 
 started=$SECONDS
@@ -78,6 +79,8 @@ torva_wine_init
 mingw_runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 export WINEPATH="Z:${qt}/bin;Z:${mingw_runtime};Z:/usr/x86_64-w64-mingw32/lib"
 (cd build-windows && QT_QPA_PLATFORM=offscreen ctest --output-on-failure)
+# The windows on Wine's desktop at 100, 125, 150 and 200 %, and on a 1366x768 screen at 125 %.
+scripts/windows/scaling-test.sh build-windows build-windows/scaling
 phase_done "Tests under Wine"
 
 # 5. The installed folder: the programs, the DLLs they import, the plugins, the French texts.
@@ -99,6 +102,7 @@ phase_done "COM port, journal and installer"
 
 if $picture; then
     scripts/windows/window-picture.sh "$stage/torva-pc.exe" docs/windows-main-window.png
+    cp build-windows/scaling/windows-scaling-*.png docs/
     phase_done "Picture of the window"
 fi
 

@@ -28,6 +28,9 @@ CompareFrm::CompareFrm(const QList<Difference> &rows, Against against, QWidget *
 
     Label_Result = new QLabel(summary(rows.size()), this);
     Label_Result->setObjectName(QStringLiteral("Label_Result"));
+    // A line's height is the font's; Windows' fonts at 150 % and above draw the accents of
+    // "différences" a pixel higher than that.
+    Label_Result->setMargin(2);
 
     Table_Diff =
         makeDifferenceTable({QStringLiteral("Élément"), QStringLiteral("Éditeur"),

@@ -142,8 +142,16 @@ void misc(Layout &l)
           ItemWords::output12v(Output12v::Rearmable),
           QStringLiteral("La sortie est réarmée avec la touche Réarmement"));
 
-    l.add(Kind::Label, QStringLiteral("Label1"), frame, {2100, 330, 1400, 330}, ItemWords::codeName(0));
-    l.add(Kind::Label, QStringLiteral("Label3"), frame, {2100, 750, 1400, 330}, ItemWords::codeName(1));
+    // The captions end against their boxes and may grow to the left, towards the output frame:
+    // Windows' fonts at 125 % and above draw "CODE NIVEAU 2" wider than it is at 100 %.
+    for (int box = 0; box < 2; ++box)
+        l.items.append({Kind::Label,
+                        box == 0 ? QStringLiteral("Label1") : QStringLiteral("Label3"),
+                        frame,
+                        QRect(1980, 330 + 420 * box, 1500, 330),
+                        ItemWords::codeName(box),
+                        {},
+                        Qt::AlignRight | Qt::AlignVCenter});
     for (int box = 0; box < 2; ++box)
         l.add(Kind::CodeBox, indexed("Text_Niveau", box), frame, {3540, 330 + 420 * box, 720, 330}, {},
               QStringLiteral("Code Niveau %1 : 4 caractères A-B-C").arg(box + 2));
