@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The windows as Windows draws them at each scaling, under Wine: test_scaling.exe on Wine's
 # virtual desktop, once per dots-per-inch setting (LogPixels 96, 120, 144, 192 for 100 to 200 %)
-# on a screen with room for the whole main window, and once on a 1366x768 screen at 125 %, where
-# the main window must fit the screen and scroll. Each run must pass; the windows' pictures go to
-# OUT_DIR/windows-scaling-PERCENT.png (the four windows side by side) and
-# OUT_DIR/windows-scaling-125-1366x768.png.
+# on a screen with room for the whole main window, then on a 1366x768 screen at 125 % and a
+# 1920x1080 one at 200 %, where the main window must fit the screen and scroll. Each run must
+# pass; the windows' pictures go to OUT_DIR/windows-scaling-PERCENT.png (the four windows side by
+# side) and OUT_DIR/windows-scaling-125-1366x768.png.
 #   scripts/windows/scaling-test.sh BUILD_DIR OUT_DIR
 # BUILD_DIR is the Windows build (tests/test_scaling.exe); WINEPATH must lead to Qt's DLLs.
 set -euo pipefail
@@ -70,5 +70,6 @@ done
 run 125 1366x768 scrolls "small-125"
 [ ! -f "$work/small-125/main-scrolled.png" ] ||
     cp "$work/small-125/main-scrolled.png" "$out/windows-scaling-125-1366x768.png"
+run 200 1920x1080 scrolls "small-200"
 [ "$failed" -eq 0 ] || exit 1
 echo "== the windows at each scaling: every check passed (pictures in $out)"

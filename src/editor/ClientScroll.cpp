@@ -12,7 +12,7 @@ ClientScroll::ClientScroll(QWidget *client, QWidget *parent) : QScrollArea(paren
 
 QSize ClientScroll::sizeHint() const { return widget()->size(); }
 
-void fitToScreen(QWidget &window, ClientScroll &scroll)
+void fitToScreen(QWidget &window, ClientScroll &scroll, bool place)
 {
     const QScreen *screen = window.screen();
     if (!screen)
@@ -39,6 +39,8 @@ void fitToScreen(QWidget &window, ClientScroll &scroll)
     window.setMaximumSize(wanted);
     window.resize(wanted.boundedTo(room.size()));
     // Placed where all of it shows: a window placed by the system below its title bar's height
-    // would lose its bottom again.
-    window.move(room.topLeft());
+    // would lose its bottom again. A window the installer drags to another screen stays where
+    // it is dropped.
+    if (place)
+        window.move(room.topLeft());
 }

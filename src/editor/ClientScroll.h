@@ -15,5 +15,6 @@ public:
 };
 
 // Gives `window` its whole size when the screen's available area holds it (then fixed, as the
-// window was designed), else the size of that area, with the client scrolling inside.
-void fitToScreen(QWidget &window, ClientScroll &scroll);
+// window was designed), else the size of that area, with the client scrolling inside, and when
+// `place` (the window's first showing, not a move to another screen) at that area's top left.
+void fitToScreen(QWidget &window, ClientScroll &scroll, bool place);

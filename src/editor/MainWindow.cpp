@@ -101,8 +101,9 @@ void MainWindow::showEvent(QShowEvent *event)
     // The window exists now: the platform knows its frame, and tells when it changes screen.
     if (!m_fitsScreens) {
         m_fitsScreens = true;
-        connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitToScreen(*this, *m_scroll); });
-        fitToScreen(*this, *m_scroll);
+        connect(windowHandle(), &QWindow::screenChanged, this,
+                [this] { fitToScreen(*this, *m_scroll, false); });
+        fitToScreen(*this, *m_scroll, true);
     }
     QMainWindow::showEvent(event);
 }
