@@ -186,86 +186,90 @@ bool isScrollMachinery(const QWidget *w)
            w->objectName().endsWith(QLatin1String("container")); // qt_scrollarea_[hv]container
 }
 
+// A control as drawn, and where its pixels lie in its parent's device pixels.
+struct Drawn
+{
+    QWidget *w;
+    QImage image;
+    QPoint at; // the control's top left
+    QRect ink; // its ink, empty when it draws nothing
+
+    bool hasInkIn(const QRect &r) const { return !inkOf(image, r.translated(-at)).box.isEmpty(); }
+};
+
+Drawn drawn(QWidget *w)
+{
+    Drawn d{w, grabbed(w), {}, {}};
+    const double scale = d.image.devicePixelRatio();
+    d.at = QPoint(int(std::lround(w->x() * scale)), int(std::lround(w->y() * scale)));
+    if (const QRect ink = inkOf(d.image).box; !ink.isEmpty())
+        d.ink = ink.translated(d.at);
+    return d;
+}
+
 void checkChildren(QWidget *parent, QStringList &faults)
 {
-    QList<QWidget *> children;
+    QList<Drawn> children;
     for (QWidget *w : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         if (w->isVisible() && !w->isWindow() && !isScrollMachinery(w))
-            children.append(w);
+            children.append(drawn(w));
     auto *lined = qobject_cast<LinedFrame *>(parent);
     auto *frame = qobject_cast<QGroupBox *>(parent);
-    const bool placedByHand = !parent->layout();
+    // What a scroll area holds may be larger than it: that is what it scrolls.
+    const bool placedByHand =
+        !parent->layout() && !qobject_cast<QAbstractScrollArea *>(parent->parentWidget());
 
-    QList<QRect> inks; // each child's ink in the parent's device pixels
-    QList<QImage> images;
-    for (QWidget *w : children) {
-        const QImage image = grabbed(w);
-        images << image;
-        const double scale = image.devicePixelRatio();
-        QRect ink = inkOf(image).box;
+    for (const Drawn &d : children) {
+        QWidget *w = d.w;
+        const double scale = d.image.devicePixelRatio();
+        const QString caption = w->property("text").toString();
         if (drawsCaption(w)) {
             const QRect free = captionInk(w);
-            if (!free.isEmpty() && !QRect(QPoint(0, 0), image.size()).contains(free))
-                faults << QStringLiteral("%1: \"%2\" is cut by its control %3,%4 %5x%6 in %7x%8")
-                              .arg(nameOf(w), w->property("text").toString())
-                              .arg(free.x())
-                              .arg(free.y())
+            if (!free.isEmpty() && !QRect(QPoint(0, 0), d.image.size()).contains(free))
+                faults << QStringLiteral("%1: \"%2\" is cut by its control (ink %3x%4 at %5,%6 in %7x%8)")
+                              .arg(nameOf(w), caption)
                               .arg(free.width())
                               .arg(free.height())
-                              .arg(image.width())
-                              .arg(image.height());
+                              .arg(free.x())
+                              .arg(free.y())
+                              .arg(d.image.width())
+                              .arg(d.image.height());
         } else if (const QString fault = textFault(w); !fault.isEmpty()) {
             faults << fault;
         }
-        const QPoint at(int(std::lround(w->x() * scale)), int(std::lround(w->y() * scale)));
-        inks << (ink.isEmpty() ? QRect() : ink.translated(at));
-
-        // (What a scroll area holds may be larger than it: that is what it scrolls.)
-        if (placedByHand && !qobject_cast<QAbstractScrollArea *>(parent->parentWidget()) &&
-            !parent->rect().contains(w->geometry()))
+        if (placedByHand && !parent->rect().contains(w->geometry()))
             faults << QStringLiteral("%1: outside %2").arg(nameOf(w), nameOf(parent));
-        if (frame && !ink.isEmpty())
+        if (d.ink.isEmpty())
+            continue;
+        if (frame)
             for (const QRect &border : borderOf(*frame))
-                if (devicePixels(border, scale).intersects(inks.last()))
+                if (devicePixels(border, scale).intersects(d.ink))
                     faults << QStringLiteral("%1: over the border or title of %2")
                                   .arg(nameOf(w), nameOf(parent));
-        if (lined && drawsCaption(w) && !ink.isEmpty()) {
-            const QRect near = inks.last().adjusted(-1, -1, 1, 1);
+        if (lined && drawsCaption(w))
             for (const QLine &line : lined->paintedLines())
-                if (near.intersects(linePixels(line, scale)))
+                if (d.ink.adjusted(-1, -1, 1, 1).intersects(linePixels(line, scale)))
                     faults << QStringLiteral("%1: \"%2\" touches a line of %3")
-                                  .arg(nameOf(w), w->property("text").toString(), nameOf(parent));
-        }
+                                  .arg(nameOf(w), caption, nameOf(parent));
     }
 
-    // A caption under a later sibling: the sibling paints over it where it is opaque or has ink.
+    // A caption under a later sibling: the sibling paints over it where it is opaque, or where
+    // both have ink.
     for (int i = 0; i < children.size(); ++i) {
-        if (!drawsCaption(children[i]) || inks[i].isEmpty())
+        const Drawn &below = children[i];
+        if (!drawsCaption(below.w) || below.ink.isEmpty())
             continue;
         for (int j = i + 1; j < children.size(); ++j) {
-            const QRect both = inks[i] & inks[j];
-            if (both.isEmpty())
-                continue;
-            bool meets = isOpaque(children[j]);
-            if (!meets) {
-                const double scale = images[j].devicePixelRatio();
-                const QPoint at(int(std::lround(children[j]->x() * scale)),
-                                int(std::lround(children[j]->y() * scale)));
-                meets =
-                    !inkOf(images[j], both.translated(-at)).box.isEmpty() &&
-                    !inkOf(images[i], both.translated(-QPoint(int(std::lround(children[i]->x() * scale)),
-                                                              int(std::lround(children[i]->y() * scale)))))
-                         .box.isEmpty();
-            }
-            if (meets)
+            const Drawn &above = children[j];
+            const QRect both = below.ink & above.ink;
+            if (!both.isEmpty() && (isOpaque(above.w) || (above.hasInkIn(both) && below.hasInkIn(both))))
                 faults << QStringLiteral("%1: \"%2\" is under %3")
-                              .arg(nameOf(children[i]), children[i]->property("text").toString(),
-                                   nameOf(children[j]));
+                              .arg(nameOf(below.w), below.w->property("text").toString(), nameOf(above.w));
         }
     }
 
-    for (QWidget *w : children)
-        checkChildren(w, faults);
+    for (const Drawn &d : children)
+        checkChildren(d.w, faults);
 }
 
 } // namespace
