@@ -78,6 +78,7 @@ torva_wine_init
 mingw_runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 export WINEPATH="Z:${qt}/bin;Z:${mingw_runtime};Z:/usr/x86_64-w64-mingw32/lib"
 (cd build-windows && QT_QPA_PLATFORM=offscreen ctest --output-on-failure)
+scripts/windows/console-test.sh build-windows # torva-cli in a console window, read back
 phase_done "Tests under Wine"
 
 # 5. The installed folder: the programs, the DLLs they import, the plugins, the French texts.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -19,30 +20,31 @@ bool isConsole(HANDLE handle, DWORD &mode)
     return handle && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode);
 }
 
-bool samePlace(COORD a, COORD b) { return a.X == b.X && a.Y == b.Y; }
-
-// Whether the console erases with the sequence. Some take the virtual-terminal mode and still show
-// the sequence as characters (Wine's): the sequence is written where the cursor is; a console that
-// obeys it leaves the cursor there, one that shows it gets blanks over it and the cursor back.
-bool obeysEraseSequence(HANDLE console)
+// Whether the console obeys the erase-line sequence. Some take the virtual-terminal mode and still
+// show the sequence as characters (Wine's): the sequence is written on a screen buffer of its own,
+// never shown; a console that obeys it leaves the cursor where it was.
+bool obeysEraseSequence()
 {
+    const HANDLE probe =
+        ::CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    CONSOLE_TEXTMODE_BUFFER, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return false;
+    bool obeys = false;
+    DWORD mode = 0;
     CONSOLE_SCREEN_BUFFER_INFO before{};
-    if (!::GetConsoleScreenBufferInfo(console, &before))
-        return false;
-    static constexpr wchar_t kErase[] = L"\x1b[K";
-    DWORD done = 0;
-    if (!::WriteConsoleW(console, kErase, DWORD(std::size(kErase) - 1), &done, nullptr))
-        return false;
     CONSOLE_SCREEN_BUFFER_INFO after{};
-    if (!::GetConsoleScreenBufferInfo(console, &after))
-        return false;
-    if (samePlace(before.dwCursorPosition, after.dwCursorPosition))
-        return true;
-    const int shown = (after.dwCursorPosition.Y - before.dwCursorPosition.Y) * before.dwSize.X +
-                      after.dwCursorPosition.X - before.dwCursorPosition.X;
-    ::FillConsoleOutputCharacterW(console, L' ', DWORD(std::max(shown, 0)), before.dwCursorPosition, &done);
-    ::SetConsoleCursorPosition(console, before.dwCursorPosition);
-    return false;
+    static constexpr wchar_t kErase[] = L"\x1b[K";
+    DWORD written = 0;
+    if (::GetConsoleMode(probe, &mode) &&
+        ::SetConsoleMode(probe, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) &&
+        ::GetConsoleScreenBufferInfo(probe, &before) &&
+        ::WriteConsoleW(probe, kErase, DWORD(std::size(kErase) - 1), &written, nullptr) &&
+        ::GetConsoleScreenBufferInfo(probe, &after))
+        obeys = before.dwCursorPosition.X == after.dwCursorPosition.X &&
+                before.dwCursorPosition.Y == after.dwCursorPosition.Y;
+    ::CloseHandle(probe);
+    return obeys;
 }
 
 } // namespace
@@ -60,7 +62,7 @@ LineRedraw prepareStandardError()
     const bool asked = !(mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING);
     if (asked && !::SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
         return LineRedraw::Blanks;
-    if (obeysEraseSequence(error))
+    if (obeysEraseSequence())
         return LineRedraw::EraseSequence;
     if (asked)
         ::SetConsoleMode(error, mode);
