@@ -26,8 +26,12 @@ trap '"$TORVA_WINESERVER" -k 2>/dev/null || true; rm -f "$result"' EXIT
 "$TORVA_WINESERVER" -k 2>/dev/null || true
 status=0
 xvfb-run -a "$TORVA_WINE64" "$build/tests/test_consolewindow.exe" -o "Z:$result,txt" >/dev/null 2>&1 || status=$?
+# The session with a display ends; the server is started again, quiet, for the programs that follow.
 "$TORVA_WINESERVER" -k 2>/dev/null || true
+torva_wine_server
 cat "$result"
+rm -f "$result"
+trap - EXIT
 if [ "$status" -ne 0 ]; then
     echo "console-test.sh: test_consolewindow.exe exited with $status" >&2
     exit 1
