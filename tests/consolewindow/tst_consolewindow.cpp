@@ -12,6 +12,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 // The console's screen, a line per row, blanks at the end of each row dropped.
