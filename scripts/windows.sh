@@ -81,6 +81,7 @@ export WINEPATH="Z:${qt}/bin;Z:${mingw_runtime};Z:/usr/x86_64-w64-mingw32/lib"
 (cd build-windows && QT_QPA_PLATFORM=offscreen ctest --output-on-failure)
 # The windows on Wine's desktop at 100, 125, 150 and 200 %, and on a 1366x768 screen at 125 %.
 scripts/windows/scaling-test.sh build-windows build-windows/scaling
+scripts/windows/console-test.sh build-windows # torva-cli in a console window, read back
 phase_done "Tests under Wine"
 
 # 5. The installed folder: the programs, the DLLs they import, the plugins, the French texts.

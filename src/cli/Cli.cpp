@@ -26,7 +26,6 @@
 #include <QJsonObject>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -49,7 +48,7 @@ const QString kInterruptedTitle = QStringLiteral("INTERRUPTION");
 } // namespace
 
 Cli::Cli(const CliOptions &options)
-    : m_options(options), m_console(options.isSet(Option::Quiet)), m_out(stdout), m_interrupt([this] {
+    : m_options(options), m_console(options.isSet(Option::Quiet)), m_interrupt([this] {
           // Whatever the line waits for is abandoned: the procedure unwinds and sends nothing more.
           if (m_line)
               m_line->link().abort();

@@ -4,6 +4,7 @@
 #include "cli/Interrupt.h"
 #include "cli/Options.h"
 #include "cli/PanelLine.h"
+#include "cli/StandardStream.h"
 #include "files/DataFile.h"
 #include "journal/Journal.h"
 #include "link/ExchangeLog.h"
@@ -89,7 +90,8 @@ private:
     CliOptions m_options;
     Console m_console;
     ConsolePrompts m_prompts{m_console};
-    QTextStream m_out;
+    StandardStream m_standardOutput{Terminal::Stream::Output};
+    QTextStream m_out{&m_standardOutput};
     // Declared before the line, which records into them until it is gone.
     ExchangeLog m_exchanges;
     QFile m_trace;

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/Help.h"
+#include "cli/StandardStream.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,14 +17,16 @@ using Reading = CommandLine::Reading;
 Reading usageError(const QString &text, const Command *command = nullptr)
 {
     const QString helpFor = command ? QString::fromUtf8(command->name) + QLatin1Char(' ') : QString();
-    QTextStream(stderr) << "torva-cli : " << text << "\n« torva-cli " << helpFor
+    StandardStream error(Terminal::Stream::Error);
+    QTextStream(&error) << "torva-cli : " << text << "\n« torva-cli " << helpFor
                         << "--help » donne l'aide.\n";
     return {std::nullopt, ExitCode::Usage};
 }
 
 Reading answered(const QString &text)
 {
-    QTextStream(stdout) << text;
+    StandardStream output(Terminal::Stream::Output);
+    QTextStream(&output) << text;
     return {std::nullopt, ExitCode::Done};
 }
 

@@ -1,30 +1,46 @@
 #include "cli/Console.h"
 
-#include "cli/Terminal.h"
 #include "link/Link.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace {
 
 constexpr int kBarWidth = 30;
 
-void writeError(const QString &text)
+// The erase-line sequence: what the line held beyond the cursor goes.
+const QString kEraseLine = QStringLiteral("\x1b[K");
+
+Console::Output standardError()
 {
-    std::fputs(text.toUtf8().constData(), stderr);
-    std::fflush(stderr);
+    return {Terminal::prepareStandardError(), &Terminal::columns,
+            [](const QString &text) { Terminal::write(Terminal::Stream::Error, text.toUtf8()); }};
 }
 
 } // namespace
 
-Console::Console(bool quiet) : m_drawsProgress(Terminal::prepareStandardError() && !quiet) {}
+Console::Console(bool quiet) : Console(quiet, standardError()) {}
+
+Console::Console(bool quiet, Output output)
+    : m_output(std::move(output)), m_drawsProgress(m_output.redraw != Terminal::LineRedraw::None && !quiet)
+{}
 
 void Console::drawProgress(const QString &line)
 {
     if (!m_drawsProgress)
         return;
-    // One column short of the width: a line that fills it would wrap on some terminals.
-    writeError(QStringLiteral("\r\x1b[K") + line.left(Terminal::columns() - 1));
+    // One column short of the width: a line that fills it would wrap on some terminals, and each
+    // redraw would leave a line behind.
+    const qsizetype width = std::max(m_output.columns() - 1, 0);
+    const QString shown = line.left(width);
+    if (m_output.redraw == Terminal::LineRedraw::EraseSequence) {
+        m_output.write(QLatin1Char('\r') + kEraseLine + shown);
+    } else {
+        // Blanks over the rest of a longer line drawn before.
+        const qsizetype blanks = std::min(m_shownLength, width) - shown.size();
+        m_output.write(QLatin1Char('\r') + shown + QString(std::max<qsizetype>(blanks, 0), QLatin1Char(' ')));
+    }
+    m_shownLength = shown.size();
     m_progressShown = true;
 }
 
@@ -32,14 +48,21 @@ void Console::clearProgress()
 {
     if (!m_progressShown)
         return;
-    writeError(QStringLiteral("\r\x1b[K"));
+    if (m_output.redraw == Terminal::LineRedraw::EraseSequence)
+        m_output.write(QLatin1Char('\r') + kEraseLine);
+    else
+        m_output.write(QLatin1Char('\r') +
+                       QString(std::min<qsizetype>(m_shownLength, std::max(m_output.columns() - 1, 0)),
+                               QLatin1Char(' ')) +
+                       QLatin1Char('\r'));
+    m_shownLength = 0;
     m_progressShown = false;
 }
 
 void Console::print(const QString &text)
 {
     clearProgress();
-    writeError(text + QLatin1Char('\n'));
+    m_output.write(text + QLatin1Char('\n'));
 }
 
 void ConsolePrompts::message(const QString &text, const QString &title, Icon, const QString &details)

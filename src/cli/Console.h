@@ -1,10 +1,13 @@
 #pragma once
 
+#include "cli/Terminal.h"
 #include "seams/ProgressView.h"
 #include "seams/Prompts.h"
 
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class Link;
 
@@ -14,7 +17,17 @@ class Link;
 class Console
 {
 public:
+    // Where the console writes: how its terminal redraws a line, its width, and the text's way out.
+    struct Output
+    {
+        Terminal::LineRedraw redraw;
+        std::function<int()> columns;
+        std::function<void(const QString &)> write;
+    };
+
+    // Standard error, as the terminal takes it.
     explicit Console(bool quiet);
+    Console(bool quiet, Output output);
 
     bool drawsProgress() const { return m_drawsProgress; }
     // Replaces the progress line by `line`, cut to the terminal's width.
@@ -24,8 +37,10 @@ public:
     void print(const QString &text);
 
 private:
+    Output m_output;
     bool m_drawsProgress = false;
     bool m_progressShown = false;
+    qsizetype m_shownLength = 0; // the characters of the progress line on the screen
 };
 
 // The prompts of a program without a window: each message goes to standard error as

@@ -36,7 +36,8 @@ inline constexpr std::array<Meaning, 11> kMeanings{{
     {TransferError, "erreur de transfert : une réponse de l'ECS inutilisable"},
     {WriteFailed, "le fichier n'a pas pu être écrit"},
     {OtherPanel, "l'ECS raccordé n'est pas celui que --ecs désigne : rien n'a été envoyé"},
-    {Interrupted, "interrompu par Ctrl-C (143 par SIGTERM) : rien de plus n'est envoyé ni écrit"},
+    // %1: what interrupts a command on this system (cli/SystemWords).
+    {Interrupted, "interrompu par %1 : rien de plus n'est envoyé ni écrit"},
 }};
 
 // The status of a receive or a send that ended so; Aborted has no status of its own (the

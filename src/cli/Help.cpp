@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/Options.h"
+#include "cli/SystemWords.h"
 #include "simfiles/KeptPanel.h"
 
 #include <QDir>
@@ -56,7 +57,10 @@ QString exitCodesText(const Command *only)
     QString text = QStringLiteral("Codes de sortie :\n");
     for (const ExitCode::Meaning &meaning : ExitCode::kMeanings)
         if (!only || std::find(only->codes.begin(), only->codes.end(), meaning.code) != only->codes.end())
-            text += QStringLiteral("  %1  %2\n").arg(meaning.code, -3).arg(QString::fromUtf8(meaning.text));
+            text += QStringLiteral("  %1  %2\n")
+                        .arg(meaning.code, -3)
+                        .arg(QString::fromUtf8(meaning.text)
+                                 .replace(QStringLiteral("%1"), SystemWords::interruptions()));
     return text;
 }
 

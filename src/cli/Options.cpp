@@ -1,8 +1,8 @@
 #include "cli/Options.h"
 
 #include "cli/Commands.h"
+#include "cli/SystemWords.h"
 #include "journal/Journal.h"
-#include "link/SerialPort.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -28,10 +28,8 @@ const std::array<OptionSpec, 18> kOptions{{
      "port",
      "PORT",
      [] {
-         return QStringLiteral("le port série de l'ECS : un périphérique (/dev/ttyUSB0),\n"
-                               "COM1, COM2... comme les nomme la fenêtre (COM1 : %1),\n"
-                               "ou « sim » pour l'ECS simulée intégrée")
-             .arg(PortChoice::comPort(1).device);
+         return QStringLiteral("le port série de l'ECS : ") + SystemWords::serialPorts() +
+                QStringLiteral(",\nou « sim » pour l'ECS simulée intégrée");
      },
      {{"receive", Needs::Required},
       {"send", Needs::Required},

@@ -519,6 +519,37 @@ private slots:
         QCOMPARE(found, listed);
     }
 
+    // The help names the ports as this system names them, and what interrupts a command here.
+    void helpSpeaksOfThisSystem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("held"); // whether the general help holds it
+        const QString interrupted =
+            QStringLiteral("  130  interrompu par %1 : rien de plus n'est envoyé ni écrit\n");
+#ifdef Q_OS_WIN
+        QTest::newRow("a COM port")
+            << "\n                     la fenêtre et le Gestionnaire de périphériques (COM3),\n"
+            << true;
+        QTest::newRow("no Linux device") << "/dev/tty" << false;
+        QTest::newRow("Ctrl-Break's status") << interrupted.arg("Ctrl-C (149 par Ctrl+Pause)") << true;
+        QTest::newRow("no SIGTERM") << "SIGTERM" << false;
+#else
+        QTest::newRow("a device") << "le port série de l'ECS : un périphérique (/dev/ttyUSB0),\n" << true;
+        QTest::newRow("COM1 as Linux names it") << "comme les nomme la fenêtre (COM1 : /dev/ttyS0)," << true;
+        QTest::newRow("SIGTERM's status") << interrupted.arg("Ctrl-C (143 par SIGTERM)") << true;
+        QTest::newRow("no Windows port") << "COM3" << false;
+#endif
+    }
+    void helpSpeaksOfThisSystem()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, held);
+        QTemporaryDir dir;
+        const Run run = cli(dir, {"--help"});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(text) == held, qPrintable(run.out));
+    }
+
     // The files alone: check, show, convert.
     void files_data()
     {
