@@ -10,7 +10,8 @@ namespace {
 
 constexpr int kCtrlC = 2; // reported as the signal number Ctrl-C has on Linux: exit code 130
 constexpr int kCtrlBreak = 21;
-constexpr int kClosed = 15; // the console closed or the session ending: as SIGTERM
+constexpr int kClosed = 15;           // the console closed or the session ending: as SIGTERM
+constexpr DWORD kClosingHold = 20000; // ms; Windows itself ends the program after 5 s (20 s at shut-down)
 
 std::atomic<Interrupt *> g_interrupt{nullptr};
 std::atomic<int> g_signal{0};
@@ -41,6 +42,11 @@ BOOL WINAPI noteConsoleEvent(DWORD event)
     if (Interrupt *interrupt = g_interrupt.load())
         QMetaObject::invokeMethod(
             interrupt, [interrupt] { interrupt->deliver(); }, Qt::QueuedConnection);
+    // A closed console, a log-off or a shut-down ends the program as soon as this returns (and
+    // after a few seconds anyway): held here, the program has those seconds to stop the transfer,
+    // journal it and exit with its status, which ends this thread with it.
+    if (signal == kClosed)
+        ::Sleep(kClosingHold);
     return TRUE;
 }
 
