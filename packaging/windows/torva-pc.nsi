@@ -186,6 +186,34 @@ Function ${UN}IsRunning
   ${EndIf}
 FunctionEnd
 
+; $0 = 1 also when a program in $INSTDIR cannot be opened for writing: one that runs without the
+; mutex (a build older than it) or is held by another program.  Nothing is written.
+Function ${UN}ProgramsInUse
+  Call ${UN}IsRunning
+  ${If} $0 = 1
+    Return
+  ${EndIf}
+  ${ForEach} $1 0 2 + 1
+    ${Select} $1
+    ${Case} 0
+      StrCpy $2 "torva-pc.exe"
+    ${Case} 1
+      StrCpy $2 "torva-cli.exe"
+    ${CaseElse}
+      StrCpy $2 "torva-report.exe"
+    ${EndSelect}
+    ${If} ${FileExists} "$INSTDIR\$2"
+      ClearErrors
+      FileOpen $3 "$INSTDIR\$2" a
+      ${If} ${Errors}
+        StrCpy $0 1
+        Return
+      ${EndIf}
+      FileClose $3
+    ${EndIf}
+  ${Next}
+FunctionEnd
+
 ; The shortcuts' folder and the registry root of the kind of install ($AllUsers): SHCTX is HKLM
 ; for all users, HKCU for one account.
 Function ${UN}UseMode
@@ -350,9 +378,11 @@ Function ApplyMode
   StrCpy $Refusal ""
   StrCpy $Upgrade 0
   StrCpy $PathBefore 0
+  ; (An entry whose folder has lost its uninstaller is a leftover: it could not be uninstalled.)
   ${If} $AllUsers = 1
     ReadRegStr $Existing HKCU "${UNINST_KEY}" "InstallLocation"
     ${If} $Existing != ""
+    ${AndIf} ${FileExists} "$Existing\${UNINSTALLER}"
       StrCpy $Refusal "$(InstalledForMe)"
       StrCpy $RefusalCode 4
       Return
@@ -360,6 +390,7 @@ Function ApplyMode
   ${Else}
     ReadRegStr $Existing HKLM "${UNINST_KEY}" "InstallLocation"
     ${If} $Existing != ""
+    ${AndIf} ${FileExists} "$Existing\${UNINSTALLER}"
       StrCpy $Refusal "$(InstalledForAll)"
       StrCpy $RefusalCode 4
       Return
@@ -446,6 +477,10 @@ Function .onInit
   ${If} $AskMode = 0
   ${AndIf} $Refusal != ""
     !insertmacro QUIT_WITH $RefusalCode "$Refusal"
+  ${EndIf}
+  Call ProgramsInUse
+  ${If} $0 = 1
+    !insertmacro QUIT_WITH 3 "$(ProgramOpen)"
   ${EndIf}
 
   ; An upgrade keeps the programs' folder on the PATH when the install it replaces put it there.
@@ -581,7 +616,7 @@ Section "$(SectionName)" SecMain
   SectionIn RO
 
   ; The program may have been started while the pages were shown.
-  Call IsRunning
+  Call ProgramsInUse
   ${If} $0 = 1
     MessageBox MB_ICONSTOP|MB_OK "$(ProgramOpen)" /SD IDOK
     SetErrorLevel 3
@@ -591,6 +626,11 @@ Section "$(SectionName)" SecMain
   SetOutPath "$INSTDIR"
   ${If} $Upgrade = 1
     DetailPrint "$(Upgrading)"
+  ${EndIf}
+  ; An upgrade stopped before it wrote its own list leaves the older one under its other name.
+  ${If} ${FileExists} "$INSTDIR\${FILE_LIST_NAME}.avant"
+  ${AndIfNot} ${FileExists} "$INSTDIR\${FILE_LIST_NAME}"
+    Rename "$INSTDIR\${FILE_LIST_NAME}.avant" "$INSTDIR\${FILE_LIST_NAME}"
   ${EndIf}
   Delete "$INSTDIR\${FILE_LIST_NAME}.avant"
   ${If} ${FileExists} "$INSTDIR\${FILE_LIST_NAME}"
@@ -691,14 +731,14 @@ Function un.onInit
     ${EndIf}
   ${EndIf}
   Call un.UseMode
-  Call un.IsRunning
+  Call un.ProgramsInUse
   ${If} $0 = 1
     !insertmacro QUIT_WITH 3 "$(ProgramOpenUninstall)"
   ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
-  Call un.IsRunning
+  Call un.ProgramsInUse
   ${If} $0 = 1
     MessageBox MB_ICONSTOP|MB_OK "$(ProgramOpenUninstall)" /SD IDOK
     SetErrorLevel 3
@@ -708,6 +748,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${APP_NAME}.lnk"
   !include "${UNINSTALL_LIST}"
   Delete "$INSTDIR\${FILE_LIST_NAME}"
+  Delete "$INSTDIR\${FILE_LIST_NAME}.avant"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
 

@@ -10,8 +10,8 @@
 #      over it; a .dat file whose path holds a space and an accent opened through the file type
 #      (ShellExecute), a bad one refused by the program (the check can fail); the uninstall;
 #   3. an upgrade: an older build installed, the settings, the emulated panel's file and the
-#      journal made by it; the setup and the uninstaller refused while torva-pc.exe runs, nothing
-#      touched; then the upgrade in place (new files, the old version's extra file gone, the
+#      journal made by it; the setup and the uninstaller refused while torva-pc.exe runs (the
+#      installed one, or one from another folder), nothing touched; then the upgrade in place (new files, the old version's extra file gone, the
 #      user's own kept, the user's data unchanged byte for byte) and the uninstall.
 # (Wine 8 looks file types up under HKLM only, not HKCU\Software\Classes: the per-account file
 # type is checked in the registry, and opened through ShellExecute in the all-users case.)
@@ -396,27 +396,36 @@ echo 'mes notes' >"$folder/notes.txt"
 ok "2.9 installed; settings value Essai, and in %LOCALAPPDATA%\\torva-pc:" \
     "$(cd "$local_app_data/torva-pc" && find . -type f -printf '%P ' | sed 's|journal/[^/]*/|journal/.../|g')"
 
-# While torva-pc.exe runs, neither the setup nor the uninstaller changes anything.
-(cd "$work" && torva_wine "$folder/torva-pc.exe" >/dev/null 2>&1 &)
-wait_main_window
-programs_before=$(fingerprint "$folder")
-# what | program and arguments
-while_running=(
-    "the $version setup|$setup|/S"
-    "the uninstaller|$folder/Uninstall.exe|/S|_?=$folder_win"
+# While torva-pc.exe runs, neither the setup nor the uninstaller changes anything: the one
+# installed (its files cannot be replaced), and one run from elsewhere (only its mark tells).
+# name | torva-pc.exe started
+running=(
+    "the installed torva-pc.exe|$folder/torva-pc.exe"
+    "a torva-pc.exe from another folder|$work/stage-older/torva-pc.exe"
 )
-for row in "${while_running[@]}"; do
-    IFS='|' read -r -a fields <<<"$row"
-    status=$(run_setup "${fields[@]:1}")
-    [ "$status" = 3 ] || fail "${fields[0]} while torva-pc.exe runs: exit $status, not 3 (refused)"
-    [ "$(fingerprint "$folder")" = "$programs_before" ] || fail "${fields[0]} changed the programs while torva-pc.exe ran"
-    expect_value "HKCU\\$uninst_key" DisplayVersion 2.9 "${fields[0]} while torva-pc.exe runs"
-    ok "${fields[0]} refused (exit 3) while torva-pc.exe runs, nothing changed"
+programs_before=$(fingerprint "$folder")
+for row in "${running[@]}"; do
+    IFS='|' read -r name program <<<"$row"
+    (cd "$work" && torva_wine "$program" >/dev/null 2>&1 &)
+    wait_main_window
+    # what | program and arguments
+    while_running=(
+        "the $version setup|$setup|/S"
+        "the uninstaller|$folder/Uninstall.exe|/S|_?=$folder_win"
+    )
+    for refused in "${while_running[@]}"; do
+        IFS='|' read -r -a fields <<<"$refused"
+        status=$(run_setup "${fields[@]:1}")
+        [ "$status" = 3 ] || fail "${fields[0]} while $name runs: exit $status, not 3 (refused)"
+        [ "$(fingerprint "$folder")" = "$programs_before" ] || fail "${fields[0]} changed the programs while $name ran"
+        expect_value "HKCU\\$uninst_key" DisplayVersion 2.9 "${fields[0]} while $name runs"
+        ok "${fields[0]} refused (exit 3) while $name runs, nothing changed"
+    done
+    /usr/lib/wine/wineserver -k
+    /usr/lib/wine/wineserver -w
+    torva_wine_server
+    [ -z "$(torva_pc_pids)" ] || fail "torva-pc.exe did not end"
 done
-/usr/lib/wine/wineserver -k
-/usr/lib/wine/wineserver -w
-torva_wine_server
-[ -z "$(torva_pc_pids)" ] || fail "torva-pc.exe did not end"
 
 status=$(run_setup "$setup" /S)
 [ "$status" = 0 ] || fail "the upgrade exited with $status"
