@@ -191,9 +191,9 @@ longest=1022
 # name | PATH length before: the setup must refuse /PATH (exit 5) and change nothing.
 refused_paths=(
     "the folder would make it one character too long|$((longest - ${#folder_win}))"
-    "as long as the setup can read, no room left|1023"
-    "one character longer than the setup can read|1024"
-    "far longer than the setup can read|1500"
+    "it cannot be told from a longer one cut short|1023"
+    "it is longer than an NSIS string holds|1024"
+    "it is far longer than an NSIS string holds|1500"
 )
 for row in "${refused_paths[@]}"; do
     name=${row%%|*}
@@ -204,7 +204,7 @@ for row in "${refused_paths[@]}"; do
     [ ! -e "$folder" ] || fail "/PATH refused ($name), yet $folder was made"
     reg_key_absent "HKCU\\$uninst_key" || fail "/PATH refused ($name), yet the uninstall entry was made"
     expect_value 'HKCU\Environment' Path "$before" "/PATH refused ($name)"
-    ok "/PATH refused (exit 5) when $name (${#before} characters), nothing changed"
+    ok "/PATH refused (exit 5) with a PATH of ${#before} characters ($name), nothing changed"
 done
 
 # The longest PATH the folder still fits in: the install with /PATH.
