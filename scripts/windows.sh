@@ -41,9 +41,11 @@ else
     fi
 fi
 
-# jq reads the journal's entries in the Wine checks; imagemagick puts the scalings' pictures together.
+# jq reads the journal's entries in the Wine checks; imagemagick puts the scalings' pictures
+# together; exiftool reads the programs' version information and xwininfo (x11-utils) the windows
+# torva-pc.exe shows, in the installer's.
 TORVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build wine64 nsis zip
-                        xvfb xauth qt6-translations-l10n jq imagemagick)
+                        xvfb xauth qt6-translations-l10n jq imagemagick libimage-exiftool-perl x11-utils)
 torva_install_packages "${TORVA_PACKAGES[@]}" "${TORVA_WINDOWS_PACKAGES[@]}"
 
 started=$SECONDS
@@ -98,7 +100,8 @@ phase_done "Installer and zip"
 unset WINEPATH # the programs must run from their own folder
 scripts/windows/com-port-test.sh "$stage/torva-cli.exe" build/app/torva-cli build/app/torva-ecs-sim
 scripts/windows/journal-test.sh "$stage/torva-cli.exe" build/app/torva-cli
-scripts/windows/install-test.sh "build-windows/torva-pc-$(torva_version)-setup.exe"
+scripts/windows/install-test.sh "build-windows/torva-pc-$(torva_version)-setup.exe" "$stage" \
+    "$PWD/build/packaging/icons/torva-pc.ico"
 phase_done "COM port, journal and installer"
 
 if $picture; then

@@ -4,8 +4,8 @@
 #   scripts/windows/package.sh STAGE_DIR OUT_DIR VERSION ICON
 #
 #   OUT_DIR/torva-pc-VERSION-setup.exe    the installer (packaging/windows/torva-pc.nsi)
-#   OUT_DIR/torva-pc-VERSION-windows.zip  the same files under TORVA-PC/, for those who may
-#                                         not install programs (no administrator rights)
+#   OUT_DIR/torva-pc-VERSION-windows.zip  the same files under TORVA-PC/, for those who would
+#                                         rather install nothing
 #
 # ICON is the installer's and uninstaller's icon (.ico).
 set -euo pipefail

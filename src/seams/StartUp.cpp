@@ -1,5 +1,6 @@
 #include "seams/StartUp.h"
 
+#include "seams/RunningMark.h"
 #include "seams/Version.h"
 
 #include <QCoreApplication>
@@ -55,6 +56,7 @@ void prepareProgram()
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     loadQtFrench();
+    RunningMark::hold();
 }
 
 } // namespace StartUp

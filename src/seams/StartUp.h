@@ -15,9 +15,10 @@ void nameProgram(const QString &name);
 // program goes on with Qt's English, and one line on stderr says why.
 bool loadQtFrench(const QString &folder = {});
 
-// The start of torva-pc and of torva-cli: the French texts, and SIGXFSZ ignored, so that a save
-// past the process's file-size limit ends as a failed write that the program reports, instead of
-// killing it.
+// The start of torva-pc, torva-cli and torva-report: the French texts; SIGXFSZ ignored, so that a
+// save past the process's file-size limit ends as a failed write that the program reports,
+// instead of killing it; and, on Windows, the mark that keeps the setup from replacing the
+// programs while they run (RunningMark).
 void prepareProgram();
 
 } // namespace StartUp
