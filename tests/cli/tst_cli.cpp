@@ -213,30 +213,16 @@ class CliTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Receive, diff, send, diff, receive again, against one emulated panel: torva-ecs-sim over a
-    // pseudo-terminal, or the built-in one, which keeps what it was sent from one run to the next.
-    void session_data()
-    {
-        QTest::addColumn<QString>("port");   // DEV: torva-ecs-sim's device
-        QTest::addColumn<QString>("opened"); // the port as the trace names it
-        QTest::newRow("torva-ecs-sim") << "DEV"
-                                       << "DEV";
-        QTest::newRow("built-in panel") << "sim"
-                                        << "ECS simulée";
-    }
+    // Receive, diff, send, diff, receive again, against torva-ecs-sim over a pseudo-terminal. (The
+    // built-in panel keeps what it was sent from one run to the next: sendsOnlyToThePanelNamed.)
     void session()
     {
-        QFETCH(QString, port);
-        QFETCH(QString, opened);
-        forgetBuiltInPanel();
+        skipWithoutPseudoTerminal();
         QTemporaryDir dir;
-        std::optional<SimProcess> sim;
-        if (port == "DEV") {
-            skipWithoutPseudoTerminal();
-            QVERIFY2(!sim.emplace(QStringList{"--steady"}).device.isEmpty(), qPrintable(sim->error));
-            opened = sim->device;
-        }
-        const QString device = sim ? sim->device : QString();
+        const SimProcess sim({QStringLiteral("--steady")});
+        QVERIFY2(!sim.device.isEmpty(), qPrintable(sim.error));
+        const QString port = QStringLiteral("DEV");
+        const QString &device = sim.device;
 
         QCOMPARE(
             cli(dir, {"receive", "--port", port, "-o", "panel.dat", "--trace", "trace.txt"}, device).status,
@@ -246,7 +232,7 @@ private slots:
         QFile trace(dir.filePath(QStringLiteral("trace.txt")));
         QVERIFY(trace.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(trace.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        QVERIFY(lines.value(0).endsWith(QStringLiteral(" ouverture de ") + opened));
+        QVERIFY(lines.value(0).endsWith(QStringLiteral(" ouverture de ") + device));
         QCOMPARE(
             lines.filter(QStringLiteral("| TX | essai 1 | Lecture modes alarme | 01 06 15 00 1c 00")).size(),
             1);
@@ -282,11 +268,6 @@ private slots:
         QTest::newRow("silent panel: diag")
             << QStringList{"--fault", "silence"} << QStringList{"diag", "--port", "DEV"} << none << false << 4
             << timeOut + "\npendant : Vérification présence Carte UGA/CMSI\n";
-        // A send reads the panel's configuration before it writes: a read without reply there
-        // stops it before any write, named as the receive names it.
-        QTest::newRow("second relay unanswered before writing: send")
-            << QStringList{"--fault", "silence:12:1"} << send << none << false << 4
-            << timeOut + "\npendant : Lecture relais programmable, relais 2\n";
         QTest::newRow("12 V mode without its byte: receive over a file")
             << QStringList{"--fault", "missing-data-byte:14"} << receive << none << true << 7
             << transferError;
@@ -297,9 +278,6 @@ private slots:
             << QStringList() << QStringList{"send", "BAD", "--port", "DEV"} << none << false << 1
             << "FICHIER DONNEES : FORMAT FICHIER INCOMPATIBLE !\n"
                "  BAD : ligne 4 : « 300 » n'est pas un nombre entier de 0 à 255";
-        QTest::newRow("equal codes: send")
-            << QStringList() << QStringList{"send", "SAME", "--port", "DEV"} << none << false << 1
-            << "ERREUR DE SAISIE : Les deux codes doivent être différents !\n";
         // Ctrl-C while the panel keeps silent, once it answered up to that command.
         const QStringList matrixSilent{"--steady", "--fault", "silence:2"};
         const QString noFile =
@@ -321,12 +299,9 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir dir;
         QByteArray bad = DataFile::format(otherConfig());
-        PanelConfig same = otherConfig();
-        same.AccessCodes[1] = same.AccessCodes[0];
         const QString files[][2] = {
             {"FILE", write(dir, "file.dat", DataFile::format(otherConfig()))},
-            {"BAD", write(dir, "bad.dat", bad.replace("\r\n 0 \r\n 30 ", "\r\n 0 \r\n 300 "))},
-            {"SAME", write(dir, "same.dat", DataFile::format(same))}};
+            {"BAD", write(dir, "bad.dat", bad.replace("\r\n 0 \r\n 30 ", "\r\n 0 \r\n 300 "))}};
         for (const auto &[name, path] : files) {
             arguments.replaceInStrings(name, path);
             message.replace(name, path);
@@ -446,8 +421,6 @@ private slots:
             << "torva-cli : send : l'option --output ne va pas avec cette commande";
         QTest::newRow("receive without --port") << QStringList{"receive", "-o", "out.dat"} << 2 << Stream::Err
                                                 << "torva-cli : receive : --port manque";
-        QTest::newRow("receive without -o") << QStringList{"receive", "--port", "sim"} << 2 << Stream::Err
-                                            << "torva-cli : receive : -o FICHIER manque";
         QTest::newRow("diff of one file without the panel")
             << QStringList{"diff", "good.dat"} << 2 << Stream::Err
             << "torva-cli : diff : deux fichiers, ou un fichier et --port";
@@ -911,21 +884,11 @@ private slots:
 
     // A file written with -o whose last step, the rename of the new file over the earlier one, is
     // refused: status 8 and the message on standard error, the earlier file as it was and nothing
-    // left beside it.
-    void outputNotReplaced_data()
-    {
-        QTest::addColumn<QStringList>("arguments"); // in a folder holding v1.dat
-        const QString out = QStringLiteral("locked/out.dat");
-        QTest::newRow("convert") << QStringList{"convert", "v1.dat", "-o", out};
-        QTest::newRow("receive from the built-in panel")
-            << QStringList{"receive", "--port", "sim", "-o", out};
-    }
+    // left beside it. Every command writes its -o file the same way; convert is the quickest.
     void outputNotReplaced()
     {
-        QFETCH(QStringList, arguments);
         if (const QString why = StickyFolder::unavailable(); !why.isEmpty())
             QSKIP(qPrintable(why));
-        forgetBuiltInPanel();
         QTemporaryDir dir;
         write(dir, "v1.dat",
               DataFile::format(otherConfig()).replace("TORVA_DATA_V2", "TORVA_DATA").chopped(5));
@@ -934,7 +897,9 @@ private slots:
         const QString out = write(dir, "locked/out.dat", earlier);
         QVERIFY(StickyFolder::protectFromReplacing(dir.filePath(QStringLiteral("locked")), out));
         Run run;
-        QVERIFY(StickyFolder::runWithoutOwnerOverride([&] { run = cli(dir, arguments); }));
+        QVERIFY(StickyFolder::runWithoutOwnerOverride([&] {
+            run = cli(dir, {"convert", "v1.dat", "-o", "locked/out.dat"});
+        }));
         QCOMPARE(run.status, 8);
         QCOMPARE(run.err, QStringLiteral("FICHIER DONNEES : Impossible d'enregistrer le fichier !\n"
                                          "  locked/out.dat\n"));

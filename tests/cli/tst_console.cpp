@@ -57,9 +57,6 @@ private slots:
         QTest::newRow("blanks: a line one column short of the width")
             << LineRedraw::Blanks << 6 << false << Steps{{Act::Draw, "abcdefgh"}, {Act::Clear, {}}}
             << QStringList{"\rabcde", "\r     \r"};
-        QTest::newRow("blanks: a message below the line")
-            << LineRedraw::Blanks << 80 << false << Steps{{Act::Draw, "50 %"}, {Act::Print, timeOut}}
-            << QStringList{"\r50 %", "\r    \r", timeOut + "\n"};
         QTest::newRow("blanks: a message with no line drawn")
             << LineRedraw::Blanks << 80 << false << Steps{{Act::Clear, {}}, {Act::Print, timeOut}}
             << QStringList{timeOut + "\n"};

@@ -86,11 +86,6 @@ private slots:
                                            QList<Difference>{{"Boucle 2 : mode alarme", "Mode Alarme simple",
                                                               "Discrimination"}})
                                     << noMessage;
-        QTest::newRow("card absent") << PanelChange([](PanelState &s) { s.cardFitted = false; }) << noFault
-                                     << std::optional(QList<Difference>{{"Carte UP", "PRESENTE", "ABSENTE"}})
-                                     << noMessage;
-        QTest::newRow("manual mode") << PanelChange([](PanelState &s) { s.manualMode = true; }) << noFault
-                                     << noComparison << std::optional(Msg::manualMode());
         QTest::newRow("silent panel") << same << std::optional(FaultRule{Fault::Silence}) << noComparison
                                       << std::optional(Msg::timeOut());
     }

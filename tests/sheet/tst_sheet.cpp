@@ -1,12 +1,12 @@
 // The configuration sheet as the installer reads it in the PDF, its refusals, where its header comes from.
 #include "support/FunctionSetting.h"
+#include "support/PdfText.h"
 #include "support/TestRegistry.h"
 #include "support/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -182,12 +182,7 @@ private slots:
         }
         if (shown.isEmpty())
             QCOMPARE(b.entries(), before); // no partial file, no temporary left behind
-        QProcess pdftotext;                // from poppler-utils
-        pdftotext.start(QStringLiteral("pdftotext"), {"-raw", "-enc", "UTF-8", path, "-"});
-        pdftotext.waitForFinished(30000);
-        // Compatibility form, so that the ligatures drawn ("ﬁ" in "configuration") read as letters.
-        const QString pdf =
-            QString::fromUtf8(pdftotext.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+        const QString pdf = PdfText::text(path);
         const QString text = pdf.simplified(); // each table row reads as one line of words
         for (const QString &item : shown)
             QVERIFY2(text.contains(item), qPrintable(item));
